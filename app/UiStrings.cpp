@@ -1,0 +1,223 @@
+#include "app/UiStrings.h"
+
+#include <array>
+
+namespace vantreel {
+namespace {
+constexpr std::array<std::string_view, 10> kKeys = {
+    "app.title",
+    "tray.restore_hint",
+    "loading.webview",
+    "loading.wait",
+    "err.cache_dir_create",
+    "err.loader_init",
+    "err.loader_timeout",
+    "err.create_browser",
+    "err.webview_init",
+    "err.navigate_entry",
+};
+
+struct LanguageTexts {
+  std::string_view code;
+  std::array<std::string_view, 10> texts;
+};
+
+// English first (the default), then the order in which languages are tested.
+const LanguageTexts kLanguages[] = {
+    {"en",
+     {
+         "Orvane Anti-Addiction System",
+         "Double-click here to restore the main window",
+         "Loading ...",
+         "Please wait...",
+         "Failed to create WebView2 cache folder: ",
+         "WebView2 Loader initialization failed: ",
+         "WebView2 Loader initialization timeout (5 seconds).",
+         "WebView creation failed: CreateBrowser returned False. Please check WebView2 Runtime/permissions/environment.",
+         "WebView2 initialization failed: ",
+         "Failed to navigate to entry page: ",
+     }},
+    {"zh-CN",
+     {
+         "Orvane防沉迷系统",
+         "双击此处可恢复窗口显示",
+         "正在加载 ...",
+         "请稍候...",
+         "创建 WebView2 缓存目录失败：",
+         "WebView2 Loader 初始化失败：",
+         "WebView2 Loader 初始化超时（5秒）。",
+         "WebView 创建失败：CreateBrowser 返回 False。请检查 WebView2 Runtime/权限/环境初始化。",
+         "WebView2 初始化失败：",
+         "导航到入口页面失败：",
+     }},
+    {"zh-TW",
+     {
+         "Orvane防沉迷系統",
+         "雙擊此處可恢復視窗顯示",
+         "正在載入 ...",
+         "請稍候...",
+         "建立 WebView2 快取目錄失敗：",
+         "WebView2 Loader 初始化失敗：",
+         "WebView2 Loader 初始化逾時（5秒）。",
+         "WebView 建立失敗：CreateBrowser 回傳 False。請檢查 WebView2 Runtime/權限/環境初始化。",
+         "WebView2 初始化失敗：",
+         "導向入口頁面失敗：",
+     }},
+    {"ja",
+     {
+         "Orvane利用制限システム",
+         "ここをダブルクリックしてメイン画面を復元",
+         " を読み込み中...",
+         "しばらくお待ちください...",
+         "WebView2 キャッシュフォルダの作成に失敗しました: ",
+         "WebView2 Loader の初期化に失敗しました: ",
+         "WebView2 Loader の初期化がタイムアウトしました（5秒）。",
+         "WebView の作成に失敗しました：CreateBrowser が False を返しました。WebView2 Runtime/権限/環境を確認してください。",
+         "WebView2 の初期化に失敗しました: ",
+         "エントリページへの遷移に失敗しました: ",
+     }},
+    {"ru",
+     {
+         "Система защиты от зависимости Orvane",
+         "Дважды щелкните здесь, чтобы восстановить окно",
+         "Загрузка WebView2...",
+         "Пожалуйста, подождите...",
+         "Не удалось создать папку кэша WebView2: ",
+         "Не удалось инициализировать WebView2 Loader: ",
+         "Тайм-аут инициализации WebView2 Loader (5 секунд).",
+         "Не удалось создать WebView: CreateBrowser вернул False. Проверьте WebView2 Runtime/права/среду.",
+         "Ошибка инициализации WebView2: ",
+         "Не удалось перейти на стартовую страницу: ",
+     }},
+    {"fr",
+     {
+         "Système anti-addiction Orvane",
+         "Double-cliquez ici pour restaurer la fenêtre principale",
+         "Chargement de ...",
+         "Veuillez patienter...",
+         "Échec de la création du dossier de cache WebView2 : ",
+         "Échec de l'initialisation de WebView2 Loader : ",
+         "Délai d'initialisation de WebView2 Loader dépassé (5 secondes).",
+         "Échec de création de WebView : CreateBrowser a retourné False. Vérifiez WebView2 Runtime/permissions/environnement.",
+         "Échec de l'initialisation de WebView2 : ",
+         "Échec de navigation vers la page d'entrée : ",
+     }},
+    {"de",
+     {
+         "Orvane Anti-Sucht-System",
+         "Doppelklicken Sie hier, um das Hauptfenster wiederherzustellen",
+         "WebView2 wird geladen...",
+         "Bitte warten...",
+         "WebView2-Cacheordner konnte nicht erstellt werden: ",
+         "Initialisierung von WebView2 Loader fehlgeschlagen: ",
+         "Zeitüberschreitung bei der Initialisierung von WebView2 Loader (5 Sekunden).",
+         "WebView-Erstellung fehlgeschlagen: CreateBrowser gab False zurück. Bitte WebView2 Runtime/Berechtigungen/Umgebung prüfen.",
+         "WebView2-Initialisierung fehlgeschlagen: ",
+         "Navigation zur Einstiegsseite fehlgeschlagen: ",
+     }},
+    {"es",
+     {
+         "Sistema antiadicción Orvane",
+         "Haga doble clic aquí para restaurar la ventana principal",
+         "Cargando ...",
+         "Por favor, espere...",
+         "No se pudo crear la carpeta de caché de WebView2: ",
+         "Error al inicializar WebView2 Loader: ",
+         "Tiempo de espera agotado al inicializar WebView2 Loader (5 segundos).",
+         "Error al crear WebView: CreateBrowser devolvió False. Verifique WebView2 Runtime/permisos/entorno.",
+         "Error de inicialización de WebView2: ",
+         "Error al navegar a la página de entrada: ",
+     }},
+    {"pt",
+     {
+         "Sistema anti-vício Orvane",
+         "Clique duas vezes aqui para restaurar a janela principal",
+         "Carregando WebView2...",
+         "Aguarde...",
+         "Falha ao criar a pasta de cache do WebView2: ",
+         "Falha na inicialização do WebView2 Loader: ",
+         "Tempo esgotado na inicialização do WebView2 Loader (5 segundos).",
+         "Falha ao criar o WebView: CreateBrowser retornou False. Verifique WebView2 Runtime/permissões/ambiente.",
+         "Falha na inicialização do WebView2: ",
+         "Falha ao navegar para a página inicial: ",
+     }},
+    {"ko",
+     {
+         "Orvane 중독 방지 시스템",
+         "여기를 더블 클릭하면 메인 창이 복원됩니다",
+         " 로드 중...",
+         "잠시만 기다려 주세요...",
+         "WebView2 캐시 폴더 생성 실패: ",
+         "WebView2 Loader 초기화 실패: ",
+         "WebView2 Loader 초기화 시간 초과(5초).",
+         "WebView 생성 실패: CreateBrowser가 False를 반환했습니다. WebView2 Runtime/권한/환경을 확인하세요.",
+         "WebView2 초기화 실패: ",
+         "진입 페이지로 이동 실패: ",
+     }},
+    {"ar",
+     {
+         "نظام Orvane لمكافحة الإدمان",
+         "انقر نقرا مزدوجا هنا لاستعادة النافذة الرئيسية",
+         "جاري تحميل ...",
+         "يرجى الانتظار...",
+         "فشل إنشاء مجلد ذاكرة التخزين المؤقت لـ WebView2: ",
+         "فشل تهيئة WebView2 Loader: ",
+         "انتهت مهلة تهيئة WebView2 Loader (5 ثوان).",
+         "فشل إنشاء WebView: أعاد CreateBrowser القيمة False. يرجى التحقق من WebView2 Runtime/الأذونات/البيئة.",
+         "فشل تهيئة WebView2: ",
+         "فشل الانتقال إلى صفحة الدخول: ",
+     }},
+};
+
+int KeyIndex(std::string_view key) {
+  for (std::size_t i = 0; i < kKeys.size(); ++i) {
+    if (kKeys[i] == key) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool SameLanguageCode(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string LanguageCodeFromLangId(std::uint16_t langId) {
+  const unsigned primary = langId & 0x3FF;
+  const unsigned sub = langId >> 10;
+  switch (primary) {
+    case 0x01: return "ar";
+    case 0x04:
+      if (sub == 0x01 || sub == 0x03) return "zh-TW";
+      if (sub == 0x02 || sub == 0x04) return "zh-CN";
+      return "en";
+    case 0x07: return "de";
+    case 0x09: return "en";
+    case 0x0A: return "es";
+    case 0x0C: return "fr";
+    case 0x11: return "ja";
+    case 0x12: return "ko";
+    case 0x16: return "pt";
+    case 0x19: return "ru";
+    default: return "en";
+  }
+}
+
+std::string GetUiText(std::string_view language, std::string_view key) {
+  const int index = KeyIndex(key);
+  if (index < 0) return std::string(key);
+  for (const LanguageTexts& entry : kLanguages) {
+    if (entry.code != "en" && SameLanguageCode(language, entry.code)) {
+      return std::string(entry.texts[static_cast<std::size_t>(index)]);
+    }
+  }
+  return std::string(kLanguages[0].texts[static_cast<std::size_t>(index)]);
+}
+
+}  // namespace vantreel

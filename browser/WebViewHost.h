@@ -1,0 +1,142 @@
+// The embedded-browser operations that the main window relies on: a runtime loader, a host
+// control that the browser lives in, and the browser with its four events. Everything is
+// called, raised and completed on the user-interface thread. Backends: browser/webkitgtk/
+// (Linux); tests use a scripted double (tests/browser/).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "crypto/Bytes.h"
+
+namespace vantreel {
+
+using HResult = std::int32_t;
+constexpr HResult S_OK_ = 0;
+constexpr HResult E_FAIL_ = static_cast<HResult>(0x80004005u);
+inline bool Succeeded(HResult hr) { return hr >= 0; }
+
+// The native handle of a host control (Linux: its GtkWidget*); null means none.
+using NativeHandle = void*;
+
+class IWebResourceResponse {
+ public:
+  virtual ~IWebResourceResponse() = default;
+};
+
+// The runtime's environment, made by the loader.
+class IWebViewEnvironment {
+ public:
+  virtual ~IWebViewEnvironment() = default;
+  // `headers`: lines joined by CR LF, none after the last. The response owns `content`.
+  virtual HResult CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
+                                            const std::string& reasonPhrase, const std::string& headers,
+                                            std::shared_ptr<IWebResourceResponse>& response) = 0;
+};
+
+class IWebResourceRequest {
+ public:
+  virtual ~IWebResourceRequest() = default;
+  virtual HResult GetUri(std::string& uri) = 0;
+};
+
+class IWebResourceRequestedEventArgs {
+ public:
+  virtual ~IWebResourceRequestedEventArgs() = default;
+  virtual HResult GetRequest(std::shared_ptr<IWebResourceRequest>& request) = 0;
+  virtual HResult SetResponse(std::shared_ptr<IWebResourceResponse> response) = 0;
+};
+
+class IWebMessageReceivedEventArgs {
+ public:
+  virtual ~IWebMessageReceivedEventArgs() = default;
+  // A string that the page posted arrives as a JSON string literal, quotes and escapes included.
+  virtual HResult GetWebMessageAsJson(std::string& json) = 0;
+};
+
+// One per process. Initialized and InitializationError are both false while the environment
+// is being made; then exactly one becomes true (a failure found at once shows at first look).
+class IWebViewLoader {
+ public:
+  virtual ~IWebViewLoader() = default;
+  virtual void SetUserDataFolder(const std::string& folder) = 0;
+  virtual std::string UserDataFolder() const = 0;
+  virtual bool StartWebView2() = 0;
+  virtual bool Initialized() const = 0;
+  virtual bool InitializationError() const = 0;
+  virtual std::string ErrorMessage() const = 0;
+  virtual std::shared_ptr<IWebViewEnvironment> Environment() const = 0;  // null until Initialized
+};
+
+// The binding's process-wide loader reference; CreateBrowser consults it. Not owning.
+IWebViewLoader* GlobalWebView2Loader();
+void SetGlobalWebView2Loader(IWebViewLoader* loader);
+
+class IWebBrowser;
+
+// Client-aligned control in which the browser lives.
+class IWindowParent {
+ public:
+  virtual ~IWindowParent() = default;
+  virtual void SetBrowser(IWebBrowser* browser) = 0;
+  virtual void UpdateSize() = 0;  // fit the browser to the control
+  virtual NativeHandle Handle() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void SetBackgroundWhite() = 0;  // may throw; callers ignore that failure
+  virtual void Invalidate() = 0;
+  virtual void Repaint() = 0;
+};
+
+class IWebBrowser {
+ public:
+  using AfterCreatedHandler = std::function<void()>;
+  using InitializationErrorHandler = std::function<void(HResult errorCode, const std::string& errorMessage)>;
+  using WebResourceRequestedHandler = std::function<void(IWebResourceRequestedEventArgs& args)>;
+  using WebMessageReceivedHandler = std::function<void(IWebMessageReceivedEventArgs& args)>;
+
+  virtual ~IWebBrowser() = default;
+
+  // Set before CreateBrowser; no other events exist.
+  AfterCreatedHandler OnAfterCreated;
+  InitializationErrorHandler OnInitializationError;
+  WebResourceRequestedHandler OnWebResourceRequested;
+  WebMessageReceivedHandler OnWebMessageReceived;
+
+  // Before OnAfterCreated a read gives false and a write is ignored.
+  virtual bool DefaultContextMenusEnabled() const = 0;
+  virtual void SetDefaultContextMenusEnabled(bool enabled) = 0;
+  virtual bool DevToolsEnabled() const = 0;
+  virtual void SetDevToolsEnabled(bool enabled) = 0;
+  virtual bool AreBrowserAcceleratorKeysEnabled() const = 0;
+  virtual void SetAreBrowserAcceleratorKeysEnabled(bool enabled) = 0;
+
+  virtual std::string AdditionalBrowserArguments() const = 0;
+  virtual void SetAdditionalBrowserArguments(const std::string& arguments) = 0;
+
+  // False for a null handle, a missing or uninitialised process-wide loader, or a browser that
+  // exists already. True: creation has started and ends in OnAfterCreated or OnInitializationError.
+  virtual bool CreateBrowser(NativeHandle handle, std::shared_ptr<IWebViewEnvironment> environment) = 0;
+
+  // The underlying browser object exists (WebView2's CoreWebView2).
+  virtual bool HasCoreWebView2() const = 0;
+  // Context 0: all resource kinds. False on failure.
+  virtual bool AddWebResourceRequestedFilter(const std::string& uriPattern, int resourceContext) = 0;
+  virtual bool Navigate(const std::string& uri) = 0;
+  virtual bool PostWebMessageAsString(const std::string& text) = 0;
+  // True once submitted; the result is never awaited.
+  virtual bool ExecuteScript(const std::string& script, int executionId) = 0;
+};
+
+// Makes the components; the window owns what it is given.
+class IBrowserFactory {
+ public:
+  virtual ~IBrowserFactory() = default;
+  virtual std::unique_ptr<IWebViewLoader> CreateLoader() = 0;
+  // `parent`: the window's client area (IMainFormUi::ClientHandle).
+  virtual std::unique_ptr<IWindowParent> CreateWindowParent(NativeHandle parent) = 0;
+  virtual std::unique_ptr<IWebBrowser> CreateBrowser() = 0;
+};
+
+}  // namespace vantreel

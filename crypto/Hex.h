@@ -1,0 +1,12 @@
+// Lower-case hexadecimal text of bytes.
+#pragma once
+
+#include <string>
+
+#include "crypto/Bytes.h"
+
+namespace vantreel {
+
+std::string BytesToHexLower(ByteView data);
+
+}  // namespace vantreel

@@ -1,0 +1,35 @@
+// SHA-256 (FIPS 180-4). The hardware path (x86 SHA-NI) is chosen once at run time;
+// both paths give the same digest for every input.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "crypto/Bytes.h"
+
+namespace vantreel {
+
+using Sha256Digest = std::array<std::uint8_t, 32>;
+
+class Sha256 {
+ public:
+  Sha256();
+  ~Sha256();  // wipes the state: callers hash secrets
+  Sha256(const Sha256&) = delete;
+  Sha256& operator=(const Sha256&) = delete;
+
+  void Update(ByteView data);
+  Sha256Digest Final();
+
+ private:
+  std::uint32_t state_[8];
+  std::uint8_t buffer_[64];
+  std::size_t buffered_ = 0;
+  std::uint64_t total_ = 0;
+};
+
+Sha256Digest ComputeSha256(ByteView data);
+
+}  // namespace vantreel

@@ -1,0 +1,12 @@
+// The image saver: writes an image into an album folder under the user's Pictures folder
+// and returns the complete JSON reply.
+#pragma once
+
+#include <string>
+
+namespace vantreel {
+
+std::string SaveImage(const std::string& imageData, const std::string& fileName, const std::string& albumName,
+                      const std::string& requestId);
+
+}  // namespace vantreel

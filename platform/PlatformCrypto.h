@@ -1,0 +1,38 @@
+// PBKDF2-HMAC-SHA-256 and AES-256-CBC with PKCS#7 padding from the operating system's
+// cryptography library. Each operation reports the step that failed and the library's
+// status code so that callers can word the failure as they must. Key objects and IV
+// working copies are wiped inside on every path.
+#pragma once
+
+#include <cstdint>
+
+#include "crypto/Bytes.h"
+
+namespace vantreel {
+
+enum class CryptoStep {
+  None,
+  OpenProvider,     // algorithm provider / context
+  SetChainingMode,  // CBC
+  GetObjectLength,
+  GenerateKey,
+  CryptSize,        // first call, output size
+  Crypt,            // second call, the data (bad padding shows here)
+  DeriveKey,        // PBKDF2
+};
+
+struct CryptoResult {
+  CryptoStep failedStep = CryptoStep::None;
+  std::uint32_t status = 0;  // library's code; 0 on success
+  bool ok() const { return failedStep == CryptoStep::None; }
+};
+
+// `out` receives 32 bytes. Iterations must be at least 1 (the caller checks).
+CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+                              std::uint8_t out[32]);
+
+// Key: 32 bytes; IV: 16 bytes. On failure `out` is left empty.
+CryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out);
+CryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out);
+
+}  // namespace vantreel

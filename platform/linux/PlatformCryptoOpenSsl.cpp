@@ -1,0 +1,78 @@
+#include <openssl/err.h>
+#include <openssl/evp.h>
+
+#include <memory>
+
+#include "crypto/SecureZero.h"
+#include "platform/PlatformCrypto.h"
+
+namespace vantreel {
+namespace {
+
+std::uint32_t LastError() {
+  unsigned long code = ERR_get_error();
+  ERR_clear_error();
+  // An OpenSSL call may fail without queueing a reason; 1 still reads as a failure.
+  return code ? static_cast<std::uint32_t>(code) : 1u;
+}
+
+struct CtxFree {
+  void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }  // cleanses the key schedule
+};
+
+CryptoResult AesCbc(bool encrypt, ByteView in, ByteView key, ByteView iv, TBytes& out) {
+  out.clear();
+  if (key.size() != 32) return {CryptoStep::GenerateKey, 1};
+  if (iv.size() != 16) return {CryptoStep::CryptSize, 1};
+  std::unique_ptr<EVP_CIPHER_CTX, CtxFree> ctx(EVP_CIPHER_CTX_new());
+  if (!ctx) return {CryptoStep::OpenProvider, LastError()};
+  std::uint8_t ivCopy[16];
+  std::copy(iv.begin(), iv.end(), ivCopy);
+  CryptoResult result;
+  if (EVP_CipherInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr, key.data(), ivCopy, encrypt ? 1 : 0) != 1) {
+    result = {CryptoStep::GenerateKey, LastError()};
+  } else {
+    out.resize(in.size() + 16);
+    int written = 0;
+    int tail = 0;
+    if (EVP_CipherUpdate(ctx.get(), out.data(), &written, in.data(), static_cast<int>(in.size())) != 1) {
+      result = {CryptoStep::Crypt, LastError()};
+    } else if (EVP_CipherFinal_ex(ctx.get(), out.data() + written, &tail) != 1) {
+      result = {CryptoStep::Crypt, LastError()};
+    } else {
+      out.resize(static_cast<std::size_t>(written + tail));
+    }
+    if (!result.ok()) {
+      SecureZero(out.data(), out.size());
+      out.clear();
+    }
+  }
+  SecureZero(ivCopy, sizeof ivCopy);
+  return result;
+}
+
+}  // namespace
+
+CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+                              std::uint8_t out[32]) {
+  static const std::uint8_t kEmpty = 0;
+  if (PKCS5_PBKDF2_HMAC(password.empty() ? reinterpret_cast<const char*>(&kEmpty)
+                                         : reinterpret_cast<const char*>(password.data()),
+                        static_cast<int>(password.size()), salt.empty() ? &kEmpty : salt.data(),
+                        static_cast<int>(salt.size()), static_cast<int>(iterations), EVP_sha256(), 32,
+                        out) != 1) {
+    SecureZero(out, 32);
+    return {CryptoStep::DeriveKey, LastError()};
+  }
+  return {};
+}
+
+CryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out) {
+  return AesCbc(true, plain, key, iv, out);
+}
+
+CryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out) {
+  return AesCbc(false, cipher, key, iv, out);
+}
+
+}  // namespace vantreel
