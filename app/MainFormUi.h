@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/WindowMessages.h"
 #include "browser/WebViewHost.h"
 
 namespace vantreel {
@@ -50,9 +51,24 @@ class ITrayIcon {
 // nothing of the window, so a background thread may keep it after the window is gone.
 using UiThreadInvoker = std::function<void(std::function<void()>)>;
 
+// What the backend tells the window: every showing, every resize, the window messages it
+// translates (minimise, power), and lines for the window's log.
+class IMainFormEvents {
+ public:
+  virtual ~IMainFormEvents() = default;
+  virtual void DoShow() = 0;
+  virtual void Resize() = 0;
+  // True: handled here, not passed on (the backend then skips its own handling).
+  virtual bool WndProc(TMessage& message) = 0;
+  virtual void LogMessage(const std::string& message) = 0;
+};
+
 class IMainFormUi {
  public:
   virtual ~IMainFormUi() = default;
+
+  // The window registers itself at construction and clears it when destroyed.
+  virtual void SetEventSink(IMainFormEvents* sink) = 0;
 
   // The window.
   virtual void SetCaption(const std::string& caption) = 0;
