@@ -1,0 +1,113 @@
+// Page messages and the resume notice: each message the page posts goes to the bridge and
+// its reply back to the page; a wake from sleep reaches the page one second later as the DOM
+// event pcSystemResume.
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "app/ResumeScripts.h"
+#include "app/UMainForm.h"
+#include "bridge/UWebViewBridge.h"
+
+namespace vantreel {
+namespace {
+
+constexpr auto kResumeDelay = std::chrono::milliseconds(1000);
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  for (std::size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size()) {
+    out.append(text, pos, hit - pos);
+    out += to;
+  }
+  out.append(text, pos, std::string::npos);
+  text = std::move(out);
+}
+
+}  // namespace
+
+std::string TMainForm::UnwrapWebMessage(std::string json) {
+  if (json.size() >= 2 && json.front() == '"' && json.back() == '"') {
+    json = json.substr(1, json.size() - 2);
+    ReplaceAll(json, "\\\"", "\"");
+    ReplaceAll(json, "\\\\", "\\");
+  }
+  return json;
+}
+
+void TMainForm::OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args) {
+  std::string json;
+  if (!Succeeded(args.GetWebMessageAsJson(json))) return;
+  if (FLoadingPanel) HideLoadingOverlay("OnBrowserWebMessageReceived: 收到前端消息");
+  HandleWebMessage(UnwrapWebMessage(std::move(json)));
+}
+
+void TMainForm::HandleWebMessage(const std::string& text) {
+  std::string reply;
+  if (ProcessWebMessage(text, reply)) SendReplyToPage(reply);
+}
+
+void TMainForm::SendReplyToPage(const std::string& text) {
+  if (!FInitCompleted || !FWVBrowser) return;
+  FWVBrowser->PostWebMessageAsString(text);
+}
+
+void TMainForm::InjectSystemResumeListener() {
+  if (!FWVBrowser || !FWVBrowser->HasCoreWebView2()) {
+    Log("注入系统恢复监听器：WebView2 尚未就绪，跳过注入。");
+    return;
+  }
+  try {
+    if (FWVBrowser->ExecuteScript(std::string(kSystemResumeListenerScript), 0)) {
+      Log("注入系统恢复监听器：JavaScript 代码已提交执行");
+    } else {
+      Log("注入系统恢复监听器：JavaScript 代码执行失败（WebView 可能未就绪）");
+    }
+  } catch (const std::exception& e) {
+    Log(std::string("注入系统恢复监听器异常：") + e.what());
+  }
+}
+
+void TMainForm::NotifySystemResume() {
+  if (!FInitCompleted) {
+    Log("系统恢复：WebView 尚未初始化完成，跳过 handleSystemResume 调用。");
+    return;
+  }
+  if (!FWVBrowser || !FWVBrowser->HasCoreWebView2()) {
+    Log("系统恢复：WebView2 尚未就绪，跳过 handleSystemResume 调用。");
+    return;
+  }
+  try {
+    if (FWVBrowser->ExecuteScript(std::string(kSystemResumeDispatchScript), 0)) {
+      Log("系统恢复：已执行 JavaScript 触发 pcSystemResume 事件");
+    } else {
+      Log("系统恢复：JavaScript 代码执行失败（WebView 可能未就绪）");
+    }
+  } catch (const std::exception& e) {
+    Log(std::string("系统恢复：调用 handleSystemResume 异常 = ") + e.what());
+  }
+}
+
+void TMainForm::StartResumeThread() {
+  UiThreadInvoker invoke = FUi.UiThreadInvoke();
+  std::shared_ptr<TMainForm*> target = FResumeTarget;
+  try {
+    std::thread([invoke = std::move(invoke), target = std::move(target)] {
+      std::this_thread::sleep_for(kResumeDelay);
+      // Runs on the user-interface thread, where the destructor also clears the target.
+      invoke([target] {
+        if (TMainForm* form = *target) form->NotifySystemResume();
+      });
+    }).detach();
+  } catch (const std::system_error& e) {
+    Log(std::string("系统恢复：无法启动恢复线程：") + e.what());
+  }
+}
+
+}  // namespace vantreel

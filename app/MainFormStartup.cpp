@@ -1,0 +1,213 @@
+// The browser start-up: at first show, wait for the loader, create the browser with its
+// developer facilities off; once it exists, load the bundle, hook the origin and open the
+// entry page. Each failure is shown once in a message box; those before the browser exists
+// let the next showing run the sequence again.
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "app/UMainForm.h"
+#include "platform/KnownFolders.h"
+
+namespace vantreel {
+namespace {
+
+constexpr unsigned kLoaderWaitLimitMs = 5000;
+constexpr unsigned kLoaderPollMs = 50;
+
+bool IsBlankChar(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string Trimmed(const std::string& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlankChar(text[begin])) ++begin;
+  while (end > begin && IsBlankChar(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// "%s (0x%x)": the code as upper-case hexadecimal digits of its 32-bit value.
+std::string ErrorDetail(const std::string& message, HResult code) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%X", static_cast<std::uint32_t>(code));
+  return message + " (0x" + hex + ")";
+}
+
+}  // namespace
+
+std::string TMainForm::GetWebViewCacheDir() {
+  const std::filesystem::path tail = std::filesystem::path("Vantreel") / "WebView2Cache";
+  if (auto localAppData = LocalAppDataDir(); localAppData && !localAppData->empty()) {
+    return (*localAppData / tail).string();
+  }
+  std::filesystem::path profile = UserProfileDir().value_or(std::filesystem::path());
+  return (profile / "AppData" / "Local" / tail).string();
+}
+
+void TMainForm::EnsureWebViewCreated() {
+  if (FWebViewCreated) return;
+  // Set before anything pumps messages, so that a nested showing returns at once.
+  FWebViewCreated = true;
+  Log("WebView 初始化：开始。");
+
+  if (FWVWindowParent) FRetiredWindowParents.push_back(std::move(FWVWindowParent));
+  FWVWindowParent = FBrowserFactory.CreateWindowParent(FUi.ClientHandle());
+  FWVWindowParent->SetVisible(true);
+  try {
+    FWVWindowParent->SetBackgroundWhite();
+  } catch (const std::exception&) {
+    // Cosmetic only; the browser covers the control anyway.
+  }
+  Log("WebView 初始化：WindowParent 创建完成。");
+
+  ShowLoadingOverlay("EnsureWebViewCreated: 初始化 WebView2");
+
+  if (FWVLoader) {
+    Log("WebView 初始化：复用构造函数中已启动的 Loader。");
+  } else {
+    FWVLoader = FBrowserFactory.CreateLoader();
+    const std::string cacheDir = GetWebViewCacheDir();
+    FWVLoader->SetUserDataFolder(cacheDir);
+    if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
+    try {
+      std::filesystem::create_directories(std::filesystem::path(cacheDir));
+    } catch (const std::exception& e) {
+      FUi.ShowMessageBox(GetText("err.cache_dir_create") + e.what());
+      Log(std::string("WebView 初始化：创建缓存目录失败：") + e.what());
+      FWebViewCreated = false;
+      return;
+    }
+    FWVLoader->StartWebView2();
+    Log("WebView 初始化：Loader 在 DoShow 时创建并启动（构造函数未提前启动）。");
+  }
+
+  if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
+
+  unsigned waitedMs = 0;
+  while (!FWVLoader->Initialized() && !FWVLoader->InitializationError() && waitedMs < kLoaderWaitLimitMs) {
+    FUi.ProcessMessages();
+    FUi.Sleep(kLoaderPollMs);
+    waitedMs += kLoaderPollMs;
+  }
+
+  if (FWVLoader->InitializationError()) {
+    const std::string error = FWVLoader->ErrorMessage();
+    FUi.ShowMessageBox(GetText("err.loader_init") + error);
+    Log("WebView 初始化：Loader 初始化失败：" + error);
+    FWebViewCreated = false;
+    return;
+  }
+  if (!FWVLoader->Initialized()) {
+    FUi.ShowMessageBox(GetText("err.loader_timeout"));
+    Log("WebView 初始化：Loader 初始化超时（5秒）。");
+    FWebViewCreated = false;
+    return;
+  }
+  Log("WebView 初始化：Loader 就绪，实际等待 " + std::to_string(waitedMs) +
+      " ms。（若构造函数提前启动，本值应接近 0）");
+
+  if (FWVBrowser) FRetiredBrowsers.push_back(std::move(FWVBrowser));
+  FWVBrowser = FBrowserFactory.CreateBrowser();
+  FWVWindowParent->SetBrowser(FWVBrowser.get());
+  BindBrowserEvents();
+  ApplyReleaseSettings();
+  Log("WebView 初始化：Browser 创建完成，事件已绑定。");
+
+  FWVWindowParent->UpdateSize();
+  Log("WebView 初始化：WindowParent.UpdateSize 已调用。");
+
+  if (FWVBrowser->CreateBrowser(FWVWindowParent->Handle(), FWVLoader->Environment())) {
+    Log("WebView 初始化：CreateBrowser 已调用（使用 FWVLoader.Environment），等待 OnAfterCreated 回调。");
+  } else {
+    Log("WebView 初始化：CreateBrowser 返回 False（可能原因：Environment 无效/句柄异常）。");
+    FUi.ShowMessageBox(GetText("err.create_browser"));
+    FWebViewCreated = false;
+  }
+}
+
+void TMainForm::BindBrowserEvents() {
+  FWVBrowser->OnAfterCreated = [this] { OnBrowserAfterCreated(); };
+  FWVBrowser->OnWebMessageReceived = [this](IWebMessageReceivedEventArgs& args) { OnBrowserWebMessageReceived(args); };
+  FWVBrowser->OnWebResourceRequested = [this](IWebResourceRequestedEventArgs& args) {
+    OnBrowserWebResourceRequested(args);
+  };
+  FWVBrowser->OnInitializationError = [this](HResult code, const std::string& message) {
+    OnBrowserInitializationError(code, message);
+  };
+}
+
+void TMainForm::ApplyReleaseSettings() {
+  FWVBrowser->SetDefaultContextMenusEnabled(false);
+  FWVBrowser->SetDevToolsEnabled(false);
+  FWVBrowser->SetAreBrowserAcceleratorKeysEnabled(false);
+  FWVBrowser->SetAdditionalBrowserArguments(Trimmed(FWVBrowser->AdditionalBrowserArguments() + " --disable-dev-tools"));
+  Log("Release 模式：已禁用右键菜单、开发者工具和调试快捷键。");
+}
+
+// Settings written before the browser existed were ignored; make sure they hold now.
+void TMainForm::ConfirmReleaseSettings() {
+  if (FWVBrowser->DefaultContextMenusEnabled()) {
+    FWVBrowser->SetDefaultContextMenusEnabled(false);
+    Log("Release 模式：已确认禁用右键菜单。");
+  }
+  if (FWVBrowser->DevToolsEnabled()) {
+    FWVBrowser->SetDevToolsEnabled(false);
+    Log("Release 模式：已确认禁用开发者工具。");
+  }
+  if (FWVBrowser->AreBrowserAcceleratorKeysEnabled()) {
+    FWVBrowser->SetAreBrowserAcceleratorKeysEnabled(false);
+    Log("Release 模式：已确认禁用浏览器快捷键。");
+  }
+}
+
+void TMainForm::OnBrowserAfterCreated() {
+  FInitCompleted = true;
+  Log("OnBrowserAfterCreated 触发：WebView 控制器创建完成。");
+
+  if (FWVBrowser && FWVBrowser->HasCoreWebView2()) ConfirmReleaseSettings();
+
+  if (FWVWindowParent) {
+    FWVWindowParent->UpdateSize();
+    FWVWindowParent->SetVisible(true);
+    FWVWindowParent->Invalidate();
+    FWVWindowParent->Repaint();
+  }
+
+  try {
+    OpenEntryPage();
+  } catch (const std::exception& e) {
+    Log(std::string("加载入口 URL 异常：") + e.what());
+    FUi.ShowMessageBox(GetText("err.navigate_entry") + e.what());
+  }
+}
+
+void TMainForm::OpenEntryPage() {
+  EnsureWebBundleLoaded();
+  InstallWebResourceFilter();
+  FPendingIndexUrl = ResolveEntryUrl();
+  Log("准备直接加载入口页：" + FPendingIndexUrl);
+  FWVBrowser->Navigate(FPendingIndexUrl);
+  FPendingIndexUrl.clear();
+  // Submitted in the same turn as the navigation; the browser layer runs it in the entry
+  // document.
+  InjectSystemResumeListener();
+  FUi.Invalidate();
+  FUi.Update();
+}
+
+std::string TMainForm::ResolveEntryUrl() {
+  EnsureWebBundleLoaded();
+  std::string url = FWebBundle->BuildEntryUrl();
+  Log("入口 URL 决策：使用内存资源包入口=" + url);
+  return url;
+}
+
+void TMainForm::OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage) {
+  const std::string detail = ErrorDetail(errorMessage, errorCode);
+  FUi.ShowMessageBox(GetText("err.webview_init") + detail);
+  Log("OnBrowserInitializationError：" + detail);
+}
+
+}  // namespace vantreel

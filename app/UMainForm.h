@@ -1,0 +1,137 @@
+// The main window: owns the web bundle, the tray icon, the loading overlay and the browser
+// objects, starts the browser at first show, serves the bundle to it from memory, hands page
+// messages to the bridge and forwards the wake-from-sleep notice to the page. It reaches the
+// windowing system only through IMainFormUi and the browser only through IBrowserFactory and
+// the interfaces of browser/WebViewHost.h. Everything runs on the user-interface thread; the
+// only other thread is the short-lived resume thread, which holds nothing of the window.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/MainFormUi.h"
+#include "app/WindowMessages.h"
+#include "browser/WebViewHost.h"
+#include "bundle/UWebAppBundle.h"
+
+namespace vantreel {
+
+class TMainForm final : public IMainFormEvents {
+ public:
+  // Registers itself as `ui`'s event sink once built. Both references must outlive the window.
+  TMainForm(IMainFormUi& ui, IBrowserFactory& browserFactory);
+  ~TMainForm() override;
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  // What the backend delivers.
+  void DoShow() override;
+  void Resize() override;
+  bool WndProc(TMessage& message) override;
+  void LogMessage(const std::string& message) override;
+
+  // Diagnostic log: "yyyy-mm-dd hh:nn:ss.zzz | message" in local time, sent nowhere (stderr
+  // when built with VANTREEL_LOG_STDERR).
+  void Log(const std::string& message) const;
+  static std::string ComposeLogLine(const std::tm& localTime, int milliseconds, std::string_view message);
+  // Tests receive every composed line; an empty function restores the default.
+  using TLogSink = std::function<void(const std::string& line)>;
+  static void SetLogSinkForTesting(TLogSink sink);
+
+  // Interface language and strings.
+  std::string DetectUiLanguage() const;
+  std::string GetText(std::string_view key) const;
+  void ApplyUiLanguage();
+
+  // Loading overlay.
+  void ShowLoadingOverlay(const std::string& reason);
+  void HideLoadingOverlay(const std::string& reason);
+  void UpdateLoadingText();
+  void LoadingTimerTick();
+
+  // Tray icon and window state.
+  void TrayIconDblClick();
+
+  // Browser start-up.
+  void EnsureWebViewCreated();
+  static std::string GetWebViewCacheDir();
+  std::string ResolveEntryUrl();
+  void OnBrowserAfterCreated();
+  void OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage);
+
+  // Serving the bundle.
+  void EnsureWebBundleLoaded();
+  void InstallWebResourceFilter();
+  void OnBrowserWebResourceRequested(IWebResourceRequestedEventArgs& args);
+
+  // Page messages and the resume notice.
+  void OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args);
+  void HandleWebMessage(const std::string& text);
+  void SendReplyToPage(const std::string& text);
+  void InjectSystemResumeListener();
+  void NotifySystemResume();
+  // A message posted as a string arrives as its JSON literal; this strips the quotes and
+  // undoes the escaping of quotes and backslashes only. Any other text is returned unchanged.
+  static std::string UnwrapWebMessage(std::string json);
+
+  // Read-only views of the fields.
+  IWebBrowser* WVBrowser() const { return FWVBrowser.get(); }
+  IWindowParent* WVWindowParent() const { return FWVWindowParent.get(); }
+  IWebViewLoader* WVLoader() const { return FWVLoader.get(); }
+  bool InitCompleted() const { return FInitCompleted; }
+  bool WebViewCreated() const { return FWebViewCreated; }
+  const std::string& PendingIndexUrl() const { return FPendingIndexUrl; }
+  bool LoadingOverlayShown() const { return FLoadingPanel != nullptr; }
+  std::uint32_t LoadingStartTick() const { return FLoadingStartTick; }
+  std::int32_t LoadingDotIndex() const { return FLoadingDotIndex; }
+  bool LoadingTimerRunning() const { return FTimerDelayNav != nullptr; }
+  ITrayIcon* TrayIcon() const { return FTrayIcon.get(); }
+  TWebAppBundle* WebBundle() const { return FWebBundle.get(); }
+  bool WebResourceFilterInstalled() const { return FWebResourceFilterInstalled; }
+  const std::string& UiLanguage() const { return FUiLanguage; }
+
+ private:
+  void CreateTrayIcon();
+  void StartLoaderEarly();
+  void ReleaseLoader();
+  void BindBrowserEvents();
+  void ApplyReleaseSettings();
+  void ConfirmReleaseSettings();
+  void OpenEntryPage();
+  void StartResumeThread();
+
+  IMainFormUi& FUi;
+  IBrowserFactory& FBrowserFactory;
+
+  std::unique_ptr<IWebBrowser> FWVBrowser;
+  std::unique_ptr<IWindowParent> FWVWindowParent;
+  std::unique_ptr<IWebViewLoader> FWVLoader;
+  bool FInitCompleted = false;
+  bool FWebViewCreated = false;
+  std::string FPendingIndexUrl;
+  std::unique_ptr<ILoadingPanel> FLoadingPanel;
+  std::unique_ptr<ILoadingLabel> FLoadingLabel;
+  std::uint32_t FLoadingStartTick = 0;
+  std::int32_t FLoadingDotIndex = 0;
+  std::unique_ptr<IUiTimer> FTimerDelayNav;
+  std::unique_ptr<ITrayIcon> FTrayIcon;
+  std::unique_ptr<TWebAppBundle> FWebBundle;
+  bool FWebResourceFilterInstalled = false;
+  std::string FUiLanguage;
+
+  // A retried start-up makes a new host control and browser; the window keeps owning the
+  // ones of the failed run until it is destroyed.
+  std::vector<std::unique_ptr<IWindowParent>> FRetiredWindowParents;
+  std::vector<std::unique_ptr<IWebBrowser>> FRetiredBrowsers;
+
+  // The only thing a resume thread holds of the window. The destructor clears it, so a
+  // notice still pending then finds no window and is dropped.
+  std::shared_ptr<TMainForm*> FResumeTarget = std::make_shared<TMainForm*>(this);
+};
+
+}  // namespace vantreel
