@@ -2,11 +2,16 @@
 // and returns the complete JSON reply.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace vantreel {
 
 std::string SaveImage(const std::string& imageData, const std::string& fileName, const std::string& albumName,
                       const std::string& requestId);
+
+// The user's Pictures folder; else "Pictures" in the profile folder; else the relative
+// "Pictures".
+std::filesystem::path GetPicturesDir();
 
 }  // namespace vantreel

@@ -21,8 +21,10 @@ std::optional<std::filesystem::path> ConfigHome() {
   return std::nullopt;
 }
 
-// Reads XDG_PICTURES_DIR from user-dirs.dirs the way GLib does: a quoted value that is either
-// "$HOME/..." or absolute; anything else is ignored.
+// Reads XDG_PICTURES_DIR from user-dirs.dirs as GLib does for G_USER_DIRECTORY_PICTURES: the
+// value runs from the first quote to the last one on the line and is either "$HOME..." (joined
+// to the home folder) or absolute; one trailing "/" is dropped; anything else is ignored and a
+// later line wins.
 std::optional<std::filesystem::path> XdgPicturesFromUserDirs() {
   auto config = ConfigHome();
   if (!config) return std::nullopt;
@@ -36,17 +38,23 @@ std::optional<std::filesystem::path> XdgPicturesFromUserDirs() {
     if (p == std::string::npos || line[p] != '=') continue;
     p = line.find_first_not_of(" \t", p + 1);
     if (p == std::string::npos || line[p] != '"') continue;
-    std::size_t end = line.find('"', p + 1);
-    if (end == std::string::npos) continue;
+    const std::size_t end = line.rfind('"');
+    if (end <= p) continue;
     std::string value = line.substr(p + 1, end - p - 1);
-    if (value.rfind("$HOME", 0) == 0) {
+    const bool underHome = value.rfind("$HOME", 0) == 0;
+    if (underHome) {
+      value.erase(0, 5);
+    } else if (value.empty() || value[0] != '/') {
+      continue;
+    }
+    if (!value.empty() && value.back() == '/') value.pop_back();
+    if (underHome) {
       auto home = UserProfileDir();
       if (!home) continue;
-      std::string rest = value.substr(5);
-      if (!rest.empty() && rest[0] != '/') continue;
-      result = rest.size() > 1 ? *home / rest.substr(1) : *home;
-    } else if (!value.empty() && value[0] == '/') {
-      result = std::filesystem::path(value);
+      const std::size_t rest = value.find_first_not_of('/');
+      result = rest == std::string::npos ? *home : *home / value.substr(rest);
+    } else {
+      result = std::filesystem::path(value.empty() ? "/" : value);
     }
   }
   return result;

@@ -1,0 +1,62 @@
+#include "media/AlarmPhotoFolder.h"
+
+#include <stdexcept>
+
+#include "media/AlarmPhotoNames.h"
+#include "media/SafeName.h"
+#include "platform/KnownFolders.h"
+
+namespace vantreel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<fs::path>& FolderOverride() {
+  static std::optional<fs::path> folder;
+  return folder;
+}
+
+[[noreturn]] void ListingFailed(const std::error_code& ec) {
+  throw std::runtime_error("读取目录失败: " + ec.message());
+}
+
+bool CountsAsFile(const fs::directory_entry& entry, const fs::path& folder) {
+  std::error_code ec;
+  const fs::file_status own = entry.symlink_status(ec);
+  if (ec) return false;
+  if (fs::is_regular_file(own)) return true;
+  return fs::is_symlink(own) && fs::is_regular_file(entry.status(ec)) && IsDirectlyInsideFolder(folder, entry.path());
+}
+
+}  // namespace
+
+fs::path GetAlarmPhotoDir() {
+  if (FolderOverride()) return *FolderOverride();
+  return ExecutableDir() / "alarm_photos";
+}
+
+void SetAlarmPhotoDirForTesting(std::optional<fs::path> folder) { FolderOverride() = std::move(folder); }
+
+void ForEachFileInFolder(const fs::path& folder, const std::function<bool(const std::string&)>& visit) {
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec);
+  if (ec) ListingFailed(ec);
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (CountsAsFile(*it, folder) && !visit(it->path().filename().string())) return;
+  }
+  if (ec) ListingFailed(ec);
+}
+
+std::string FindAlarmPhotoFile(std::string_view alarmId, std::string_view deviceId) {
+  const fs::path folder = GetAlarmPhotoDir();
+  std::error_code ec;
+  if (!fs::exists(folder, ec)) return {};
+  std::string found;
+  ForEachFileInFolder(folder, [&](const std::string& name) {
+    if (MatchesAlarm(name, alarmId, deviceId)) found = (folder / name).string();
+    return found.empty();
+  });
+  return found;
+}
+
+}  // namespace vantreel

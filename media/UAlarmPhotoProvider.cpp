@@ -1,0 +1,221 @@
+// Each operation catches its own failures and always returns a whole reply; the folder on
+// disk is the whole store. Page-supplied names are checked once, on entry, by SafeName.
+#include "media/UAlarmPhotoProvider.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "bridge/JsonWriter.h"
+#include "crypto/Base64.h"
+#include "media/AlarmPhotoFolder.h"
+#include "media/AlarmPhotoNames.h"
+#include "media/AtomicFileWriter.h"
+#include "media/DataUrl.h"
+#include "media/SafeName.h"
+#include "platform/DebugOutput.h"
+
+namespace vantreel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kBadId = "警告ID或设备ID不是合法的文件名";
+constexpr std::string_view kBadFileName = "文件名不合法: 只能是图片目录中的单个文件名";
+constexpr std::string_view kOutsideFolder = "文件路径不在图片目录内";
+
+TJsonWriter StartReply(std::string_view type, const std::string& requestId) {
+  TJsonWriter reply;
+  reply.AddString("type", type).AddString("requestId", requestId);
+  return reply;
+}
+
+void AddOutcome(TJsonWriter& reply, bool ok) { reply.AddBool("ok", ok).AddBool("success", ok); }
+
+void AddFailure(TJsonWriter& reply, std::string_view linePrefix, const std::string& message) {
+  AddOutcome(reply, false);
+  reply.AddString("error", message);
+  OutputDebugLine(std::string(linePrefix) + message);
+}
+
+bool IsExistingFile(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+}
+
+TBytes ReadWholeFile(const std::string& path) {
+  std::ifstream in(fs::path(path), std::ios::binary | std::ios::ate);
+  if (!in) throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
+  const std::streamoff size = in.tellg();
+  if (size < 0) throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
+  TBytes bytes(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+    throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
+  }
+  return bytes;
+}
+
+// Base64 holds "/", which every reply string writes as "\/". The encoding is widened in
+// place, back to front, so that a large photo is not copied once more.
+void AppendBase64Escaped(ByteView bytes, std::string& out) {
+  const std::size_t start = out.size();
+  Base64EncodeAppend(bytes, out);
+  const auto slashes = static_cast<std::size_t>(std::count(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '/'));
+  if (slashes == 0) return;
+  std::size_t from = out.size();
+  out.resize(out.size() + slashes);
+  std::size_t to = out.size();
+  while (from > start) {
+    const char c = out[--from];
+    out[--to] = c;
+    if (c == '/') out[--to] = '\\';
+  }
+}
+
+std::int64_t LastModifiedMs(const fs::file_time_type& time) {
+  const auto utc = std::chrono::file_clock::to_sys(time);
+  return std::chrono::floor<std::chrono::seconds>(utc).time_since_epoch().count() * 1000;
+}
+
+std::string PhotoEntry(const fs::path& folder, const std::string& name) {
+  const fs::path path = folder / name;
+  TJsonWriter entry;
+  entry.AddString("fileName", name).AddString("filePath", path.string());
+  std::error_code sizeError, timeError;
+  const std::uintmax_t size = fs::file_size(path, sizeError);
+  const fs::file_time_type modified = fs::last_write_time(path, timeError);
+  if (!sizeError && !timeError) {
+    entry.AddInt64("fileSize", static_cast<std::int64_t>(size)).AddInt64("lastModified", LastModifiedMs(modified));
+  }
+  if (auto ids = ReadNameIds(name)) entry.AddString("alarmId", ids->alarmId).AddString("deviceId", ids->deviceId);
+  return entry.Finish();
+}
+
+}  // namespace
+
+std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alarmId, const std::string& deviceId,
+                           const std::string& mimeType, std::int64_t timestamp, const std::string& requestId) {
+  TJsonWriter reply = StartReply("alarm_photo_save_response", requestId);
+  try {
+    if (photoData.empty() || alarmId.empty()) throw std::runtime_error("图片数据或警告ID不能为空");
+    const TSafeName alarm = TSafeName::Check(alarmId, kBadId);
+    std::optional<TSafeName> device;
+    if (!deviceId.empty()) device = TSafeName::Check(deviceId, kBadId);
+    const std::string name = BuildAlarmPhotoFileName(alarm, device, timestamp, mimeType);
+
+    const fs::path folder = GetAlarmPhotoDir();
+    std::error_code ignored;  // a folder that cannot be made shows up as the write's failure
+    fs::create_directories(folder, ignored);
+    const fs::path path = folder / name;
+    WriteFileAtomically(path, DecodeDataUrl(photoData));
+
+    AddOutcome(reply, true);
+    reply.AddString("filePath", path.string()).AddString("fileName", name).AddString("message", "图片保存成功");
+    OutputDebugLine("[ALARM_PHOTO] 保存成功: " + path.string());
+  } catch (const std::exception& e) {
+    AddFailure(reply, "[ALARM_PHOTO] 保存失败: ", e.what());
+  }
+  return reply.Finish();
+}
+
+std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceId, const std::string& filePath,
+                          const std::string& requestId) {
+  TJsonWriter reply = StartReply("alarm_photo_get_response", requestId);
+  try {
+    std::string path;
+    if (auto given = TFileInFolder::Find(GetAlarmPhotoDir(), filePath, kOutsideFolder)) {
+      path = given->Text();
+    } else if (!alarmId.empty()) {
+      path = FindAlarmPhotoFile(alarmId, deviceId);
+    }
+    if (!IsExistingFile(path)) throw std::runtime_error("未找到图片文件");
+    const TBytes bytes = ReadWholeFile(path);
+
+    AddOutcome(reply, true);
+    std::string& out = reply.BeginString("photoData");
+    constexpr std::string_view kPrefix = "data:image\\/jpeg;base64,";
+    const std::size_t encoded = (bytes.size() + 2) / 3 * 4;
+    // Room for the usual share of "/" (one in 64) and the members that follow.
+    out.reserve(out.size() + kPrefix.size() + encoded + encoded / 32 + path.size() * 3 + 256);
+    out.append(kPrefix);
+    AppendBase64Escaped(bytes, out);
+    reply.EndString();
+    reply.AddString("filePath", path)
+        .AddString("fileName", fs::path(path).filename().string())
+        .AddInt64("fileSize", static_cast<std::int64_t>(bytes.size()));
+    OutputDebugLine("[ALARM_PHOTO] 读取成功: " + path);
+  } catch (const std::exception& e) {
+    AddFailure(reply, "[ALARM_PHOTO] 读取失败: ", e.what());
+  }
+  return reply.Finish();
+}
+
+std::string ListAlarmPhotos(const std::string& deviceId, const std::string& requestId) {
+  TJsonWriter reply = StartReply("alarm_photo_list_response", requestId);
+  TJsonArrayWriter photos;
+  int count = 0;
+  std::string error;
+  try {
+    const fs::path folder = GetAlarmPhotoDir();
+    std::error_code ec;
+    if (fs::exists(folder, ec)) {
+      ForEachFileInFolder(folder, [&](const std::string& name) {
+        if (MatchesDevice(name, deviceId)) {
+          photos.AddRaw(PhotoEntry(folder, name));
+          ++count;
+        }
+        return true;
+      });
+    }
+  } catch (const std::exception& e) {
+    error = e.what();
+    if (error.empty()) error = "列表失败";
+  }
+  if (error.empty()) {
+    AddOutcome(reply, true);
+    reply.AddRaw("photos", photos.Finish());
+    OutputDebugLine("[ALARM_PHOTO] 列表: " + std::to_string(count) + " 张图片");
+  } else {
+    AddFailure(reply, "[ALARM_PHOTO] 列表失败: ", error);
+    reply.AddRaw("photos", photos.Finish());
+  }
+  return reply.Finish();
+}
+
+std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& deviceId, const std::string& filePath,
+                             const std::string& fileName, const std::string& requestId) {
+  TJsonWriter reply = StartReply("alarm_photo_delete_response", requestId);
+  try {
+    const fs::path folder = GetAlarmPhotoDir();
+    std::optional<TSafeName> name;
+    if (!fileName.empty()) name = TSafeName::Check(fileName, kBadFileName);
+
+    std::string path;
+    if (auto given = TFileInFolder::Find(folder, filePath, kOutsideFolder)) {
+      path = given->Text();
+    } else if (auto named = name ? TFileInFolder::Find(folder, (folder / name->Text()).string(), kOutsideFolder)
+                                 : std::nullopt) {
+      path = named->Text();
+    } else if (!alarmId.empty()) {
+      path = FindAlarmPhotoFile(alarmId, deviceId);
+    }
+    if (!IsExistingFile(path)) throw std::runtime_error("图片文件不存在");
+    std::error_code ec;
+    if (!fs::remove(fs::path(path), ec) || ec) {
+      throw std::runtime_error("删除文件失败: " + (ec ? ec.message() : std::string("文件已不存在")));
+    }
+
+    AddOutcome(reply, true);
+    reply.AddString("message", "图片删除成功").AddString("deletedPath", path);
+    OutputDebugLine("[ALARM_PHOTO] 删除成功: " + path);
+  } catch (const std::exception& e) {
+    AddFailure(reply, "[ALARM_PHOTO] 删除失败: ", e.what());
+  }
+  return reply.Finish();
+}
+
+}  // namespace vantreel

@@ -1,0 +1,73 @@
+// Catches its own failures and always returns a whole reply. The album may name nested
+// folders but never leaves the Pictures folder; the file name is a single component.
+#include "media/UImageSaveProvider.h"
+
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+
+#include "bridge/JsonWriter.h"
+#include "media/AtomicFileWriter.h"
+#include "media/DataUrl.h"
+#include "media/LocalStamp.h"
+#include "media/SafeName.h"
+#include "platform/DebugOutput.h"
+#include "platform/KnownFolders.h"
+
+namespace vantreel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kBadAlbum = "相册名称不合法: 不能是绝对路径或包含 ..";
+constexpr std::string_view kAlbumOutside = "相册目录不在图片文件夹内";
+constexpr std::string_view kBadFileName = "文件名不合法: 只能是单个文件名";
+
+std::string TrimControlAndSpace(const std::string& value) {
+  std::size_t begin = 0, end = value.size();
+  while (begin < end && static_cast<unsigned char>(value[begin]) <= 32) ++begin;
+  while (end > begin && static_cast<unsigned char>(value[end - 1]) <= 32) --end;
+  return value.substr(begin, end - begin);
+}
+
+}  // namespace
+
+fs::path GetPicturesDir() {
+  if (auto pictures = UserPicturesDir()) return *pictures;
+  if (auto profile = UserProfileDir()) return *profile / "Pictures";
+  return fs::path("Pictures");
+}
+
+std::string SaveImage(const std::string& imageData, const std::string& fileName, const std::string& albumName,
+                      const std::string& requestId) {
+  TJsonWriter reply;
+  reply.AddString("type", "image_save_response").AddString("requestId", requestId);
+  try {
+    if (imageData.empty()) throw std::runtime_error("图片数据不能为空");
+    std::string albumText = TrimControlAndSpace(albumName);
+    if (albumText.empty()) albumText = "Screenshots";
+    const TSafeRelativePath album = TSafeRelativePath::Check(albumText, kBadAlbum);
+    std::string nameText = TrimControlAndSpace(fileName);
+    if (nameText.empty()) nameText = "image_" + FormatLocalStamp(CurrentSecondsSinceEpoch()) + ".png";
+    const TSafeName name = TSafeName::Check(nameText, kBadFileName);
+
+    const fs::path pictures = GetPicturesDir();
+    const fs::path albumDir = pictures / album.Path();
+    // Checked before anything is created: a link inside Pictures could lead elsewhere.
+    if (!StaysUnderFolder(pictures, albumDir)) throw std::runtime_error(std::string(kAlbumOutside));
+    std::error_code ignored;  // a folder that cannot be made shows up as the write's failure
+    fs::create_directories(albumDir, ignored);
+    const fs::path path = albumDir / name.Text();
+    WriteFileAtomically(path, DecodeDataUrl(imageData));
+
+    reply.AddBool("ok", true).AddBool("success", true);
+    reply.AddString("filePath", path.string()).AddString("message", "图片已保存到 " + albumDir.string());
+    OutputDebugLine("[IMAGE_SAVE] 保存成功: " + path.string());
+  } catch (const std::exception& e) {
+    reply.AddBool("ok", false).AddBool("success", false).AddString("error", e.what());
+    OutputDebugLine(std::string("[IMAGE_SAVE] 保存失败: ") + e.what());
+  }
+  return reply.Finish();
+}
+
+}  // namespace vantreel

@@ -1,0 +1,144 @@
+// Shared by the media tests: a real temporary folder, captured diagnostic lines, scoped
+// environment variables and a snapshot of a folder tree to prove that nothing changed.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "platform/DebugOutput.h"
+
+namespace vantreel::testing {
+
+namespace fs = std::filesystem;
+
+class TTempFolder {
+ public:
+  TTempFolder() {
+    std::random_device random;
+    path_ = fs::temp_directory_path() / ("vt-media-" + std::to_string(random()) + std::to_string(random()));
+    fs::create_directories(path_);
+    path_ = fs::canonical(path_);
+  }
+  ~TTempFolder() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+class TCapturedLines {
+ public:
+  TCapturedLines() {
+    SetDebugOutputSinkForTesting([this](std::string_view line) { lines_.emplace_back(line); });
+  }
+  ~TCapturedLines() { SetDebugOutputSinkForTesting({}); }
+  const std::vector<std::string>& Lines() const { return lines_; }
+  void Clear() { lines_.clear(); }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+class TScopedEnv {
+ public:
+  TScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~TScopedEnv() {
+    if (old_) {
+      setenv(name_.c_str(), old_->c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  TScopedEnv(const TScopedEnv&) = delete;
+  TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A file-size limit makes the write fail halfway, as a full disk would.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+// Every entry below `root` (links not followed) with its kind and, for files, contents.
+inline std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> entries;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    const std::string key = fs::relative(it->path(), root).string();
+    if (it->is_symlink()) {
+      entries[key] = "link:" + fs::read_symlink(it->path()).string();
+    } else if (it->is_directory()) {
+      entries[key] = "dir";
+    } else {
+      entries[key] = "file:" + ReadFile(it->path());
+    }
+  }
+  return entries;
+}
+
+// Text as the reply writer puts it into JSON, for texts whose only character to escape is "/".
+inline std::string JsonSlashes(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '/') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+inline std::string JsonPath(const fs::path& path) { return JsonSlashes(path.string()); }
+
+}  // namespace vantreel::testing

@@ -1,0 +1,189 @@
+#include "media/UImageSaveProvider.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "MediaTestSupport.h"
+#include "media/LocalStamp.h"
+
+namespace vantreel {
+namespace {
+
+using namespace vantreel::testing;
+using Json = nlohmann::ordered_json;
+
+class PicturesFolder : public ::testing::Test {
+ protected:
+  void UserDirs(const std::string& text) { WriteFile(config_ / "user-dirs.dirs", text); }
+
+  TTempFolder temp_;
+  const fs::path home_ = temp_.Path() / "home";
+  const fs::path config_ = temp_.Path() / "config";
+  TScopedEnv homeEnv_{"HOME", home_.c_str()};
+  TScopedEnv configEnv_{"XDG_CONFIG_HOME", config_.c_str()};
+};
+
+TEST_F(PicturesFolder, ComesFromUserDirsThenTheProfileThenTheRelativeName) {
+  struct Case {
+    const char* userDirs;
+    fs::path expected;
+  } cases[] = {
+      {"XDG_PICTURES_DIR=\"$HOME/Bilder\"\n", home_ / "Bilder"},
+      {"# comment\n  XDG_PICTURES_DIR = \"/srv/pics/\"\n", "/srv/pics"},
+      {"XDG_PICTURES_DIR=\"$HOME\"\n", home_},
+      {"XDG_PICTURES_DIR=\"$HOME/\"\n", home_},
+      {"XDG_PICTURES_DIR=\"/a\"\nXDG_PICTURES_DIR=\"/b\"\n", "/b"},
+      {"XDG_PICTURES_DIR=\"/a \"quoted\"\"\n", "/a \"quoted\""},
+      {"XDG_PICTURES_DIR=\"pics\"\n", home_ / "Pictures"},        // relative values are ignored
+      {"XDG_PICTURES_DIRS=\"/x\"\n", home_ / "Pictures"},
+      {"XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n", home_ / "Pictures"},
+      {nullptr, home_ / "Pictures"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(config_ / "user-dirs.dirs");
+    if (c.userDirs != nullptr) UserDirs(c.userDirs);
+    EXPECT_EQ(GetPicturesDir(), c.expected) << (c.userDirs ? c.userDirs : "(no file)");
+  }
+
+  TScopedEnv noHome("HOME", nullptr);
+  UserDirs("XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+  EXPECT_EQ(GetPicturesDir(), "Pictures");
+  UserDirs("XDG_PICTURES_DIR=\"/srv/pics\"\n");
+  EXPECT_EQ(GetPicturesDir(), "/srv/pics");
+  TScopedEnv noConfig("XDG_CONFIG_HOME", nullptr);
+  EXPECT_EQ(GetPicturesDir(), "Pictures");
+}
+
+class ImageSaver : public PicturesFolder {
+ protected:
+  ImageSaver() { UserDirs("XDG_PICTURES_DIR=\"$HOME/Pics\"\n"); }
+  const fs::path pictures_ = home_ / "Pics";
+  TCapturedLines lines_;
+};
+
+TEST_F(ImageSaver, ImageDataAloneGoesToScreenshotsUnderAStampedName) {
+  for (const char* album : {"Screenshots", "", " \t\r\n"}) {
+    for (const char* name : {"", "  "}) {
+      lines_.Clear();
+      const std::string before = FormatLocalStamp(CurrentSecondsSinceEpoch());
+      const std::string reply = SaveImage("data:image/png;base64,aGVsbG8=", name, album, "r1");
+      const std::string after = FormatLocalStamp(CurrentSecondsSinceEpoch());
+      const fs::path folder = pictures_ / "Screenshots";
+      std::string stamp = before;
+      if (!fs::exists(folder / ("image_" + stamp + ".png"))) stamp = after;
+      const fs::path path = folder / ("image_" + stamp + ".png");
+      EXPECT_EQ(reply, "{\"type\":\"image_save_response\",\"requestId\":\"r1\",\"ok\":true,\"success\":true,"
+                       "\"filePath\":\"" + JsonPath(path) + "\",\"message\":\"图片已保存到 " + JsonPath(folder) +
+                           "\"}");
+      EXPECT_EQ(ReadFile(path), "hello");
+      EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存成功: " + path.string()});
+    }
+  }
+}
+
+TEST_F(ImageSaver, UsesTheGivenNamesAsTheyAre) {
+  struct Case {
+    const char* data;
+    const char* name;
+    const char* album;
+    fs::path file;
+    const char* bytes;
+  } cases[] = {
+      {"aGVsbG8=", "noext", "Screenshots", pictures_ / "Screenshots" / "noext", "hello"},
+      {"data:image/png;base64,aGVsbG8=", "shot.jpg", "Trips", pictures_ / "Trips" / "shot.jpg", "hello"},
+      {"data:,", " padded.png ", "a/b/c", pictures_ / "a" / "b" / "c" / "padded.png", ""},
+      {"   ", "blank.png", " Trips ", pictures_ / "Trips" / "blank.png", ""},
+  };
+  for (const Case& c : cases) {
+    const Json reply = Json::parse(SaveImage(c.data, c.name, c.album, ""));
+    EXPECT_TRUE(reply["ok"]) << c.name;
+    EXPECT_EQ(reply["filePath"], c.file.string()) << c.name;
+    EXPECT_EQ(reply["message"], "图片已保存到 " + c.file.parent_path().string()) << c.name;
+    EXPECT_EQ(ReadFile(c.file), c.bytes) << c.name;
+  }
+}
+
+TEST_F(ImageSaver, TwoGeneratedNamesInOneSecondLeaveOneFileWithTheSecondImage) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    fs::remove_all(pictures_);
+    const std::int64_t second = CurrentSecondsSinceEpoch();
+    SaveImage("Zmlyc3Q=", "", "", "");
+    SaveImage("c2Vjb25k", "", "", "");
+    if (CurrentSecondsSinceEpoch() != second) continue;  // the clock ticked in between: try again
+    EXPECT_EQ(Snapshot(pictures_ / "Screenshots"),
+              (std::map<std::string, std::string>{{"image_" + FormatLocalStamp(second) + ".png", "file:second"}}));
+    return;
+  }
+  GTEST_SKIP() << "the clock ticked during every attempt";
+}
+
+TEST_F(ImageSaver, FailuresReplyWithTheirMessage) {
+  EXPECT_EQ(SaveImage("", "x.png", "Screenshots", "r2"),
+            "{\"type\":\"image_save_response\",\"requestId\":\"r2\",\"ok\":false,\"success\":false,"
+            "\"error\":\"图片数据不能为空\"}");
+  EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: 图片数据不能为空"});
+  EXPECT_FALSE(fs::exists(pictures_));
+
+  WriteFile(pictures_, "a file where the folder should be");
+  lines_.Clear();
+  const Json reply = Json::parse(SaveImage("aGk=", "x.png", "Screenshots", "r3"));
+  EXPECT_FALSE(reply["success"]);
+  const std::string error = reply["error"];
+  EXPECT_NE(error.find("Not a directory"), std::string::npos) << error;
+  EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: " + error});
+}
+
+TEST_F(ImageSaver, AFailedWriteKeepsTheEarlierImage) {
+  WriteFile(pictures_ / "Screenshots" / "x.png", "the earlier image");
+  std::string reply;
+  {
+    TFileSizeLimit limit(64 * 1024);
+    reply = SaveImage(std::string(512 * 1024, 'A'), "x.png", "", "");
+  }
+  EXPECT_FALSE(Json::parse(reply)["ok"]);
+  EXPECT_EQ(Snapshot(pictures_), (std::map<std::string, std::string>{
+                                     {"Screenshots", "dir"}, {"Screenshots/x.png", "file:the earlier image"}}));
+}
+
+// Nested albums are fine; anything that leaves the Pictures folder is refused before any
+// folder is made.
+TEST_F(ImageSaver, NoSaveLeavesThePicturesFolder) {
+  fs::create_directories(pictures_);
+  fs::create_directories(temp_.Path() / "elsewhere");
+  fs::create_directory_symlink(temp_.Path() / "elsewhere", pictures_ / "escape");
+  const std::string badAlbum = "相册名称不合法: 不能是绝对路径或包含 ..";
+  const std::string badName = "文件名不合法: 只能是单个文件名";
+  struct Case {
+    std::string album;
+    std::string name;
+    std::string error;
+  } cases[] = {
+      {"..", "x.png", badAlbum},
+      {"../x", "x.png", badAlbum},
+      {"a/../../x", "x.png", badAlbum},
+      {"a\\..\\..\\x", "x.png", badAlbum},
+      {(temp_.Path() / "elsewhere").string(), "x.png", badAlbum},
+      {std::string("a\0/../../x", 10), "x.png", badAlbum},
+      {"escape", "x.png", "相册目录不在图片文件夹内"},
+      {"escape/new", "x.png", "相册目录不在图片文件夹内"},
+      {"Screenshots", "../x.png", badName},
+      {"Screenshots", "a/b.png", badName},
+      {"Screenshots", (temp_.Path() / "x.png").string(), badName},
+      {"Screenshots", "..", badName},
+      {"Screenshots", "a\\b.png", badName},
+      {"Screenshots", std::string("x.png\0/../y", 11), badName},
+  };
+  const auto before = Snapshot(temp_.Path());
+  for (const Case& c : cases) {
+    lines_.Clear();
+    const Json reply = Json::parse(SaveImage("aGk=", c.name, c.album, ""));
+    EXPECT_FALSE(reply["ok"]) << c.album << " " << c.name;
+    EXPECT_EQ(reply["error"], c.error) << c.album << " " << c.name;
+    EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: " + c.error}) << c.album;
+    EXPECT_EQ(Snapshot(temp_.Path()), before) << c.album << " " << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace vantreel
