@@ -45,6 +45,8 @@ class ITrayIcon {
   virtual void SetBalloonText(const std::string& text) = 0;
   virtual void SetApplicationIcon() = 0;
   virtual void SetOnDblClick(std::function<void()> handler) = 0;
+  // False while no notification area shows the icon (nothing could restore a hidden window).
+  virtual bool IsEmbedded() const { return true; }
 };
 
 // Runs a function on the user-interface thread and returns once it has run there. Holds

@@ -189,6 +189,9 @@ void TMainForm::Resize() {
 
 bool TMainForm::WndProc(TMessage& message) {
   if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFFF) == SC_MINIMIZE) {
+    // Hiding is only safe while a tray icon can bring the window back; otherwise the window
+    // would be lost for the rest of the run, so it minimises the ordinary way.
+    if (!FTrayIcon || !FTrayIcon->IsEmbedded()) return false;
     FUi.Hide();
     Log("用户点击最小化：主窗口已隐藏（未销毁），可通过托盘恢复。");
     return true;

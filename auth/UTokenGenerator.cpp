@@ -1,0 +1,143 @@
+#include "auth/UTokenGenerator.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "auth/Blank.h"
+#include "auth/CharacterText.h"
+#include "auth/EnvironmentCheck.h"
+#include "auth/UAuthSeedProvider.h"
+#include "auth/Wipe.h"
+#include "crypto/Base64.h"
+#include "crypto/Sha256.h"
+#include "platform/DebugOutput.h"
+
+namespace vantreel {
+namespace {
+
+constexpr std::size_t kSeedLength = 45;
+
+// Decodes one UTF-8 sequence at `i`, moving past it; malformed input gives U+FFFD and
+// moves one byte.
+std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) {
+    ++i;
+    return lead;
+  }
+  std::size_t more;
+  std::uint32_t cp;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    more = 1;
+    cp = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    more = 2;
+    cp = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    more = 3;
+    cp = lead & 0x07;
+  } else {
+    ++i;
+    return 0xFFFD;
+  }
+  if (text.size() - i <= more) {
+    ++i;
+    return 0xFFFD;
+  }
+  for (std::size_t k = 1; k <= more; ++k) {
+    const auto c = static_cast<unsigned char>(text[i + k]);
+    if ((c & 0xC0) != 0x80) {
+      ++i;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  static constexpr std::uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kSmallest[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return 0xFFFD;
+  }
+  i += more + 1;
+  return cp;
+}
+
+void AppendUnit(TBytes& out, std::uint32_t unit) {
+  out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(unit >> 8));
+}
+
+[[noreturn]] void Fail(const std::string& message) { throw std::runtime_error(message); }
+
+}  // namespace
+
+TBytes StringToUtf16Bytes(std::string_view text) {
+  TBytes out;
+  out.reserve(text.size() * 4);  // no regrowth: the material is secret
+  for (std::size_t i = 0; i < text.size();) {
+    const std::uint32_t cp = NextCodePoint(text, i);
+    if (cp < 0x10000) {
+      AppendUnit(out, cp);
+    } else {
+      AppendUnit(out, 0xD800 + ((cp - 0x10000) >> 10));
+      AppendUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
+
+std::string TokenCryptoErrorMessage(CryptoStep step, std::uint32_t status) {
+  const char* operation = "BCryptEncrypt";
+  switch (step) {
+    case CryptoStep::OpenProvider: operation = "BCryptOpenAlgorithmProvider"; break;
+    case CryptoStep::SetChainingMode: operation = "BCryptSetProperty(CBC)"; break;
+    case CryptoStep::GetObjectLength: operation = "BCryptGetProperty(ObjectLength)"; break;
+    case CryptoStep::GenerateKey: operation = "BCryptGenerateSymmetricKey"; break;
+    case CryptoStep::CryptSize: operation = "BCryptEncrypt(size)"; break;
+    case CryptoStep::Crypt:
+    case CryptoStep::DeriveKey:
+    case CryptoStep::None: break;
+  }
+  char text[96];
+  std::snprintf(text, sizeof text, "[TOKEN_GEN] %s failed: 0x%X", operation, static_cast<unsigned>(status));
+  return text;
+}
+
+TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv) {
+  TBytes cipher;
+  const CryptoResult result = AesCbcPkcs7Encrypt(plain, key, iv, cipher);
+  if (!result.ok()) Fail(TokenCryptoErrorMessage(result.failedStep, result.status));
+  return cipher;
+}
+
+std::string GenerateToken(const std::string& identifier) {
+  if (IsBlank(identifier)) Fail("[TOKEN_GEN] identifier param is empty");
+  if (!IsEnvironmentAcceptable()) Fail("[TOKEN_GEN] environment check failed");
+
+  std::string initialKey, salt, material;
+  TBytes materialBytes, key, iv, plain;
+  Sha256Digest digest{};
+  TWipeOnExit wipe(initialKey, salt, material, materialBytes, digest, key, iv, plain);
+
+  initialKey = GetAuthSeed();
+  const std::size_t length = CountCharacters(initialKey);
+  if (length != kSeedLength) Fail("[TOKEN_GEN] initialKey length error: " + std::to_string(length));
+  // Characters 1, 2, 5, 7 and 9, counting from 1. The seed may hold two-byte characters.
+  salt.reserve(10);
+  for (std::size_t position : {1, 2, 5, 7, 9}) salt += CharacterAt(initialKey, position - 1);
+  material.reserve(initialKey.size() + salt.size());
+  material += initialKey;
+  material += salt;
+  materialBytes = StringToUtf16Bytes(material);
+
+  digest = ComputeSha256(materialBytes);
+  key.assign(digest.begin(), digest.end());
+  iv.assign(digest.begin(), digest.begin() + 16);
+  plain.assign(identifier.begin(), identifier.end());
+
+  const TBytes cipher = AesCbcEncrypt(plain, key, iv);
+  std::string token = Base64Encode(cipher);  // one line: the encoder never breaks lines
+  OutputDebugLine("[TOKEN_GEN] Token generated, len=" + std::to_string(token.size()));
+  return token;
+}
+
+}  // namespace vantreel

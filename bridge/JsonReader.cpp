@@ -1,0 +1,344 @@
+#include "bridge/JsonReader.h"
+
+#include <cstring>
+#include <limits>
+
+namespace vantreel {
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+constexpr bool HasZeroByte(std::uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; }
+
+// True when any of the 8 bytes needs a closer look inside a string: a quotation mark, a
+// reverse solidus, a control character or a non-ASCII byte.
+constexpr bool NeedsAttention(std::uint64_t v) {
+  return (v & kHighs) != 0 || HasZeroByte(v ^ (kOnes * '"')) || HasZeroByte(v ^ (kOnes * '\\')) ||
+         ((v - kOnes * 0x20) & ~v & kHighs) != 0;
+}
+
+int HexDigit(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c |= 0x20;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Four hex digits at `p` (the caller guarantees they are in bounds); -1 if not all hex.
+long Hex4(const unsigned char* p) {
+  long value = 0;
+  for (int k = 0; k < 4; ++k) {
+    const int d = HexDigit(p[k]);
+    if (d < 0) return -1;
+    value = (value << 4) | d;
+  }
+  return value;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+class TJsonDocument::TParser {
+ public:
+  TParser(std::string_view text, std::vector<TToken>& tokens)
+      : p_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()), tokens_(tokens) {}
+
+  bool Run() {
+    std::uint32_t open[kMaxJsonDepth];  // token index of each open container
+    std::size_t depth = 0;
+    SkipWhitespace();
+    for (;;) {
+      // A value starts here.
+      const unsigned char c = At(i_);
+      if (c == '{' || c == '[') {
+        if (depth == kMaxJsonDepth) return false;
+        const std::uint32_t index = Push(c == '{' ? TJsonKind::Object : TJsonKind::Array, i_, 0, false);
+        open[depth++] = index;
+        ++i_;
+        SkipWhitespace();
+        if (At(i_) != (c == '{' ? '}' : ']')) {
+          if (c == '{' && !ParseMemberName()) return false;
+          continue;
+        }
+        Close(index);
+        --depth;
+      } else if (c == '"') {
+        if (!ParseString()) return false;
+      } else if (c == 't') {
+        if (!ParseLiteral("true", TJsonKind::True)) return false;
+      } else if (c == 'f') {
+        if (!ParseLiteral("false", TJsonKind::False)) return false;
+      } else if (c == 'n') {
+        if (!ParseLiteral("null", TJsonKind::Null)) return false;
+      } else if (!ParseNumber()) {
+        return false;
+      }
+      // After a value: close containers until one continues with another value.
+      for (;;) {
+        SkipWhitespace();
+        if (depth == 0) return i_ == n_;
+        const std::uint32_t top = open[depth - 1];
+        const bool isObject = tokens_[top].kind == TJsonKind::Object;
+        const unsigned char next = At(i_);
+        if (next == ',') {
+          ++i_;
+          SkipWhitespace();
+          if (isObject && !ParseMemberName()) return false;
+          break;
+        }
+        if (next != (isObject ? '}' : ']')) return false;
+        Close(top);
+        --depth;
+      }
+    }
+  }
+
+ private:
+  // Past the end reads as NUL, which no grammar position accepts.
+  unsigned char At(std::size_t i) const { return i < n_ ? p_[i] : 0; }
+
+  void SkipWhitespace() {
+    while (i_ < n_ && (p_[i_] == ' ' || p_[i_] == '\n' || p_[i_] == '\r' || p_[i_] == '\t')) ++i_;
+  }
+
+  std::uint32_t Push(TJsonKind kind, std::size_t start, std::size_t length, bool escaped) {
+    const auto index = static_cast<std::uint32_t>(tokens_.size());
+    tokens_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), index + 1, kind, escaped});
+    return index;
+  }
+
+  void Close(std::uint32_t index) {
+    ++i_;
+    TToken& token = tokens_[index];
+    token.end = static_cast<std::uint32_t>(tokens_.size());
+    token.length = static_cast<std::uint32_t>(i_ - token.start);
+  }
+
+  bool ParseMemberName() {
+    if (At(i_) != '"' || !ParseString()) return false;
+    SkipWhitespace();
+    if (At(i_) != ':') return false;
+    ++i_;
+    SkipWhitespace();
+    return true;
+  }
+
+  bool ParseLiteral(std::string_view word, TJsonKind kind) {
+    if (n_ - i_ < word.size() || std::memcmp(p_ + i_, word.data(), word.size()) != 0) return false;
+    Push(kind, i_, word.size(), false);
+    i_ += word.size();
+    return true;
+  }
+
+  bool ParseNumber() {
+    const std::size_t start = i_;
+    if (At(i_) == '-') ++i_;
+    if (At(i_) == '0') {
+      ++i_;
+    } else if (At(i_) >= '1' && At(i_) <= '9') {
+      while (IsDigit(At(i_))) ++i_;
+    } else {
+      return false;
+    }
+    if (At(i_) == '.') {
+      ++i_;
+      if (!IsDigit(At(i_))) return false;
+      while (IsDigit(At(i_))) ++i_;
+    }
+    if (At(i_) == 'e' || At(i_) == 'E') {
+      ++i_;
+      if (At(i_) == '+' || At(i_) == '-') ++i_;
+      if (!IsDigit(At(i_))) return false;
+      while (IsDigit(At(i_))) ++i_;
+    }
+    Push(TJsonKind::Number, start, i_ - start, false);
+    return true;
+  }
+
+  static bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+  bool ParseString() {
+    const std::size_t start = ++i_;
+    bool escaped = false;
+    std::size_t i = i_;
+    for (;;) {
+      while (i + 8 <= n_) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, p_ + i, 8);
+        if (NeedsAttention(chunk)) break;
+        i += 8;
+      }
+      const unsigned char c = At(i);
+      if (c == '"') break;
+      if (c == '\\') {
+        escaped = true;
+        if (!SkipEscape(i)) return false;
+      } else if (c < 0x20) {
+        return false;  // raw control character, or the text ended inside the string
+      } else if (c >= 0x80) {
+        if (!SkipUtf8(i)) return false;
+      } else {
+        ++i;
+      }
+    }
+    Push(TJsonKind::String, start, i - start, escaped);
+    i_ = i + 1;
+    return true;
+  }
+
+  // At a reverse solidus; moves past the escape. A high surrogate must be followed by an
+  // escaped low one, and a low one may not stand alone.
+  bool SkipEscape(std::size_t& i) const {
+    const unsigned char c = At(i + 1);
+    if (c != 'u') {
+      i += 2;
+      return c == '"' || c == '\\' || c == '/' || c == 'b' || c == 'f' || c == 'n' || c == 'r' || c == 't';
+    }
+    if (n_ - i < 6) return false;
+    const long unit = Hex4(p_ + i + 2);
+    i += 6;
+    if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
+    if (unit < 0xD800 || unit > 0xDBFF) return true;
+    if (n_ - i < 6 || p_[i] != '\\' || p_[i + 1] != 'u') return false;
+    const long low = Hex4(p_ + i + 2);
+    i += 6;
+    return low >= 0xDC00 && low <= 0xDFFF;
+  }
+
+  // At a byte >= 0x80; moves past one well-formed UTF-8 sequence (RFC 3629: no overlong
+  // forms, no surrogates, nothing above U+10FFFF).
+  bool SkipUtf8(std::size_t& i) const {
+    const unsigned char c = p_[i];
+    unsigned char low = 0x80, high = 0xBF;
+    std::size_t more;
+    if (c >= 0xC2 && c <= 0xDF) {
+      more = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    const unsigned char second = At(i + 1);
+    if (second < low || second > high) return false;
+    for (std::size_t k = 2; k <= more; ++k) {
+      if ((At(i + k) & 0xC0) != 0x80) return false;
+    }
+    i += more + 1;
+    return true;
+  }
+
+  const unsigned char* p_;
+  std::size_t n_;
+  std::size_t i_ = 0;
+  std::vector<TToken>& tokens_;
+};
+
+bool TJsonDocument::Parse(std::string_view text) {
+  tokens_.clear();
+  text_ = {};
+  // Offsets are 32-bit; page messages are far smaller.
+  if (text.size() >= std::numeric_limits<std::uint32_t>::max()) return false;
+  tokens_.reserve(32);
+  if (!TParser(text, tokens_).Run()) {
+    tokens_.clear();
+    return false;
+  }
+  text_ = text;
+  return true;
+}
+
+TJsonValue TJsonDocument::Root() const { return tokens_.empty() ? TJsonValue() : TJsonValue(this, 0); }
+
+std::string TJsonDocument::DecodeString(const TToken& token) const {
+  const std::string_view raw = text_.substr(token.start, token.length);
+  if (!token.escaped) return std::string(raw);
+  std::string out;
+  out.reserve(raw.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(raw.data());
+  for (std::size_t i = 0; i < raw.size();) {
+    if (p[i] != '\\') {
+      out.push_back(static_cast<char>(p[i++]));
+      continue;
+    }
+    const unsigned char c = p[i + 1];
+    i += 2;
+    switch (c) {
+      case 'b': out.push_back('\b'); break;
+      case 'f': out.push_back('\f'); break;
+      case 'n': out.push_back('\n'); break;
+      case 'r': out.push_back('\r'); break;
+      case 't': out.push_back('\t'); break;
+      case 'u': {
+        // Parse has checked the digits and the surrogate pairing.
+        auto cp = static_cast<std::uint32_t>(Hex4(p + i));
+        i += 4;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+          const auto low = static_cast<std::uint32_t>(Hex4(p + i + 2));
+          i += 6;
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+        }
+        AppendUtf8(out, cp);
+        break;
+      }
+      default: out.push_back(static_cast<char>(c)); break;  // " \ /
+    }
+  }
+  return out;
+}
+
+bool TJsonDocument::StringEquals(const TToken& token, std::string_view value) const {
+  if (!token.escaped) return text_.substr(token.start, token.length) == value;
+  return DecodeString(token) == value;
+}
+
+TJsonKind TJsonValue::Kind() const { return doc_->tokens_[index_].kind; }
+
+TJsonValue TJsonValue::Member(std::string_view name) const {
+  if (!Is(TJsonKind::Object)) return {};
+  const auto& tokens = doc_->tokens_;
+  for (std::uint32_t i = index_ + 1; i < tokens[index_].end; i = tokens[i + 1].end) {
+    if (doc_->StringEquals(tokens[i], name)) return TJsonValue(doc_, i + 1);
+  }
+  return {};
+}
+
+std::string TJsonValue::Text() const {
+  if (IsAbsent()) return {};
+  const auto& token = doc_->tokens_[index_];
+  if (token.kind == TJsonKind::String) return doc_->DecodeString(token);
+  if (token.kind == TJsonKind::Number) return std::string(doc_->text_.substr(token.start, token.length));
+  return {};
+}
+
+std::string_view TJsonValue::Raw() const {
+  if (IsAbsent()) return {};
+  const auto& token = doc_->tokens_[index_];
+  if (token.kind == TJsonKind::String) return doc_->text_.substr(token.start - 1, token.length + 2);
+  return doc_->text_.substr(token.start, token.length);
+}
+
+}  // namespace vantreel

@@ -1,0 +1,56 @@
+#include "bridge/JsonWriter.h"
+
+#include <gtest/gtest.h>
+
+#include "bridge/JsonReader.h"
+
+namespace vantreel {
+namespace {
+
+TEST(JsonWriter, EscapesOnlyTheEightCharacters) {
+  struct Case {
+    std::string value;
+    std::string written;
+  } cases[] = {
+      {"\"\\/\b\t\n\f\r", R"("\"\\\/\b\t\n\f\r")"},
+      {"https://a.b/c", R"("https:\/\/a.b\/c")"},
+      {std::string("\x01\x0b\x1f\x7f", 4), std::string("\"\x01\x0b\x1f\x7f\"", 6)},  // other controls unchanged
+      {std::string("a\0b", 3), std::string("\"a\0b\"", 5)},
+      {"é中\xF0\x9F\x98\x80 \xE2\x80\xA8", "\"é中\xF0\x9F\x98\x80 \xE2\x80\xA8\""},  // non-ASCII unchanged
+      {"", "\"\""},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    AppendJsonString(out, c.value);
+    EXPECT_EQ(out, c.written);
+  }
+}
+
+TEST(JsonWriter, MembersInInsertionOrderWithoutWhitespace) {
+  TJsonWriter writer;
+  writer.AddString("type", "t").AddString("requestId", "7").AddBool("ok", true).AddBool("no", false).AddInt64("n", -42);
+  TJsonArrayWriter array;
+  array.AddRaw("1").AddRaw(R"("x")");
+  writer.AddRaw("list", array.Finish());
+  writer.BeginString("data").append("QUJD");
+  writer.EndString();
+  EXPECT_EQ(writer.Finish(), R"({"type":"t","requestId":"7","ok":true,"no":false,"n":-42,"list":[1,"x"],"data":"QUJD"})");
+  EXPECT_EQ(TJsonWriter().Finish(), "{}");
+  EXPECT_EQ(TJsonArrayWriter().Finish(), "[]");
+}
+
+// Every printable ASCII character, the five named controls and multi-byte characters come
+// back from the reader as written.
+TEST(JsonWriter, ReaderRoundTrip) {
+  std::string value = "\b\t\n\f\ré中\xF0\x9F\x98\x80";
+  for (int c = 0x20; c < 0x80; ++c) value.push_back(static_cast<char>(c));
+  TJsonWriter writer;
+  writer.AddString("v", value);
+  const std::string text = writer.Finish();
+  TJsonDocument doc;
+  ASSERT_TRUE(doc.Parse(text)) << text;
+  EXPECT_EQ(doc.Root().Member("v").Text(), value);
+}
+
+}  // namespace
+}  // namespace vantreel
