@@ -1,0 +1,151 @@
+#include "bundle/UWebAppBundle.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "bundle/BundleConstants.h"
+#include "bundle/BundleCrypto.h"
+#include "bundle/BundleDigest.h"
+#include "bundle/BundleOrigin.h"
+#include "bundle/BundlePath.h"
+#include "bundle/zip/ZipArchive.h"
+#include "crypto/SecureZero.h"
+#include "platform/AppResource.h"
+#include "platform/DebugOutput.h"
+
+namespace vantreel {
+namespace {
+
+// Zeroes a secret buffer when the scope ends, on every path.
+class TZeroOnExit {
+ public:
+  explicit TZeroOnExit(TBytes& bytes) : bytes_(bytes) {}
+  ~TZeroOnExit() { SecureZero(bytes_.data(), bytes_.size()); }
+  TZeroOnExit(const TZeroOnExit&) = delete;
+  TZeroOnExit& operator=(const TZeroOnExit&) = delete;
+
+ private:
+  TBytes& bytes_;
+};
+
+std::string NormalizedDigest(std::string_view digest) {
+  while (!digest.empty() && static_cast<unsigned char>(digest.front()) <= 32) digest.remove_prefix(1);
+  while (!digest.empty() && static_cast<unsigned char>(digest.back()) <= 32) digest.remove_suffix(1);
+  std::string text(digest);
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  }
+  return text;
+}
+
+}  // namespace
+
+TWebBundleSource EmbeddedWebBundleSource() {
+  return {[] { return FindAppResource(BundleResourceName); }, std::string(ExpectedBundleSha256())};
+}
+
+TWebAppBundle::TWebAppBundle(TWebBundleLogProc logProc) : TWebAppBundle(std::move(logProc), EmbeddedWebBundleSource()) {}
+
+TWebAppBundle::TWebAppBundle(TWebBundleLogProc logProc, TWebBundleSource source)
+    : FLogProc(std::move(logProc)), FSource(std::move(source)) {}
+
+TWebAppBundle::~TWebAppBundle() = default;
+
+void TWebAppBundle::Log(const std::string& message) const {
+  const std::string line = "[WEB_BUNDLE] " + message;
+  if (FLogProc) {
+    FLogProc(line);
+  } else {
+    OutputDebugLine(line);
+  }
+}
+
+void TWebAppBundle::EnsureFilesLoaded() const {
+  if (FFileMap.empty()) throw std::runtime_error("资源包解压后文件数为 0，疑似构建流程异常。");
+}
+
+void TWebAppBundle::LoadFromResource() {
+  FFileMap.clear();
+  FLoaded = false;
+
+  // The resource is read where it lies: it stays mapped for the life of the process, so the
+  // byte array of the reference design would only be a second copy of the ciphertext.
+  const std::optional<ByteView> found = FSource.FindResource ? FSource.FindResource() : std::nullopt;
+  if (!found) {
+    throw std::runtime_error("未找到 Web 资源包，请先运行 scripts/build-webview2-resource 并确保资源已编译进 EXE。");
+  }
+  const ByteView resource = *found;
+
+  VerifyDigest(resource);
+  Log("资源包 SHA256 校验成功。");
+
+  const TBytes salt = HexToBytes(BundleSaltHex);
+  TBytes iv = HexToBytes(BundleIvHex);
+  TZeroOnExit wipeIv(iv);
+  TBytes key = DeriveKeyPbkdf2Sha256(BundlePassword, salt, BundleIterations);
+  TBytes plain;
+  {
+    TZeroOnExit wipeKey(key);
+    plain = AesCbcDecrypt(resource, key, iv);
+  }
+  Log("资源包解密完成。");
+
+  UnpackArchive(plain);
+  plain = TBytes();  // release the archive before the map is handed out
+
+  EnsureFilesLoaded();
+  FLoaded = true;
+  Log("资源包加载完成，内存文件数 " + std::to_string(FFileMap.size()) + "。");
+}
+
+void TWebAppBundle::VerifyDigest(ByteView resource) const {
+  const std::string expected = NormalizedDigest(FSource.ExpectedSha256);
+  if (expected.empty() || expected == std::string(64, '0')) return;
+  const std::string actual = Sha256Hex(resource);
+  if (expected != actual) {
+    throw std::runtime_error("资源包 SHA256 校验失败，expected=" + expected + ", actual=" + actual);
+  }
+}
+
+// The archive is read straight from the plaintext buffer: the reference design's stream
+// copy of it would change nothing but the memory peak.
+void TWebAppBundle::UnpackArchive(ByteView archive) {
+  const TZipArchive zip(archive);
+  for (const TZipEntry& entry : zip.Entries()) {
+    std::string mapKey = NormalizeBundlePath(entry.Name);
+    if (mapKey.back() == '/') continue;
+    // Read "by name": the first entry whose name matches ignoring ASCII case, which is not
+    // always this one (A.js then a.js both give A.js's bytes).
+    const TZipEntry* source = zip.FindEntry(entry.Name);
+    FFileMap.insert_or_assign(std::move(mapKey), std::make_shared<const TBytes>(zip.Read(*source)));
+  }
+}
+
+bool TWebAppBundle::TryGetFile(std::string_view url, std::shared_ptr<const TBytes>& content,
+                               std::string& mimeType) const {
+  content.reset();
+  mimeType.clear();
+  if (!FLoaded) return false;
+  const std::string path = NormalizeBundlePath(url);
+  if (const auto found = FFileMap.find(path); found != FFileMap.end()) {
+    content = found->second;
+    mimeType = MimeTypeForPath(path);
+    return true;
+  }
+  if (const auto index = FFileMap.find("index.html"); index != FFileMap.end()) {
+    content = index->second;
+    mimeType = "text/html; charset=utf-8";
+    return true;
+  }
+  return false;
+}
+
+std::string TWebAppBundle::BuildEntryUrl() const { return std::string(kBundleOriginPrefix); }
+
+std::vector<std::pair<std::string, std::shared_ptr<const TBytes>>> TWebAppBundle::Files() const {
+  std::vector<std::pair<std::string, std::shared_ptr<const TBytes>>> files(FFileMap.begin(), FFileMap.end());
+  std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  return files;
+}
+
+}  // namespace vantreel

@@ -1,0 +1,176 @@
+#include "bundle/zip/ZipArchive.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "bundle/zip/ZipInflate.h"
+#include "bundle/zip/ZipNames.h"
+
+namespace vantreel {
+namespace {
+
+// Record layouts (APPNOTE 6.3.x), little-endian throughout.
+//
+// End of central directory, 22 bytes + comment, the last record of the archive:
+//   0 signature 0x06054b50   4 this disk   6 disk of central directory
+//   8 entries on this disk  10 total entries  12 central directory size
+//  16 central directory offset  20 comment length  22 comment
+constexpr std::uint32_t kEndSignature = 0x06054b50;
+constexpr std::size_t kEndSize = 22;
+// ZIP64 end-of-central-directory locator, 20 bytes right before the record above.
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;
+constexpr std::size_t kZip64LocatorSize = 20;
+//
+// Central directory header, 46 bytes + name + extra + comment:
+//   0 signature 0x02014b50   4 version made by   6 version needed   8 flags  10 method
+//  12 time  14 date  16 crc-32  20 compressed size  24 uncompressed size  28 name length
+//  30 extra length  32 comment length  34 disk start  36 internal attributes
+//  38 external attributes  42 local header offset  46 name
+constexpr std::uint32_t kCentralSignature = 0x02014b50;
+constexpr std::size_t kCentralSize = 46;
+//
+// Local header, 30 bytes + name + extra, followed by the data:
+//   0 signature 0x04034b50   4 version needed   6 flags   8 method  10 time  12 date
+//  14 crc-32  18 compressed size  22 uncompressed size  26 name length  28 extra length
+// Sizes and CRC here may be zero when bit 3 defers them to a data descriptor; the central
+// directory's values are the ones used.
+constexpr std::uint32_t kLocalSignature = 0x04034b50;
+constexpr std::size_t kLocalSize = 30;
+
+constexpr std::uint16_t kFlagEncrypted = 0x0001;
+constexpr std::uint16_t kFlagStrongEncryption = 0x0040;
+constexpr std::uint16_t kFlagUtf8Name = 0x0800;
+constexpr std::uint16_t kMethodStored = 0;
+constexpr std::uint16_t kMethodDeflate = 8;
+// Deflate cannot expand data by more than 1032:1 (a 258-byte match per 2 bits at best,
+// rounded up); a declared size above that is a lie, whatever the stream holds.
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
+
+std::uint16_t Read16(ByteView data, std::size_t at) {
+  return static_cast<std::uint16_t>(data[at] | (data[at + 1] << 8));
+}
+
+std::uint32_t Read32(ByteView data, std::size_t at) {
+  return static_cast<std::uint32_t>(data[at]) | (static_cast<std::uint32_t>(data[at + 1]) << 8) |
+         (static_cast<std::uint32_t>(data[at + 2]) << 16) | (static_cast<std::uint32_t>(data[at + 3]) << 24);
+}
+
+[[noreturn]] void Refuse(const std::string& why) { throw std::runtime_error("Zip 文件无效：" + why); }
+
+std::string FoldAsciiCase(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  }
+  return folded;
+}
+
+// The end record is found from the back: a trailing comment of up to 65535 bytes may follow
+// it, and its comment length must reach exactly to the end of the archive.
+std::size_t FindEndRecord(ByteView data) {
+  if (data.size() < kEndSize) Refuse("未找到中央目录结束记录。");
+  const std::size_t lowest = data.size() - kEndSize - std::min<std::size_t>(data.size() - kEndSize, 0xFFFF);
+  for (std::size_t at = data.size() - kEndSize + 1; at-- > lowest;) {
+    if (Read32(data, at) == kEndSignature && at + kEndSize + Read16(data, at + 20) == data.size()) return at;
+  }
+  Refuse("未找到中央目录结束记录。");
+}
+
+}  // namespace
+
+TZipArchive::TZipArchive(ByteView archive) : archive_(archive) {
+  const std::size_t end = FindEndRecord(archive_);
+  if (end >= kZip64LocatorSize && Read32(archive_, end - kZip64LocatorSize) == kZip64LocatorSignature) {
+    Refuse("不支持 ZIP64 格式。");
+  }
+  const std::uint16_t disk = Read16(archive_, end + 4);
+  const std::uint16_t centralDisk = Read16(archive_, end + 6);
+  const std::uint16_t diskEntries = Read16(archive_, end + 8);
+  const std::uint16_t totalEntries = Read16(archive_, end + 10);
+  const std::uint32_t centralSize = Read32(archive_, end + 12);
+  const std::uint32_t centralOffset = Read32(archive_, end + 16);
+  if (totalEntries == 0xFFFF || centralSize == 0xFFFFFFFF || centralOffset == 0xFFFFFFFF) {
+    Refuse("不支持 ZIP64 格式。");
+  }
+  if (disk != 0 || centralDisk != 0 || diskEntries != totalEntries) Refuse("不支持分卷压缩包。");
+  if (std::uint64_t(centralOffset) + centralSize > end) Refuse("中央目录超出文件范围。");
+
+  TSpans spans;
+  ReadCentralDirectory(centralOffset, centralSize, totalEntries, centralOffset, spans);
+  // Two entries sharing bytes are how the smallest zip bombs multiply their output; no
+  // honest writer produces them.
+  std::sort(spans.begin(), spans.end());
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    if (spans[i].first < spans[i - 1].second) Refuse("条目的数据相互重叠。");
+  }
+}
+
+void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std::size_t count,
+                                       std::size_t dataEnd, TSpans& spans) {
+  const std::size_t limit = offset + size;
+  entries_.reserve(count);
+  spans.reserve(count);
+  std::size_t at = offset;
+  for (std::size_t index = 0; index < count; ++index) {
+    if (at + kCentralSize > limit || Read32(archive_, at) != kCentralSignature) Refuse("中央目录记录已损坏。");
+    const std::uint16_t flags = Read16(archive_, at + 8);
+    const std::uint16_t method = Read16(archive_, at + 10);
+    const std::size_t nameLength = Read16(archive_, at + 28);
+    const std::size_t recordSize = kCentralSize + nameLength + Read16(archive_, at + 30) + Read16(archive_, at + 32);
+    if (at + recordSize > limit) Refuse("中央目录记录已损坏。");
+
+    TZipEntry entry;
+    entry.Name = DecodeZipName(archive_.subspan(at + kCentralSize, nameLength), (flags & kFlagUtf8Name) != 0);
+    entry.Method = method;
+    entry.Crc32 = Read32(archive_, at + 16);
+    entry.CompressedSize = Read32(archive_, at + 20);
+    entry.UncompressedSize = Read32(archive_, at + 24);
+    const std::uint32_t localOffset = Read32(archive_, at + 42);
+    const std::string& name = entry.Name;
+
+    if (flags & (kFlagEncrypted | kFlagStrongEncryption)) Refuse("条目“" + name + "”已加密。");
+    if (method != kMethodStored && method != kMethodDeflate) {
+      Refuse("条目“" + name + "”使用了不支持的压缩方式 " + std::to_string(method) + "。");
+    }
+    if (entry.CompressedSize == 0xFFFFFFFF || entry.UncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
+        Read16(archive_, at + 34) == 0xFFFF) {
+      Refuse("不支持 ZIP64 格式。");
+    }
+    const bool sizePlausible = method == kMethodStored
+                                   ? entry.UncompressedSize == entry.CompressedSize
+                                   : entry.UncompressedSize <= std::uint64_t(entry.CompressedSize) * kMaxDeflateRatio;
+    if (!sizePlausible) Refuse("条目“" + name + "”记录的大小不可信。");
+
+    if (std::uint64_t(localOffset) + kLocalSize > dataEnd || Read32(archive_, localOffset) != kLocalSignature) {
+      Refuse("条目“" + name + "”的本地文件头已损坏。");
+    }
+    entry.DataOffset = std::size_t(localOffset) + kLocalSize + Read16(archive_, localOffset + 26) +
+                       Read16(archive_, localOffset + 28);
+    const std::uint64_t dataEndOffset = std::uint64_t(entry.DataOffset) + entry.CompressedSize;
+    if (dataEndOffset > dataEnd) Refuse("条目“" + name + "”的数据超出文件范围。");
+
+    spans.emplace_back(localOffset, static_cast<std::size_t>(dataEndOffset));
+    firstByFoldedName_.try_emplace(FoldAsciiCase(entry.Name), entries_.size());
+    entries_.push_back(std::move(entry));
+    at += recordSize;
+  }
+}
+
+const TZipEntry* TZipArchive::FindEntry(std::string_view name) const {
+  const auto found = firstByFoldedName_.find(FoldAsciiCase(name));
+  return found == firstByFoldedName_.end() ? nullptr : &entries_[found->second];
+}
+
+TBytes TZipArchive::Read(const TZipEntry& entry) const {
+  const ByteView data = archive_.subspan(entry.DataOffset, entry.CompressedSize);
+  TBytes bytes = entry.Method == kMethodStored ? TBytes(data.begin(), data.end())
+                                               : InflateRaw(data, entry.UncompressedSize);
+  if (crc32_z(0, bytes.data(), bytes.size()) != entry.Crc32) {
+    throw std::runtime_error("Zip 条目“" + entry.Name + "”的 CRC 校验失败。");
+  }
+  return bytes;
+}
+
+}  // namespace vantreel
