@@ -1,0 +1,70 @@
+// Start-up: language, activity record, the communication module where the client's resume
+// listener looks for it, the screens, and the first request (which also tells the client the
+// page is up).
+
+import { chooseLanguage, createTranslator, applyTranslations } from './i18n.js';
+import { createBridge } from './bridge.js';
+import { createActivityLog } from './activity.js';
+import { CommunicationModule, publishCommunicationModule } from './communication.js';
+import { $, toast } from './ui.js';
+import { formatTime } from './format.js';
+import { setupOverview } from './screens/overview.js';
+import { setupPhotos } from './screens/photos.js';
+import { setupSaveImage } from './screens/save-image.js';
+import { setupActivity } from './screens/activity.js';
+
+const language = chooseLanguage(navigator.language);
+const t = createTranslator(language);
+document.documentElement.lang = language === 'zh' ? 'zh-CN' : 'en';
+document.title = t('app.title');
+applyTranslations(document, t);
+
+const activity = createActivityLog();
+const module = publishCommunicationModule(
+  window,
+  new CommunicationModule({
+    bridgeFactory: () => createBridge({ observer: activity.bridgeObserver() }),
+    activity,
+  }),
+);
+
+const context = { t, language, module, activity };
+setupOverview(context);
+const photos = setupPhotos(context);
+setupSaveImage(context);
+setupActivity(context);
+
+// Screens are switched in place: a URL change would be a navigation for the client to handle.
+function showScreen(name) {
+  for (const screen of document.querySelectorAll('.screen')) screen.hidden = screen.dataset.screen !== name;
+  for (const item of document.querySelectorAll('.nav-item')) {
+    const active = item.dataset.screen === name;
+    item.classList.toggle('is-active', active);
+    if (active) item.setAttribute('aria-current', 'page');
+    else item.removeAttribute('aria-current');
+  }
+  $('.main').scrollTop = 0;
+  // Another program may have changed the photo folder meanwhile; thumbnails stay cached.
+  if (name === 'photos') photos.refresh();
+}
+for (const item of document.querySelectorAll('.nav-item')) {
+  item.addEventListener('click', () => showScreen(item.dataset.screen));
+}
+showScreen('overview');
+
+const connectionKeys = {
+  idle: 'status.connecting',
+  connecting: 'status.connecting',
+  connected: 'status.connected',
+  offline: 'status.offline',
+  outside: 'status.outside',
+};
+module.on('connection', (state) => {
+  $('#connection').dataset.state = state;
+  $('#connection-text').textContent = t(connectionKeys[state]);
+});
+
+module.on('resume', ({ at }) => toast(t('toast.resume', { time: formatTime(at, language) }), 'resume'));
+
+module.initialize();
+module.connect();

@@ -1,0 +1,259 @@
+// Alarm photos: take a photo (generated test frame or a picked file), save it for an alarm and
+// device, browse the gallery with a device filter, view one full size, delete it.
+
+import { $, h, busy, showMessage, openDialog, confirmDialog, toast } from '../ui.js';
+import { describeError } from '../errors.js';
+import { formatBytes, formatDateTime, dataUrlByteLength } from '../format.js';
+import { drawTestPhoto } from '../pictures.js';
+
+const ACCEPTED_TYPES = new Set(['image/jpeg', 'image/png', 'image/gif', 'image/webp']);
+const MAX_FILE_MB = 15;
+// The client names files alarm_device_stamp.ext and reads the ids back by splitting at "_".
+const ID_PATTERN = /^[A-Za-z0-9-]*$/;
+
+function suggestAlarmId() {
+  return `A${Math.floor(1000 + Math.random() * 9000)}`;
+}
+
+export function setupPhotos({ t, language, module }) {
+  let capture = null;
+  let gallery = [];
+  let generation = 0;
+  const thumbnails = new Map();
+
+  $('#capture-alarm-id').value = suggestAlarmId();
+
+  function showCapture(next) {
+    capture = next;
+    const image = $('#capture-image');
+    image.src = next.dataUrl;
+    image.hidden = false;
+    $('#capture-empty').hidden = true;
+    $('#capture-source').textContent = next.label;
+    showMessage($('#capture-message'), '');
+  }
+
+  $('#capture-generate').addEventListener('click', () => {
+    const when = new Date();
+    const canvas = document.createElement('canvas');
+    drawTestPhoto(canvas, {
+      alarmId: $('#capture-alarm-id').value.trim(),
+      deviceId: $('#capture-device-id').value.trim(),
+      when,
+    });
+    const dataUrl = canvas.toDataURL('image/jpeg', 0.88);
+    showCapture({
+      dataUrl,
+      mimetype: 'image/jpeg',
+      timestamp: when.getTime(),
+      label: t('capture.generated', { size: formatBytes(dataUrlByteLength(dataUrl), language) }),
+    });
+  });
+
+  $('#capture-pick').addEventListener('keydown', (event) => {
+    if (event.key === 'Enter' || event.key === ' ') {
+      event.preventDefault();
+      $('#capture-file').click();
+    }
+  });
+  $('#capture-file').addEventListener('change', (event) => {
+    const file = event.target.files?.[0];
+    event.target.value = '';
+    if (!file) return;
+    const message = $('#capture-message');
+    if (!ACCEPTED_TYPES.has(file.type)) return showMessage(message, t('capture.notImage'), 'error');
+    if (file.size > MAX_FILE_MB * 1024 * 1024) {
+      return showMessage(message, t('capture.tooLarge', { mb: MAX_FILE_MB }), 'error');
+    }
+    const reader = new FileReader();
+    reader.onload = () =>
+      showCapture({
+        dataUrl: reader.result,
+        mimetype: file.type,
+        timestamp: Date.now(),
+        label: `${file.name} · ${formatBytes(file.size, language)}`,
+      });
+    reader.onerror = () => showMessage(message, t('capture.readFailed'), 'error');
+    reader.readAsDataURL(file);
+  });
+
+  $('#capture-form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    const message = $('#capture-message');
+    const alarmId = $('#capture-alarm-id').value.trim();
+    const deviceId = $('#capture-device-id').value.trim();
+    if (!capture) return showMessage(message, t('capture.needPhoto'), 'error');
+    if (!alarmId) return showMessage(message, t('capture.needAlarm'), 'error');
+    if (!ID_PATTERN.test(alarmId) || !ID_PATTERN.test(deviceId)) {
+      return showMessage(message, t('capture.badId'), 'error');
+    }
+    busy($('#capture-save'), async () => {
+      try {
+        const reply = await module.request('alarm_photo_save', {
+          photoData: capture.dataUrl,
+          alarmId,
+          deviceId,
+          mimetype: capture.mimetype,
+          timestamp: capture.timestamp,
+        });
+        showMessage(message, t('capture.saved', { name: reply.fileName }), 'success');
+        await refresh();
+      } catch (error) {
+        showMessage(message, describeError(error, t), 'error');
+      }
+    });
+  });
+
+  // Gallery.
+  function photoKey(photo) {
+    return `${photo.filePath}|${photo.fileSize}|${photo.lastModified}`;
+  }
+
+  function renderGallery(filter) {
+    const grid = $('#gallery-grid');
+    grid.replaceChildren(...gallery.map(renderPhoto));
+    const empty = $('#gallery-empty');
+    empty.textContent = filter ? t('gallery.emptyFiltered', { device: filter }) : t('gallery.empty');
+    empty.hidden = gallery.length > 0;
+    $('#gallery-count').textContent =
+      gallery.length === 1 ? t('gallery.countOne') : t('gallery.count', { n: gallery.length });
+  }
+
+  function renderPhoto(photo) {
+    const thumb = thumbnails.get(photoKey(photo));
+    const meta = [];
+    if (photo.deviceId !== undefined) meta.push(t('gallery.device', { id: photo.deviceId }));
+    if (photo.fileSize !== undefined) meta.push(formatBytes(photo.fileSize, language));
+    return h(
+      'figure',
+      { class: 'photo', dataset: { fileName: photo.fileName } },
+      h(
+        'button',
+        { type: 'button', class: 'thumb', title: photo.fileName, onclick: () => view(photo) },
+        h('img', { alt: photo.fileName, src: thumb, dataset: { key: photoKey(photo) } }),
+      ),
+      h(
+        'figcaption',
+        {},
+        h('div', { class: 'photo-title' },
+          photo.alarmId !== undefined ? t('gallery.alarm', { id: photo.alarmId }) : t('gallery.noIds')),
+        h('div', { class: 'photo-meta' }, meta.join(' · ')),
+        photo.lastModified !== undefined
+          ? h('div', { class: 'photo-meta' }, formatDateTime(new Date(photo.lastModified), language))
+          : null,
+      ),
+      h(
+        'div',
+        { class: 'photo-actions' },
+        h('button', { type: 'button', class: 'btn ghost small view', onclick: () => view(photo) }, t('gallery.view')),
+        h('button', { type: 'button', class: 'btn ghost small delete', onclick: () => remove(photo) },
+          t('gallery.delete')),
+      ),
+    );
+  }
+
+  // Thumbnails come one at a time so a large gallery never floods the channel; a newer
+  // refresh stops an older loader.
+  async function loadThumbnails(run) {
+    for (const photo of gallery) {
+      const key = photoKey(photo);
+      if (thumbnails.has(key)) continue;
+      try {
+        const reply = await module.request('alarm_photo_get', { filePath: photo.filePath });
+        if (run !== generation) return;
+        thumbnails.set(key, reply.photoData);
+        const img = [...document.querySelectorAll('#gallery-grid img')].find((el) => el.dataset.key === key);
+        if (img) img.src = reply.photoData;
+      } catch {
+        if (run !== generation) return;
+      }
+    }
+  }
+
+  async function refresh() {
+    const run = ++generation;
+    const filter = $('#gallery-filter').value.trim();
+    const message = $('#gallery-message');
+    try {
+      const reply = await module.request('alarm_photo_list', { deviceId: filter });
+      if (run !== generation) return;
+      showMessage(message, '');
+      gallery = [...reply.photos].sort(
+        (a, b) => (b.lastModified ?? 0) - (a.lastModified ?? 0) || a.fileName.localeCompare(b.fileName),
+      );
+      const present = new Set(gallery.map(photoKey));
+      for (const key of thumbnails.keys()) if (!present.has(key)) thumbnails.delete(key);
+      renderGallery(filter);
+      loadThumbnails(run);
+    } catch (error) {
+      if (run !== generation) return;
+      showMessage(message, describeError(error, t), 'error');
+    }
+  }
+
+  $('#gallery-form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    busy($('#gallery-refresh'), refresh);
+  });
+
+  // Viewer. Only the file's own path is sent: the client's fallback by alarm id could
+  // otherwise show or delete a different photo of the same alarm.
+  let closeViewer = null;
+  let viewed = null;
+
+  async function view(photo) {
+    viewed = photo;
+    const image = $('#viewer-image');
+    image.hidden = true;
+    image.removeAttribute('src');
+    $('#viewer-loading').hidden = false;
+    showMessage($('#viewer-message'), '');
+    $('#viewer-title').textContent =
+      photo.alarmId !== undefined ? t('gallery.alarm', { id: photo.alarmId }) : photo.fileName;
+    $('#viewer-file').textContent = photo.fileName;
+    $('#viewer-size').textContent = photo.fileSize !== undefined ? formatBytes(photo.fileSize, language) : '—';
+    $('#viewer-saved').textContent =
+      photo.lastModified !== undefined ? formatDateTime(new Date(photo.lastModified), language) : '—';
+    closeViewer = openDialog($('#viewer'), { onClose: () => { viewed = null; } });
+    try {
+      const reply = await module.request('alarm_photo_get', { filePath: photo.filePath });
+      if (viewed !== photo) return;
+      image.src = reply.photoData;
+      image.hidden = false;
+      $('#viewer-size').textContent = formatBytes(reply.fileSize, language);
+    } catch (error) {
+      if (viewed !== photo) return;
+      showMessage($('#viewer-message'), describeError(error, t), 'error');
+    } finally {
+      if (viewed === photo) $('#viewer-loading').hidden = true;
+    }
+  }
+
+  $('#viewer-close').addEventListener('click', () => closeViewer?.());
+  $('#viewer-x').addEventListener('click', () => closeViewer?.());
+  $('#viewer-delete').addEventListener('click', async () => {
+    const photo = viewed;
+    if (photo && (await remove(photo))) closeViewer?.();
+  });
+
+  async function remove(photo) {
+    const confirmed = await confirmDialog({
+      title: t('confirm.deleteTitle'),
+      text: t('confirm.deleteText', { name: photo.fileName }),
+      confirmLabel: t('confirm.delete'),
+    });
+    if (!confirmed) return false;
+    let removed = false;
+    try {
+      await module.request('alarm_photo_delete', { filePath: photo.filePath, fileName: photo.fileName });
+      toast(t('photos.deleted'), 'success', 3000);
+      removed = true;
+    } catch (error) {
+      showMessage($('#gallery-message'), describeError(error, t), 'error');
+    }
+    await refresh();
+    return removed;
+  }
+
+  return { refresh };
+}
