@@ -2,7 +2,6 @@
 // disk is the whole store. Page-supplied names are checked once, on entry, by SafeName.
 #include "media/UAlarmPhotoProvider.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
@@ -10,11 +9,11 @@
 #include <system_error>
 
 #include "bridge/JsonWriter.h"
-#include "crypto/Base64.h"
 #include "media/AlarmPhotoFolder.h"
 #include "media/AlarmPhotoNames.h"
 #include "media/AtomicFileWriter.h"
 #include "media/DataUrl.h"
+#include "media/JsonBase64.h"
 #include "media/SafeName.h"
 #include "platform/DebugOutput.h"
 
@@ -57,23 +56,6 @@ TBytes ReadWholeFile(const std::string& path) {
     throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
   }
   return bytes;
-}
-
-// Base64 holds "/", which every reply string writes as "\/". The encoding is widened in
-// place, back to front, so that a large photo is not copied once more.
-void AppendBase64Escaped(ByteView bytes, std::string& out) {
-  const std::size_t start = out.size();
-  Base64EncodeAppend(bytes, out);
-  const auto slashes = static_cast<std::size_t>(std::count(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '/'));
-  if (slashes == 0) return;
-  std::size_t from = out.size();
-  out.resize(out.size() + slashes);
-  std::size_t to = out.size();
-  while (from > start) {
-    const char c = out[--from];
-    out[--to] = c;
-    if (c == '/') out[--to] = '\\';
-  }
 }
 
 std::int64_t LastModifiedMs(const fs::file_time_type& time) {
@@ -137,12 +119,10 @@ std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceI
 
     AddOutcome(reply, true);
     std::string& out = reply.BeginString("photoData");
-    constexpr std::string_view kPrefix = "data:image\\/jpeg;base64,";
-    const std::size_t encoded = (bytes.size() + 2) / 3 * 4;
-    // Room for the usual share of "/" (one in 64) and the members that follow.
-    out.reserve(out.size() + kPrefix.size() + encoded + encoded / 32 + path.size() * 3 + 256);
-    out.append(kPrefix);
-    AppendBase64Escaped(bytes, out);
+    // Room for the members that follow, so that closing the reply does not copy the photo.
+    out.reserve(out.size() + (bytes.size() + 2) / 3 * 4 * 33 / 32 + path.size() * 3 + 256);
+    out.append("data:image\\/jpeg;base64,");
+    AppendBase64JsonEscaped(bytes, out);
     reply.EndString();
     reply.AddString("filePath", path)
         .AddString("fileName", fs::path(path).filename().string())

@@ -1,0 +1,32 @@
+#include "media/JsonBase64.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "MediaTestSupport.h"
+#include "crypto/Base64.h"
+
+namespace vantreel {
+namespace {
+
+using testing::JsonSlashes;
+
+TEST(AppendBase64JsonEscaped, IsTheBase64WithEverySlashEscaped) {
+  std::mt19937 random(3);
+  TBytes noise(100000);
+  for (auto& b : noise) b = static_cast<std::uint8_t>(random());
+  const std::vector<TBytes> cases = {
+      {}, {0xff}, {0xff, 0xff}, {0xff, 0xff, 0xff}, {0xfb, 0xef, 0xbf}, {'h', 'i'},
+      noise,
+      TBytes(30000, 0xff),  // nothing but "/": the buffer has to grow several times
+  };
+  for (const TBytes& bytes : cases) {
+    std::string out = "prefix";
+    AppendBase64JsonEscaped(bytes, out);
+    EXPECT_EQ(out, "prefix" + JsonSlashes(Base64Encode(bytes))) << bytes.size();
+  }
+}
+
+}  // namespace
+}  // namespace vantreel
