@@ -1,0 +1,327 @@
+#include "browser/webkitgtk/WebKitBrowser.h"
+
+#include <libsoup/soup.h>
+
+#include <algorithm>
+#include <sstream>
+#include <utility>
+
+#include "browser/webkitgtk/BrowserKeys.h"
+#include "browser/webkitgtk/InternalScheme.h"
+#include "browser/webkitgtk/PageChannel.h"
+#include "browser/webkitgtk/WebKitEnvironment.h"
+#include "browser/webkitgtk/WebResourceResponse.h"
+
+namespace vantreel::webkitgtk {
+namespace {
+
+constexpr const char* kBrowserKey = "vantreel-browser";
+constexpr HResult kInvalidArg = static_cast<HResult>(0x80070057u);
+
+// The body stays shared with the bundle: GLib holds a reference instead of a copy.
+GBytes* SharedBytes(const std::shared_ptr<const TBytes>& content) {
+  auto* holder = new std::shared_ptr<const TBytes>(content);
+  return g_bytes_new_with_free_func((*holder)->data(), (*holder)->size(),
+                                    [](gpointer p) { delete static_cast<std::shared_ptr<const TBytes>*>(p); },
+                                    holder);
+}
+
+bool HasArgument(const std::string& arguments, const std::string& wanted) {
+  std::istringstream words(arguments);
+  std::string word;
+  while (words >> word)
+    if (word == wanted) return true;
+  return false;
+}
+
+std::string WithoutFragment(const std::string& uri) { return uri.substr(0, uri.find('#')); }
+
+// A GVariant string ends at NUL, and arrays are no argument type, so the text travels as an
+// object whose keys "0", "1", ... hold its NUL-separated parts in order.
+GVariant* DeliverArguments(const std::string& text) {
+  GVariantDict parts;
+  g_variant_dict_init(&parts, nullptr);
+  std::size_t start = 0;
+  for (int index = 0;; ++index) {
+    const std::size_t end = text.find('\0', start);
+    const std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    gchar* valid = g_utf8_make_valid(part.data(), static_cast<gssize>(part.size()));
+    g_variant_dict_insert_value(&parts, std::to_string(index).c_str(), g_variant_new_string(valid));
+    g_free(valid);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  GVariantDict args;
+  g_variant_dict_init(&args, nullptr);
+  g_variant_dict_insert_value(&args, "parts", g_variant_dict_end(&parts));
+  return g_variant_dict_end(&args);
+}
+
+}  // namespace
+
+TWebKitBrowser::~TWebKitBrowser() {
+  if (FContentManager != nullptr) {
+    g_signal_handlers_disconnect_by_data(FContentManager, this);
+    g_object_unref(FContentManager);
+  }
+  if (FView != nullptr) {
+    g_signal_handlers_disconnect_by_data(FView, this);
+    g_object_set_data(G_OBJECT(FView), kBrowserKey, nullptr);
+    gtk_widget_destroy(GTK_WIDGET(FView));
+    g_object_unref(FView);
+  }
+}
+
+TWebKitBrowser* TWebKitBrowser::FromWebView(WebKitWebView* view) {
+  return static_cast<TWebKitBrowser*>(g_object_get_data(G_OBJECT(view), kBrowserKey));
+}
+
+void TWebKitBrowser::SetDefaultContextMenusEnabled(bool enabled) {
+  if (FCreated) FContextMenusEnabled = enabled;
+}
+
+void TWebKitBrowser::SetDevToolsEnabled(bool enabled) {
+  if (!FCreated) return;
+  FDevToolsEnabled = enabled;
+  ApplyDeveloperExtras();
+}
+
+void TWebKitBrowser::SetAreBrowserAcceleratorKeysEnabled(bool enabled) {
+  if (FCreated) FAcceleratorKeysEnabled = enabled;
+}
+
+void TWebKitBrowser::SetAdditionalBrowserArguments(const std::string& arguments) {
+  FAdditionalArguments = arguments;
+  ApplyDeveloperExtras();
+}
+
+void TWebKitBrowser::ApplyDeveloperExtras() {
+  if (FView == nullptr) return;
+  const bool enabled = FDevToolsEnabled && !HasArgument(FAdditionalArguments, "--disable-dev-tools");
+  webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(FView), enabled);
+}
+
+bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebViewEnvironment> environment) {
+  IWebViewLoader* loader = GlobalWebView2Loader();
+  if (handle == nullptr || loader == nullptr || !loader->Initialized() || FView != nullptr) return false;
+  if (!environment) environment = loader->Environment();
+  FEnvironment = std::dynamic_pointer_cast<TWebKitEnvironment>(environment);
+  if (!FEnvironment || !GTK_IS_CONTAINER(handle)) {
+    const std::string message = FEnvironment ? "The host control cannot hold a browser."
+                                             : "The environment was not made by this browser's loader.";
+    FEnvironment.reset();
+    FDeferred.Post([this, message] {
+      if (OnInitializationError) OnInitializationError(kInvalidArg, message);
+    });
+    return true;
+  }
+
+  FContentManager = webkit_user_content_manager_new();
+  WebKitUserScript* channel = webkit_user_script_new(kPageChannelScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(FContentManager, channel);
+  webkit_user_script_unref(channel);
+  const std::string signal = std::string("script-message-received::") + kScriptMessageHandler;
+  g_signal_connect(FContentManager, signal.c_str(), G_CALLBACK(&TWebKitBrowser::OnScriptMessage), this);
+  webkit_user_content_manager_register_script_message_handler(FContentManager, kScriptMessageHandler);
+
+  FView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", FEnvironment->Context(),
+                                       "user-content-manager", FContentManager, nullptr));
+  g_object_ref_sink(FView);
+  g_object_set_data(G_OBJECT(FView), kBrowserKey, this);
+  ApplyDeveloperExtras();
+  g_signal_connect(FView, "decide-policy", G_CALLBACK(&TWebKitBrowser::OnDecidePolicy), this);
+  g_signal_connect(FView, "load-changed", G_CALLBACK(&TWebKitBrowser::OnLoadChanged), this);
+  g_signal_connect(FView, "load-failed", G_CALLBACK(&TWebKitBrowser::OnLoadFailed), this);
+  g_signal_connect(FView, "context-menu", G_CALLBACK(&TWebKitBrowser::OnContextMenu), this);
+  g_signal_connect(FView, "create", G_CALLBACK(&TWebKitBrowser::OnCreate), this);
+  g_signal_connect(FView, "key-press-event", G_CALLBACK(&TWebKitBrowser::OnKeyPress), this);
+
+  gtk_container_add(GTK_CONTAINER(handle), GTK_WIDGET(FView));
+  gtk_widget_show(GTK_WIDGET(FView));
+
+  FDeferred.Post([this] {
+    FCreated = true;
+    if (OnAfterCreated) OnAfterCreated();
+  });
+  return true;
+}
+
+bool TWebKitBrowser::AddWebResourceRequestedFilter(const std::string& uriPattern, int /*resourceContext*/) {
+  if (!FCreated || uriPattern.empty()) return false;
+  if (std::find(FFilters.begin(), FFilters.end(), uriPattern) == FFilters.end()) FFilters.push_back(uriPattern);
+  FEnvironment->AddFilterPattern(uriPattern);
+  return true;
+}
+
+bool TWebKitBrowser::IsFiltered(const std::string& uri) const {
+  return std::any_of(FFilters.begin(), FFilters.end(),
+                     [&uri](const std::string& pattern) { return UriMatchesPattern(uri, pattern); });
+}
+
+std::shared_ptr<TWebResourceResponse> TWebKitBrowser::RaiseResourceRequest(const std::string& uri) {
+  if (!OnWebResourceRequested) return nullptr;
+  TWebResourceRequestedArgs args(uri);
+  OnWebResourceRequested(args);
+  return args.Response();
+}
+
+bool TWebKitBrowser::Navigate(const std::string& uri) {
+  if (!FCreated) return false;
+  FNavigationPending = true;
+  if (!IsFiltered(uri)) {
+    webkit_web_view_load_uri(FView, uri.c_str());
+    return true;
+  }
+  if (!LoadFilteredDocument(uri)) {
+    // Nothing will commit, so held scripts would wait forever.
+    FNavigationPending = false;
+    RunHeldScripts();
+  }
+  return true;
+}
+
+bool TWebKitBrowser::LoadFilteredDocument(const std::string& uri) {
+  const auto response = RaiseResourceRequest(uri);
+  if (!response) return false;
+  const std::string mediaType = response->MediaType();
+  const auto charset = response->Charset();
+  GBytes* body = SharedBytes(response->Content());
+  FOwnLoads.push_back(uri);
+  webkit_web_view_load_bytes(FView, body, mediaType.empty() ? nullptr : mediaType.c_str(),
+                             charset ? charset->c_str() : nullptr, uri.c_str());
+  g_bytes_unref(body);
+  return true;
+}
+
+void TWebKitBrowser::AnswerInternalRequest(WebKitURISchemeRequest* request) {
+  const auto uri = FromInternalUri(webkit_uri_scheme_request_get_uri(request));
+  std::shared_ptr<TWebResourceResponse> response;
+  if (uri && IsFiltered(*uri)) response = RaiseResourceRequest(*uri);
+  if (!response) {
+    // Unanswered: the page sees a network error, as it would for an unreachable host.
+    GError* error = g_error_new_literal(WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_FAILED, "Not answered");
+    webkit_uri_scheme_request_finish_error(request, error);
+    g_error_free(error);
+    return;
+  }
+  GBytes* body = SharedBytes(response->Content());
+  GInputStream* stream = g_memory_input_stream_new_from_bytes(body);
+  WebKitURISchemeResponse* answer =
+      webkit_uri_scheme_response_new(stream, static_cast<gint64>(g_bytes_get_size(body)));
+  webkit_uri_scheme_response_set_status(answer, static_cast<guint>(response->StatusCode()),
+                                        response->ReasonPhrase().c_str());
+  const std::string mediaType = response->MediaType();
+  if (!mediaType.empty()) webkit_uri_scheme_response_set_content_type(answer, mediaType.c_str());
+  SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+  for (const auto& [name, value] : response->Headers())
+    soup_message_headers_append(headers, name.c_str(), value.c_str());
+  webkit_uri_scheme_response_set_http_headers(answer, headers);  // takes the headers
+  webkit_uri_scheme_request_finish_with_response(request, answer);
+  g_object_unref(answer);
+  g_object_unref(stream);
+  g_bytes_unref(body);
+}
+
+bool TWebKitBrowser::PostWebMessageAsString(const std::string& text) {
+  if (!FCreated) return false;
+  webkit_web_view_call_async_javascript_function(FView, kDeliverMessageBody, -1, DeliverArguments(text), nullptr,
+                                                 nullptr, nullptr, nullptr, nullptr);
+  return true;
+}
+
+bool TWebKitBrowser::ExecuteScript(const std::string& script, int /*executionId*/) {
+  if (!FCreated) return false;
+  if (FNavigationPending)
+    FHeldScripts.push_back(script);
+  else
+    RunScript(script);
+  return true;
+}
+
+void TWebKitBrowser::RunScript(const std::string& script) {
+  webkit_web_view_evaluate_javascript(FView, script.data(), static_cast<gssize>(script.size()), nullptr, nullptr,
+                                      nullptr, nullptr, nullptr);
+}
+
+void TWebKitBrowser::RunHeldScripts() {
+  std::vector<std::string> scripts = std::move(FHeldScripts);
+  FHeldScripts.clear();
+  for (const auto& script : scripts) RunScript(script);
+}
+
+gboolean TWebKitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                        WebKitPolicyDecisionType type, gpointer self) {
+  auto* browser = static_cast<TWebKitBrowser*>(self);
+  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
+  WebKitNavigationAction* action =
+      webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const char* target = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  if (target == nullptr) return FALSE;
+  const std::string uri = target;
+  if (!browser->IsFiltered(uri)) return FALSE;
+
+  auto own = std::find(browser->FOwnLoads.begin(), browser->FOwnLoads.end(), uri);
+  if (own != browser->FOwnLoads.end()) {
+    browser->FOwnLoads.erase(own);
+    return FALSE;
+  }
+  const char* current = webkit_web_view_get_uri(view);
+  const bool fragmentOnly = current != nullptr && uri.find('#') != std::string::npos &&
+                            WithoutFragment(uri) == WithoutFragment(current) &&
+                            webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_RELOAD;
+  if (fragmentOnly) return FALSE;
+
+  // Left to WebKit this would go to the network; load it from the answer instead.
+  webkit_policy_decision_ignore(decision);
+  browser->FDeferred.Post([browser, uri] { browser->LoadFilteredDocument(uri); });
+  return TRUE;
+}
+
+void TWebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+  auto* browser = static_cast<TWebKitBrowser*>(self);
+  if (event == WEBKIT_LOAD_COMMITTED && browser->FNavigationPending) {
+    browser->FNavigationPending = false;
+    browser->RunHeldScripts();
+  }
+}
+
+gboolean TWebKitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer self) {
+  auto* browser = static_cast<TWebKitBrowser*>(self);
+  // A load replaced by a newer one fails as cancelled; the newer one will still commit.
+  const bool replaced = g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+                        g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE);
+  if (!replaced && browser->FNavigationPending) {
+    browser->FNavigationPending = false;
+    browser->RunHeldScripts();
+  }
+  return FALSE;
+}
+
+gboolean TWebKitBrowser::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
+                                       gpointer self) {
+  return static_cast<TWebKitBrowser*>(self)->FContextMenusEnabled ? FALSE : TRUE;
+}
+
+GtkWidget* TWebKitBrowser::OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer) { return nullptr; }
+
+gboolean TWebKitBrowser::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* browser = static_cast<TWebKitBrowser*>(self);
+  if (browser->FAcceleratorKeysEnabled) return FALSE;
+  return IsBrowserAcceleratorKey(event->keyval, static_cast<GdkModifierType>(event->state)) ? TRUE : FALSE;
+}
+
+void TWebKitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
+  auto* browser = static_cast<TWebKitBrowser*>(self);
+  JSCValue* value = webkit_javascript_result_get_js_value(result);
+  // The page's channel posts the JSON text; anything posted to the handler directly is
+  // turned into JSON here so that the event always carries JSON.
+  gchar* text = jsc_value_is_string(value) ? jsc_value_to_string(value) : jsc_value_to_json(value, 0);
+  std::string json = text != nullptr ? text : "null";
+  g_free(text);
+  if (!browser->OnWebMessageReceived) return;
+  TWebMessageReceivedArgs args(std::move(json));
+  browser->OnWebMessageReceived(args);
+}
+
+}  // namespace vantreel::webkitgtk

@@ -1,0 +1,32 @@
+#include "browser/webkitgtk/WebKitLoader.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "browser/webkitgtk/WebKitEnvironment.h"
+
+namespace vantreel::webkitgtk {
+
+TWebKitLoader::TWebKitLoader(std::filesystem::path extensionDir) : FExtensionDir(std::move(extensionDir)) {}
+
+TWebKitLoader::~TWebKitLoader() = default;
+
+bool TWebKitLoader::StartWebView2() {
+  if (FStarted) return false;
+  FStarted = true;
+  try {
+    FEnvironment = std::make_shared<TWebKitEnvironment>(FUserDataFolder, FExtensionDir);
+  } catch (const std::exception& e) {
+    FInitializationError = true;
+    FErrorMessage = e.what();
+    return false;
+  }
+  FDeferred.Post([this] { FInitialized = true; });
+  return true;
+}
+
+std::shared_ptr<IWebViewEnvironment> TWebKitLoader::Environment() const {
+  return FInitialized ? FEnvironment : nullptr;
+}
+
+}  // namespace vantreel::webkitgtk

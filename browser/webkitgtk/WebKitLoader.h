@@ -1,0 +1,41 @@
+// The loader: makes the WebKit environment on the user-data folder and reports the outcome
+// from the main loop (a failure found at once shows at the first look, as the interface
+// allows).
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "browser/WebViewHost.h"
+#include "browser/webkitgtk/DeferredCalls.h"
+
+namespace vantreel::webkitgtk {
+
+class TWebKitEnvironment;
+
+class TWebKitLoader final : public IWebViewLoader {
+ public:
+  explicit TWebKitLoader(std::filesystem::path extensionDir);
+  ~TWebKitLoader() override;
+
+  void SetUserDataFolder(const std::string& folder) override { FUserDataFolder = folder; }
+  std::string UserDataFolder() const override { return FUserDataFolder; }
+  bool StartWebView2() override;
+  bool Initialized() const override { return FInitialized; }
+  bool InitializationError() const override { return FInitializationError; }
+  std::string ErrorMessage() const override { return FErrorMessage; }
+  std::shared_ptr<IWebViewEnvironment> Environment() const override;
+
+ private:
+  std::filesystem::path FExtensionDir;
+  std::string FUserDataFolder;
+  bool FStarted = false;
+  bool FInitialized = false;
+  bool FInitializationError = false;
+  std::string FErrorMessage;
+  std::shared_ptr<TWebKitEnvironment> FEnvironment;
+  TDeferredCalls FDeferred;
+};
+
+}  // namespace vantreel::webkitgtk

@@ -1,0 +1,336 @@
+// The WebKitGTK browser backend against a real WebKit under Xvfb: creation rules, the https
+// origin answered from memory through the resource-request event, navigations within the
+// origin, the page message channel in both directions and scripts held across a navigation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "browser/WebViewHost.h"
+#include "browser/webkitgtk/WebKitBrowser.h"
+#include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "tests/browser/webkit/WebKitTestSupport.h"
+
+namespace vantreel {
+namespace {
+
+using testing_support::CallPage;
+using testing_support::RunFor;
+using testing_support::RunUntil;
+using testing_support::TTempDir;
+using webkitgtk::TWebKitBrowser;
+using webkitgtk::TWebKitBrowserFactory;
+
+constexpr const char* kOrigin = "https://test.vantreel.invalid";
+constexpr const char* kNoStoreHeaders = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+
+const TBytes kPng = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44,
+                     0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x02, 0x00, 0x00, 0x00, 0xfd,
+                     0xd4, 0x9a, 0x73, 0x00, 0x00, 0x00, 0x11, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0xf8,
+                     0xcf, 0xc0, 0x00, 0x44, 0x0c, 0x60, 0xf2, 0x3f, 0x00, 0x1b, 0xf2, 0x03, 0xfd, 0xf3, 0xe7,
+                     0x4b, 0xb1, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+
+TBytes Text(const std::string& text) { return TBytes(text.begin(), text.end()); }
+
+struct TFile {
+  std::string mimeType;
+  TBytes content;
+};
+
+const std::map<std::string, TFile>& Files() {
+  static const std::map<std::string, TFile> files = {
+      {"/index.html",
+       {"text/html; charset=utf-8",
+        Text("<!doctype html><html><head><link rel=stylesheet href=\"style.css\">"
+             "<script src=\"js/app.js\"></script></head><body><img id=dot src=\"img/dot.png\">"
+             "<a id=next href=\"page2.html\">next</a><p>entry \xe4\xb8\xad</p></body></html>")}},
+      {"/page2.html", {"text/html; charset=utf-8", Text("<!doctype html><p id=second>second</p>")}},
+      {"/style.css", {"text/css; charset=utf-8", Text("body { background-color: rgb(1, 2, 3); }")}},
+      {"/js/app.js", {"application/javascript; charset=utf-8", Text("window.appLoaded = (window.appLoaded || 0) + 1;")}},
+      {"/img/dot.png", {"image/png", kPng}},
+      {"/data.json", {"application/json; charset=utf-8", Text("{\"answer\":42}")}},
+      {"/empty.txt", {"text/plain; charset=utf-8", {}}},
+  };
+  return files;
+}
+
+class WebKitBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    factory_ = std::make_unique<TWebKitBrowserFactory>(VANTREEL_WEBEXT_DIR);
+    loader_ = factory_->CreateLoader();
+    loader_->SetUserDataFolder((temp_.Path() / "cache").string());
+    SetGlobalWebView2Loader(loader_.get());
+    ASSERT_TRUE(loader_->StartWebView2());
+    EXPECT_FALSE(loader_->Initialized()) << "reported from the main loop, not from the call";
+    ASSERT_TRUE(RunUntil([this] { return loader_->Initialized(); }));
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(window_), 800, 600);
+    clientArea_ = gtk_overlay_new();
+    gtk_container_add(GTK_CONTAINER(window_), clientArea_);
+    gtk_widget_show_all(window_);
+    parent_ = factory_->CreateWindowParent(clientArea_);
+    parent_->SetVisible(true);
+    browser_ = factory_->CreateBrowser();
+  }
+
+  void TearDown() override {
+    browser_.reset();
+    parent_.reset();
+    SetGlobalWebView2Loader(nullptr);
+    loader_.reset();
+    gtk_widget_destroy(window_);
+  }
+
+  // Creates the browser, serves Files() under kOrigin and records what reaches the host.
+  void CreateServing() {
+    bool created = false;
+    browser_->OnAfterCreated = [&created] { created = true; };
+    browser_->OnWebResourceRequested = [this](IWebResourceRequestedEventArgs& args) { Serve(args); };
+    browser_->OnWebMessageReceived = [this](IWebMessageReceivedEventArgs& args) {
+      std::string json;
+      ASSERT_EQ(args.GetWebMessageAsJson(json), S_OK_);
+      messages_.push_back(json);
+    };
+    ASSERT_TRUE(browser_->CreateBrowser(parent_->Handle(), loader_->Environment()));
+    EXPECT_FALSE(created) << "raised from the main loop";
+    ASSERT_TRUE(RunUntil([&created] { return created; }));
+    ASSERT_TRUE(browser_->AddWebResourceRequestedFilter(std::string(kOrigin) + "/*", 0));
+    g_signal_connect(View(), "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+                       if (event == WEBKIT_LOAD_FINISHED) ++static_cast<WebKitBrowserTest*>(self)->loadsFinished_;
+                     }),
+                     this);
+  }
+
+  void Serve(IWebResourceRequestedEventArgs& args) {
+    std::shared_ptr<IWebResourceRequest> request;
+    ASSERT_EQ(args.GetRequest(request), S_OK_);
+    std::string uri;
+    ASSERT_EQ(request->GetUri(uri), S_OK_);
+    requested_.push_back(uri);
+    std::string path = uri.substr(std::string(kOrigin).size());
+    path = path.substr(0, path.find_first_of("?#"));
+    if (path == "/") path = "/index.html";
+    if (path == "/unanswered") return;
+    auto env = loader_->Environment();
+    std::shared_ptr<IWebResourceResponse> response;
+    auto file = Files().find(path);
+    if (file != Files().end()) {
+      ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(file->second.content), 200, "OK",
+                                               "Content-Type: " + file->second.mimeType + "\r\n" + kNoStoreHeaders,
+                                               response),
+                S_OK_);
+    } else {
+      ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(Text("Not Found")), 404, "Not Found",
+                                               "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store",
+                                               response),
+                S_OK_);
+    }
+    args.SetResponse(response);
+  }
+
+  WebKitWebView* View() { return static_cast<TWebKitBrowser*>(browser_.get())->WebView(); }
+
+  void NavigateAndWait(const std::string& uri) {
+    const int before = loadsFinished_;
+    ASSERT_TRUE(browser_->Navigate(uri));
+    ASSERT_TRUE(RunUntil([&] { return loadsFinished_ > before; })) << uri;
+  }
+
+  int Requests(const std::string& uri) const {
+    return static_cast<int>(std::count(requested_.begin(), requested_.end(), uri));
+  }
+
+  TTempDir temp_;
+  std::unique_ptr<TWebKitBrowserFactory> factory_;
+  std::unique_ptr<IWebViewLoader> loader_;
+  GtkWidget* window_ = nullptr;
+  GtkWidget* clientArea_ = nullptr;
+  std::unique_ptr<IWindowParent> parent_;
+  std::unique_ptr<IWebBrowser> browser_;
+  std::vector<std::string> requested_;
+  std::vector<std::string> messages_;
+  int loadsFinished_ = 0;
+};
+
+TEST_F(WebKitBrowserTest, CreationFollowsTheInterfaceRules) {
+  // Before creation settings read false and ignore writes.
+  browser_->SetDevToolsEnabled(true);
+  EXPECT_FALSE(browser_->DevToolsEnabled());
+  EXPECT_FALSE(browser_->DefaultContextMenusEnabled());
+  EXPECT_FALSE(browser_->AreBrowserAcceleratorKeysEnabled());
+  EXPECT_FALSE(browser_->HasCoreWebView2());
+  EXPECT_FALSE(browser_->Navigate(std::string(kOrigin) + "/"));
+  EXPECT_FALSE(browser_->ExecuteScript("1", 0));
+
+  EXPECT_FALSE(browser_->CreateBrowser(nullptr, loader_->Environment()));
+  SetGlobalWebView2Loader(nullptr);
+  EXPECT_FALSE(browser_->CreateBrowser(parent_->Handle(), loader_->Environment()));
+  SetGlobalWebView2Loader(loader_.get());
+
+  CreateServing();
+  EXPECT_TRUE(browser_->HasCoreWebView2());
+  EXPECT_TRUE(browser_->DevToolsEnabled());
+  EXPECT_TRUE(browser_->DefaultContextMenusEnabled());
+  EXPECT_TRUE(browser_->AreBrowserAcceleratorKeysEnabled());
+  EXPECT_TRUE(webkit_settings_get_enable_developer_extras(webkit_web_view_get_settings(View())));
+  EXPECT_FALSE(browser_->CreateBrowser(parent_->Handle(), loader_->Environment())) << "exists already";
+
+  browser_->SetDevToolsEnabled(false);
+  EXPECT_FALSE(browser_->DevToolsEnabled());
+  EXPECT_FALSE(webkit_settings_get_enable_developer_extras(webkit_web_view_get_settings(View())));
+  browser_->SetDevToolsEnabled(true);
+  browser_->SetAdditionalBrowserArguments("--foo --disable-dev-tools");
+  EXPECT_FALSE(webkit_settings_get_enable_developer_extras(webkit_web_view_get_settings(View())));
+}
+
+TEST_F(WebKitBrowserTest, UninitialisedLoaderRefusesCreation) {
+  auto pending = factory_->CreateLoader();
+  pending->SetUserDataFolder((temp_.Path() / "other").string());
+  ASSERT_TRUE(pending->StartWebView2());
+  SetGlobalWebView2Loader(pending.get());
+  EXPECT_FALSE(browser_->CreateBrowser(parent_->Handle(), nullptr));
+  SetGlobalWebView2Loader(loader_.get());
+}
+
+TEST_F(WebKitBrowserTest, LoaderReportsUnusableFolderAndMissingExtensionAtOnce) {
+  const auto file = temp_.Path() / "plain-file";
+  { std::ofstream(file) << "x"; }
+  struct TCase {
+    std::string folder;
+    std::string extensionDir;
+    std::string messagePart;
+  };
+  const TCase cases[] = {
+      {(file / "cache").string(), VANTREEL_WEBEXT_DIR, "user-data folder cannot be used"},
+      {"", VANTREEL_WEBEXT_DIR, "not set"},
+      {(temp_.Path() / "ok").string(), temp_.Path().string(), "vantreel-webext.so"},
+  };
+  for (const auto& c : cases) {
+    TWebKitBrowserFactory factory(c.extensionDir);
+    auto loader = factory.CreateLoader();
+    loader->SetUserDataFolder(c.folder);
+    EXPECT_FALSE(loader->StartWebView2());
+    EXPECT_TRUE(loader->InitializationError()) << c.folder;
+    EXPECT_FALSE(loader->Initialized());
+    EXPECT_NE(loader->ErrorMessage().find(c.messagePart), std::string::npos) << loader->ErrorMessage();
+    EXPECT_EQ(loader->Environment(), nullptr);
+  }
+}
+
+TEST_F(WebKitBrowserTest, OriginIsServedFromTheHostWithItsHeaders) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  EXPECT_EQ(CallPage(View(), "return [location.origin, location.href, isSecureContext];"),
+            "[\"https://test.vantreel.invalid\",\"https://test.vantreel.invalid/\",true]");
+  // Script, stylesheet and image of the document came through the host.
+  EXPECT_EQ(CallPage(View(), "return [window.appLoaded, getComputedStyle(document.body).backgroundColor,"
+                             " document.getElementById('dot').naturalWidth];"),
+            "[1,\"rgb(1, 2, 3)\",2]");
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/js/app.js"), 1);
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/style.css"), 1);
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/img/dot.png"), 1);
+
+  EXPECT_EQ(CallPage(View(), "const r = await fetch('data.json?x=1');"
+                             "return [r.status, r.headers.get('content-type'), r.headers.get('cache-control'),"
+                             " r.headers.get('pragma'), await r.text()];"),
+            "[200,\"application/json; charset=utf-8\",\"no-store, no-cache, must-revalidate\",\"no-cache\","
+            "\"{\\\"answer\\\":42}\"]");
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/data.json?x=1"), 1) << "query passed on unchanged";
+
+  EXPECT_EQ(CallPage(View(), "return await new Promise((resolve) => {"
+                             " const x = new XMLHttpRequest(); x.open('GET', '/js/app.js');"
+                             " x.onload = () => resolve([x.status, x.getResponseHeader('Content-Type'),"
+                             "  x.getResponseHeader('Pragma'), x.responseText.length]);"
+                             " x.onerror = () => resolve('xhr error'); x.send(); });"),
+            "[200,\"application/javascript; charset=utf-8\",\"no-cache\",47]");
+
+  EXPECT_EQ(CallPage(View(), "const r = await fetch('/missing'); return [r.status, r.statusText, await r.text(),"
+                             " r.headers.get('content-type')];"),
+            "[404,\"Not Found\",\"Not Found\",\"text/plain; charset=utf-8\"]");
+  EXPECT_EQ(CallPage(View(), "const r = await fetch('/empty.txt'); return [r.status, (await r.text()).length];"),
+            "[200,0]");
+  // Left without an answer: a network error, never a network request.
+  EXPECT_EQ(CallPage(View(), "try { await fetch('/unanswered'); return 'answered'; }"
+                             " catch (e) { return e.name; }"),
+            "\"TypeError\"");
+}
+
+TEST_F(WebKitBrowserTest, OtherOriginsAreLeftToWebKit) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  EXPECT_EQ(CallPage(View(), "try { await fetch('https://elsewhere.invalid/x.js'); return 'answered'; }"
+                             " catch (e) { return e.name; }"),
+            "\"TypeError\"");
+  for (const auto& uri : requested_) EXPECT_EQ(uri.rfind(kOrigin, 0), 0u) << uri;
+}
+
+TEST_F(WebKitBrowserTest, ReloadsAndLinksStayWithinTheHost) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  ASSERT_EQ(Requests(std::string(kOrigin) + "/"), 1);
+
+  const int before = loadsFinished_;
+  webkit_web_view_reload(View());
+  ASSERT_TRUE(RunUntil([&] { return loadsFinished_ > before; }));
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/"), 2);
+  EXPECT_EQ(CallPage(View(), "return [location.origin, window.appLoaded];"), "[\"https://test.vantreel.invalid\",1]");
+
+  const int beforeLink = loadsFinished_;
+  CallPage(View(), "document.getElementById('next').click(); return 0;");
+  ASSERT_TRUE(RunUntil([&] { return loadsFinished_ > beforeLink && Requests(std::string(kOrigin) + "/page2.html"); }));
+  RunUntil([&] { return CallPage(View(), "return !!document.getElementById('second');") == "true"; });
+  EXPECT_EQ(CallPage(View(), "return [location.href, document.getElementById('second').textContent];"),
+            "[\"https://test.vantreel.invalid/page2.html\",\"second\"]");
+}
+
+TEST_F(WebKitBrowserTest, ScriptsSubmittedRightAfterNavigateRunInTheNewDocument) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/page2.html");
+  ASSERT_TRUE(browser_->Navigate(std::string(kOrigin) + "/"));
+  ASSERT_TRUE(browser_->ExecuteScript("window.injected = location.pathname;", 0));
+  RunUntil([&] { return CallPage(View(), "return window.injected || null;") != "null"; });
+  EXPECT_EQ(CallPage(View(), "return window.injected;"), "\"/\"");
+}
+
+TEST_F(WebKitBrowserTest, PageMessagesArriveAsWebView2Reports) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  CallPage(View(), "chrome.webview.postMessage({type: 'ping', requestId: 'r1', n: 1});"
+                   "chrome.webview.postMessage('say \"hi\" \\\\ there');"
+                   "chrome.webview.postMessage('');"
+                   "chrome.webview.postMessage(7);"
+                   "return 0;");
+  ASSERT_TRUE(RunUntil([&] { return messages_.size() == 4; }));
+  EXPECT_EQ(messages_[0], R"({"type":"ping","requestId":"r1","n":1})");
+  EXPECT_EQ(messages_[1], R"("say \"hi\" \\ there")");
+  EXPECT_EQ(messages_[2], R"("")");
+  EXPECT_EQ(messages_[3], "7");
+  EXPECT_EQ(CallPage(View(), "try { chrome.webview.postMessage(undefined); return 'posted'; }"
+                             " catch (e) { return e.name; }"),
+            "\"TypeError\"");
+}
+
+TEST_F(WebKitBrowserTest, HostStringsReachThePageUnchanged) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  CallPage(View(), "window.got = []; window.listener = (e) => window.got.push(e.data);"
+                   "chrome.webview.addEventListener('message', window.listener); return 0;");
+  const std::string tricky = std::string("{\"a\":\"q\\\"uote\"}\n</script>\xe2\x80\xa8") + '\0' + "after-nul";
+  ASSERT_TRUE(browser_->PostWebMessageAsString(R"({"type":"x","ok":true})"));
+  ASSERT_TRUE(browser_->PostWebMessageAsString(tricky));
+  ASSERT_TRUE(RunUntil([&] { return CallPage(View(), "return window.got.length;") == "2"; }));
+  EXPECT_EQ(CallPage(View(), "return window.got[0];"), R"("{\"type\":\"x\",\"ok\":true}")");
+  EXPECT_EQ(CallPage(View(), "return window.got[1] === '{\"a\":\"q\\\\\"uote\"}\\n</script>\\u2028\\u0000after-nul';"),
+            "true");
+  CallPage(View(), "chrome.webview.removeEventListener('message', window.listener); return 0;");
+  browser_->PostWebMessageAsString("late");
+  RunFor(std::chrono::milliseconds(300));
+  EXPECT_EQ(CallPage(View(), "return window.got.length;"), "2");
+}
+
+}  // namespace
+}  // namespace vantreel
