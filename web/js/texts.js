@@ -36,6 +36,7 @@ const en = {
   'seed.checkedAt': 'Checked at {time}',
 
   'wake.title': 'Sleep and wake',
+  'wake.lead': 'The client tells this page when the computer wakes from sleep.',
   'wake.none': 'No wake-up since this page opened.',
   'wake.last': 'Woke up at {time}. The auth seed was checked again.',
   'wake.count': 'Wake-ups seen: {n}',
@@ -188,6 +189,7 @@ const zh = {
   'seed.checkedAt': '检查于 {time}',
 
   'wake.title': '休眠与唤醒',
+  'wake.lead': '计算机从休眠中唤醒时，客户端会通知此页面。',
   'wake.none': '页面打开以来没有唤醒。',
   'wake.last': '于 {time} 唤醒，已重新检查认证种子。',
   'wake.count': '唤醒次数：{n}',
