@@ -20,6 +20,11 @@ TMainForm::TLogSink& LogSinkForTesting() {
   return sink;
 }
 
+std::optional<TWebBundleSource>& WebBundleSourceForTesting() {
+  static std::optional<TWebBundleSource> source;
+  return source;
+}
+
 std::tm LocalTime(std::time_t t) {
   std::tm local{};
 #if defined(_WIN32)
@@ -44,7 +49,12 @@ TMainForm::TMainForm(IMainFormUi& ui, IBrowserFactory& browserFactory) : FUi(ui)
   Log("主窗体构造完成，准备提前启动 WebView2 Loader。");
 
   // Unguarded on purpose: a window without its bundle object is not worth showing.
-  FWebBundle = std::make_unique<TWebAppBundle>([this](const std::string& message) { Log(message); });
+  TWebBundleLogProc bundleLog = [this](const std::string& message) { Log(message); };
+  if (const auto& source = WebBundleSourceForTesting()) {
+    FWebBundle = std::make_unique<TWebAppBundle>(std::move(bundleLog), *source);
+  } else {
+    FWebBundle = std::make_unique<TWebAppBundle>(std::move(bundleLog));
+  }
 
   CreateTrayIcon();
   StartLoaderEarly();
@@ -99,6 +109,10 @@ std::string TMainForm::ComposeLogLine(const std::tm& localTime, int milliseconds
 }
 
 void TMainForm::SetLogSinkForTesting(TLogSink sink) { LogSinkForTesting() = std::move(sink); }
+
+void TMainForm::SetWebBundleSourceForTesting(std::optional<TWebBundleSource> source) {
+  WebBundleSourceForTesting() = std::move(source);
+}
 
 void TMainForm::Log(const std::string& message) const {
   using namespace std::chrono;

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,9 @@ class TMainForm final : public IMainFormEvents {
   // Tests receive every composed line; an empty function restores the default.
   using TLogSink = std::function<void(const std::string& line)>;
   static void SetLogSinkForTesting(TLogSink sink);
+  // Windows built after this load their bundle from `source` instead of the executable's own
+  // resource; nullopt restores that.
+  static void SetWebBundleSourceForTesting(std::optional<TWebBundleSource> source);
 
   // Interface language and strings.
   std::string DetectUiLanguage() const;

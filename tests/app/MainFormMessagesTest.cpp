@@ -1,0 +1,255 @@
+#include <chrono>
+
+#include "app/ResumeScripts.h"
+#include "tests/app/MainFormTestSupport.h"
+
+namespace vantreel::test {
+namespace {
+
+using namespace std::chrono_literals;
+using MessagesTest = MainFormTest;
+
+TEST(UnwrapWebMessage, StringLiteralsLoseQuotesAndQuoteBackslashEscapesOnly) {
+  struct Case {
+    const char* json;
+    const char* text;
+  } cases[] = {
+      {R"({"type":"x","requestId":"1"})", R"({"type":"x","requestId":"1"})"},  // an object: unchanged
+      {R"("{\"type\":\"x\"}")", R"({"type":"x"})"},                            // a posted string
+      {R"("")", ""},                                                           // empty string
+      {R"("\"")", R"(")"},
+      {R"("a\\b")", R"(a\b)"},
+      {R"("\\\"")", R"(\")"},                // backslash then quote
+      {R"("\\\\\"")", R"(\\")"},
+      {R"("line\nbreak\t\/\u00e9")", R"(line\nbreak\t\/\u00e9)"},  // other escapes stay escaped
+      {R"("\\n")", R"(\n)"},
+      {"42", "42"},
+      {"true", "true"},
+      {"null", "null"},
+      {R"(")", R"(")"},      // one character is no literal
+      {R"("abc)", R"("abc)"},
+      {R"(["a"])", R"(["a"])"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TMainForm::UnwrapWebMessage(c.json), c.text) << c.json;
+  }
+}
+
+TEST_F(MessagesTest, FirstMessageRemovesTheOverlayLaterOnesFindNone) {
+  TMainForm& f = MakeAndShow();
+  browsers.browser->RaiseAfterCreated();
+  ASSERT_TRUE(f.LoadingOverlayShown());
+
+  browsers.browser->RaiseWebMessage(R"("not json")", E_FAIL_);  // unreadable: dropped silently
+  EXPECT_TRUE(f.LoadingOverlayShown());
+
+  browsers.browser->RaiseWebMessage(R"({"type":"nothing"})");
+  EXPECT_FALSE(f.LoadingOverlayShown());
+  EXPECT_EQ(ui.LiveTimers(), 0);
+  EXPECT_EQ(log.Starting("加载遮罩已隐藏").size(), 1u);
+  EXPECT_NE(log.Starting("加载遮罩已隐藏")[0].find("原因=OnBrowserWebMessageReceived: 收到前端消息"), std::string::npos);
+
+  browsers.browser->RaiseWebMessage(R"({"type":"nothing"})");
+  EXPECT_EQ(log.Starting("加载遮罩已隐藏").size(), 1u);
+  EXPECT_EQ(ui.overlay->panelsMade, 1);
+}
+
+TEST_F(MessagesTest, PostedObjectsAndStringsReachTheBridgeAndItsReplyThePage) {
+  TMainForm& f = MakeAndShow();
+  browsers.browser->RaiseAfterCreated();
+  (void)f;
+  const std::string reply =
+      R"({"type":"generate_token_response","requestId":"r1","ok":false,"error":"identifier 参数不能为空"})";
+  for (const char* json : {R"({"type":"generate_token","requestId":"r1","identifier":" "})",
+                           R"("{\"type\":\"generate_token\",\"requestId\":\"r1\",\"identifier\":\" \"}")"}) {
+    SCOPED_TRACE(json);
+    browsers.browser->postedMessages.clear();
+    browsers.browser->RaiseWebMessage(json);
+    EXPECT_EQ(browsers.browser->postedMessages, std::vector<std::string>{reply});
+  }
+  browsers.browser->postedMessages.clear();
+  browsers.browser->RaiseWebMessage(R"("not a request")");
+  EXPECT_TRUE(browsers.browser->postedMessages.empty());
+}
+
+TEST_F(MessagesTest, RepliesAreSentOnlyOnceTheBrowserExists) {
+  TMainForm& f = MakeAndShow();
+  f.SendReplyToPage("early");
+  EXPECT_TRUE(browsers.browser->postedMessages.empty());
+  browsers.browser->RaiseAfterCreated();
+  f.SendReplyToPage(R"({"type":"t","ok":true})");
+  EXPECT_EQ(browsers.browser->postedMessages, std::vector<std::string>{R"({"type":"t","ok":true})"});
+}
+
+// Both scripts are submitted under the same rules: skipped while the browser is not ready,
+// and a refusal or an exception is only logged.
+TEST_F(MessagesTest, ScriptSubmissionLines) {
+  struct Case {
+    const char* name;
+    bool result;
+    bool throws;
+    const char* listenerLine;
+    const char* dispatchLine;
+  } cases[] = {
+      {"submitted", true, false, "注入系统恢复监听器：JavaScript 代码已提交执行", "系统恢复：已执行 JavaScript 触发 pcSystemResume 事件"},
+      {"refused", false, false, "注入系统恢复监听器：JavaScript 代码执行失败（WebView 可能未就绪）",
+       "系统恢复：JavaScript 代码执行失败（WebView 可能未就绪）"},
+      {"raises", true, true, "注入系统恢复监听器异常：script host gone", "系统恢复：调用 handleSystemResume 异常 = script host gone"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture caseLog;
+    FakeMainFormUi localUi;
+    ScriptedBrowserFactory localBrowsers;
+    localBrowsers.browserScript.executeScriptResult = c.result;
+    localBrowsers.browserScript.executeScriptThrows = c.throws;
+    TMainForm f(localUi, localBrowsers);
+    localUi.Show();
+
+    f.InjectSystemResumeListener();  // the browser object does not exist yet
+    EXPECT_EQ(caseLog.messages.back(), "注入系统恢复监听器：WebView2 尚未就绪，跳过注入。");
+    f.NotifySystemResume();
+    EXPECT_EQ(caseLog.messages.back(), "系统恢复：WebView 尚未初始化完成，跳过 handleSystemResume 调用。");
+    f.OnBrowserAfterCreated();  // created as far as the window knows, but no browser object yet
+    f.NotifySystemResume();
+    EXPECT_EQ(caseLog.messages.back(), "系统恢复：WebView2 尚未就绪，跳过 handleSystemResume 调用。");
+    EXPECT_TRUE(localBrowsers.browser->scripts.empty());
+
+    localBrowsers.browser->RaiseAfterCreated();
+    localBrowsers.browser->scripts.clear();
+    f.InjectSystemResumeListener();
+    EXPECT_EQ(caseLog.messages.back(), c.listenerLine);
+    f.NotifySystemResume();
+    EXPECT_EQ(caseLog.messages.back(), c.dispatchLine);
+    EXPECT_EQ(localBrowsers.browser->scripts,
+              (std::vector<std::string>{std::string(kSystemResumeListenerScript),
+                                        std::string(kSystemResumeDispatchScript)}));
+  }
+}
+
+TEST_F(MessagesTest, ResumeMessagesReachTheWindowOneSecondLaterOnItsThread) {
+  TMainForm& f = Make();
+  for (std::uintptr_t wParam : {PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND}) {
+    TMessage m{WM_POWERBROADCAST, wParam, 0, 0};
+    EXPECT_TRUE(f.WndProc(m));
+    EXPECT_EQ(m.Result, 1);
+  }
+  EXPECT_EQ(log.Count("检测到系统休眠恢复事件，准备调用前端 handleSystemResume。"), 2);
+  const auto sent = std::chrono::steady_clock::now();
+
+  ASSERT_TRUE(ui.RunNextHandOver(5s));
+  EXPECT_GE(std::chrono::steady_clock::now() - sent, 900ms);
+  ASSERT_TRUE(ui.RunNextHandOver(5s));
+  // No browser yet: each notice is logged and dropped.
+  EXPECT_EQ(log.Count("系统恢复：WebView 尚未初始化完成，跳过 handleSystemResume 调用。"), 2);
+
+  TMessage other{WM_POWERBROADCAST, 4 /* going to sleep */, 0, 0};
+  EXPECT_TRUE(f.WndProc(other));
+  EXPECT_EQ(other.Result, 1);
+  EXPECT_EQ(log.Count("检测到系统休眠恢复事件，准备调用前端 handleSystemResume。"), 2);
+  EXPECT_FALSE(ui.RunNextHandOver(1500ms));
+}
+
+TEST_F(MessagesTest, ResumeNoticePendingWhenTheWindowIsDestroyedIsDropped) {
+  TMainForm& f = MakeAndShow();
+  browsers.browser->RaiseAfterCreated();
+  TMessage m{WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, 0};
+  f.WndProc(m);
+  form.reset();
+  log.Clear();
+  ASSERT_TRUE(ui.RunNextHandOver(5s));
+  EXPECT_TRUE(log.messages.empty());
+}
+
+TEST_F(MessagesTest, MinimiseHidesTheWindowAndNothingElseIsHandled) {
+  TMainForm& f = MakeAndShow();
+  struct Case {
+    std::uint32_t msg;
+    std::uintptr_t wParam;
+    bool handled;
+  } cases[] = {
+      {WM_SYSCOMMAND, SC_MINIMIZE, true},
+      {WM_SYSCOMMAND, 0x1F020, true},  // only the low 16 bits carry the command
+      {WM_SYSCOMMAND, 0xF021, false},  // compared without masking the low four bits
+      {WM_SYSCOMMAND, 0xF030, false},  // maximise
+      {WM_SYSCOMMAND, 0xF060, false},  // close
+      {0x0005, SC_MINIMIZE, false},    // not a system command
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.msg << " " << c.wParam);
+    ui.visible = true;
+    ui.actions.clear();
+    log.Clear();
+    TMessage m{c.msg, c.wParam, 0, 0};
+    EXPECT_EQ(f.WndProc(m), c.handled);
+    EXPECT_EQ(ui.visible, !c.handled);
+    EXPECT_EQ(log.Has("用户点击最小化：主窗口已隐藏（未销毁），可通过托盘恢复。"), c.handled);
+  }
+}
+
+// Hidden without a tray icon that shows, the window could never come back; it minimises the
+// ordinary way instead.
+TEST_F(MessagesTest, MinimiseWithoutAUsableTrayIconIsLeftToTheSystem) {
+  for (bool trayFails : {true, false}) {
+    SCOPED_TRACE(trayFails ? "tray icon failed" : "no notification area");
+    LogCapture caseLog;
+    FakeMainFormUi localUi;
+    ScriptedBrowserFactory localBrowsers;
+    localUi.trayThrows = trayFails;
+    TMainForm f(localUi, localBrowsers);
+    if (!trayFails) localUi.tray->embedded = false;
+    localUi.Show();
+    TMessage m{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0};
+    EXPECT_FALSE(f.WndProc(m));
+    EXPECT_TRUE(localUi.visible);
+    EXPECT_FALSE(caseLog.Has("用户点击最小化：主窗口已隐藏（未销毁），可通过托盘恢复。"));
+  }
+}
+
+TEST_F(MessagesTest, TrayDoubleClickRestoresAHiddenWindowAndAlwaysBringsItForward) {
+  MakeAndShow();
+  browsers.browser->RaiseAfterCreated();
+  const std::vector<std::string> forward = {"BringToFront", "BringApplicationToFront", "SetForegroundWindow",
+                                            "SetFocus"};
+
+  ui.actions.clear();
+  log.Clear();
+  ui.tray->onDblClick();  // visible, perhaps behind other windows
+  EXPECT_EQ(ui.actions, forward);
+  EXPECT_TRUE(log.messages.empty());
+
+  TMessage minimise{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0};
+  ASSERT_TRUE(form->WndProc(minimise));
+  ui.actions.clear();
+  log.Clear();
+  ui.tray->onDblClick();
+  std::vector<std::string> restore = {"SetNormalState", "Show"};
+  restore.insert(restore.end(), forward.begin(), forward.end());
+  EXPECT_EQ(ui.actions, restore);
+  EXPECT_TRUE(ui.visible);
+  EXPECT_EQ(log.messages, (std::vector<std::string>{"DoShow 触发：准备一次性初始化 WebView。", "从托盘恢复：主窗口已显示。"}));
+}
+
+TEST_F(MessagesTest, TrayRestoreFailureIsLoggedAndStopsThere) {
+  MakeAndShow();
+  ui.foregroundThrows = true;
+  ui.actions.clear();
+  ui.tray->onDblClick();
+  EXPECT_EQ(ui.actions, (std::vector<std::string>{"BringToFront", "BringApplicationToFront", "SetForegroundWindow"}));
+  EXPECT_EQ(log.messages.back(), "从托盘恢复窗口异常：foreground refused");
+}
+
+TEST_F(MessagesTest, ResizeFitsTheBrowserOnceItsHostExists) {
+  TMainForm& f = Make();
+  f.Resize();  // nothing to fit yet
+  ui.Show();
+  ScriptedWindowParent& parent = *browsers.windowParent;
+  const int sizes = parent.updateSizeCalls;
+  f.Resize();
+  EXPECT_EQ(parent.updateSizeCalls, sizes + 1);
+  EXPECT_EQ(parent.invalidateCalls, 1);
+  EXPECT_EQ(parent.repaintCalls, 1);
+}
+
+}  // namespace
+}  // namespace vantreel::test

@@ -1,0 +1,197 @@
+// Runs with a small web folder packed into this executable as its bundle resource.
+#include "bundle/BundleOrigin.h"
+#include "tests/app/MainFormTestSupport.h"
+#include "tools/packer/BundlePacker.h"
+
+namespace vantreel::test {
+namespace {
+
+constexpr const char* kCachedNever = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+
+class ServingTest : public MainFormTest {
+ protected:
+  // Shown, created, bundle loaded, filter installed, entry page opened.
+  TMainForm& Started() {
+    MakeAndShow();
+    browsers.browser->RaiseAfterCreated();
+    return *form;
+  }
+  ResourceOutcome Request(const std::string& uri) { return browsers.browser->RaiseResourceRequest(uri); }
+  std::string Origin(const std::string& path) { return std::string(kBundleOriginPrefix) + path; }
+};
+
+TEST_F(ServingTest, BrowserCreatedLoadsTheBundleHooksTheOriginAndOpensTheEntryPage) {
+  MakeAndShow();
+  log.Clear();
+  ui.actions.clear();
+  browsers.browser->RaiseAfterCreated();
+  TMainForm& f = *form;
+
+  EXPECT_TRUE(ui.messageBoxes.empty());
+  EXPECT_TRUE(f.WebBundle()->Loaded());
+  EXPECT_TRUE(f.WebResourceFilterInstalled());
+  const std::string entry = f.WebBundle()->BuildEntryUrl();
+  EXPECT_EQ(entry, kBundleOriginPrefix);
+  EXPECT_EQ(browsers.browser->filters, std::vector<std::string>{"https://app.vantreel.invalid/*|0"});
+  EXPECT_EQ(browsers.browser->navigations, std::vector<std::string>{entry});
+  EXPECT_TRUE(f.PendingIndexUrl().empty());
+  ASSERT_EQ(browsers.browser->scripts.size(), 1u);
+  EXPECT_EQ(ui.actions, (std::vector<std::string>{"Invalidate", "Update"}));
+
+  // The shell's own lines, in order; the bundle's tagged lines come in between.
+  std::vector<std::string> shell;
+  for (const auto& m : log.messages)
+    if (m.rfind("[WEB_BUNDLE] ", 0) != 0) shell.push_back(m);
+  EXPECT_EQ(shell, (std::vector<std::string>{
+                       "OnBrowserAfterCreated 触发：WebView 控制器创建完成。",
+                       "Release 模式：已确认禁用右键菜单。",
+                       "Release 模式：已确认禁用开发者工具。",
+                       "Release 模式：已确认禁用浏览器快捷键。",
+                       "开始加载 Web 内存资源包（资源读取/校验/解压）。",
+                       "Web 内存资源包加载完成。",
+                       "WebResourceRequested 过滤器安装成功：https://app.vantreel.invalid/*",
+                       "入口 URL 决策：使用内存资源包入口=" + entry,
+                       "准备直接加载入口页：" + entry,
+                       "注入系统恢复监听器：JavaScript 代码已提交执行",
+                   }));
+  EXPECT_FALSE(log.Starting("[WEB_BUNDLE] ").empty());  // the bundle logs through the window
+
+  // Loading and hooking happen once.
+  f.OnBrowserAfterCreated();
+  EXPECT_EQ(browsers.browser->filters.size(), 1u);
+  EXPECT_EQ(log.Count("Web 内存资源包加载完成。"), 1);
+  EXPECT_EQ(log.Count("WebResourceRequested 过滤器安装成功：https://app.vantreel.invalid/*"), 1);
+}
+
+TEST_F(ServingTest, AnswersFromTheBundleWithoutCaching) {
+  Started();
+  struct Case {
+    std::string uri;
+    const char* mime;
+    const char* bodyStart;
+  } cases[] = {
+      {Origin(""), "text/html; charset=utf-8", "<!doctype html>"},
+      {Origin("js/app.js"), "application/javascript; charset=utf-8", "console.log"},
+      {"HTTPS://App.Vantreel.INVALID/JS/App.JS?v=3#top", "application/javascript; charset=utf-8", "console.log"},
+      {Origin("empty.css"), "text/css; charset=utf-8", ""},
+      {Origin("no/such/route"), "text/html; charset=utf-8", "<!doctype html>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.uri);
+    ResourceOutcome out = Request(c.uri);
+    ASSERT_TRUE(out.answered);
+    ASSERT_TRUE(out.response);
+    EXPECT_EQ(out.response->statusCode, 200);
+    EXPECT_EQ(out.response->reasonPhrase, "OK");
+    EXPECT_EQ(out.response->headers, std::string("Content-Type: ") + c.mime + "\r\n" + kCachedNever);
+    EXPECT_EQ(out.response->Body().rfind(c.bodyStart, 0), 0u);
+    if (*c.bodyStart == '\0') {
+      EXPECT_TRUE(out.response->Body().empty());
+    }
+  }
+}
+
+TEST_F(ServingTest, LeavesOtherRequestsAlone) {
+  Started();
+  struct Case {
+    const char* name;
+    std::string uri;
+    HResult requestResult;
+    HResult uriResult;
+  } cases[] = {
+      {"other origin", "https://example.org/index.html", S_OK_, S_OK_},
+      {"origin without slash", "https://app.vantreel.invalid", S_OK_, S_OK_},
+      {"longer host", "https://app.vantreel.invalid.example/x", S_OK_, S_OK_},
+      {"plain http", "http://app.vantreel.invalid/", S_OK_, S_OK_},
+      {"no request", Origin(""), E_FAIL_, S_OK_},
+      {"no uri", Origin(""), S_OK_, E_FAIL_},
+      {"empty uri", "", S_OK_, S_OK_},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int calls = browsers.environment->createCalls;
+    EXPECT_FALSE(browsers.browser->RaiseResourceRequest(c.uri, c.requestResult, c.uriResult).answered);
+    EXPECT_EQ(browsers.environment->createCalls, calls);
+  }
+  EXPECT_TRUE(log.Starting("CreateWebResourceResponse").empty());
+  EXPECT_TRUE(log.Starting("OnWebResourceRequested 异常").empty());
+}
+
+TEST_F(ServingTest, ResponseCreationFailureIsLoggedAndTheRequestLeftAlone) {
+  Started();
+  browsers.environment->createResult = static_cast<HResult>(0x8007000Eu);
+  EXPECT_FALSE(Request(Origin("js/app.js")).answered);
+  EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(200) 失败：0x8007000E, url=" + Origin("js/app.js"));
+
+  browsers.environment->createResult = S_OK_;
+  browsers.environment->giveResponse = false;
+  EXPECT_FALSE(Request(Origin("")).answered);
+  EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(200) 失败：0x0, url=" + Origin(""));
+}
+
+TEST_F(ServingTest, NothingIsAnsweredBeforeTheBundleIsLoaded) {
+  MakeAndShow();
+  // Created events not yet delivered: the bundle is still empty.
+  EXPECT_FALSE(browsers.browser->RaiseResourceRequest(Origin("")).answered);
+  EXPECT_EQ(browsers.environment->createCalls, 0);
+}
+
+TEST_F(ServingTest, ExceptionWhileAnsweringIsLogged) {
+  Started();
+  browsers.environment->throwOnCreate = true;
+  EXPECT_FALSE(Request(Origin("")).answered);
+  EXPECT_EQ(log.messages.back(), "OnWebResourceRequested 异常：response object unavailable");
+}
+
+TEST_F(ServingTest, RefusedFilterRegistrationStopsBeforeTheNavigation) {
+  browsers.browserScript.filterResult = false;
+  TMainForm& f = Started();
+  EXPECT_EQ(ui.messageBoxes,
+            std::vector<std::string>{"Failed to navigate to entry page: AddWebResourceRequestedFilter 失败：返回 False"});
+  EXPECT_TRUE(log.Has("加载入口 URL 异常：AddWebResourceRequestedFilter 失败：返回 False"));
+  EXPECT_TRUE(f.WebBundle()->Loaded());
+  EXPECT_FALSE(f.WebResourceFilterInstalled());
+  EXPECT_TRUE(browsers.browser->navigations.empty());
+  EXPECT_TRUE(browsers.browser->scripts.empty());
+}
+
+TEST_F(ServingTest, FilterNeedsTheBrowserObject) {
+  Make();
+  ui.Show();
+  try {
+    form->InstallWebResourceFilter();
+    FAIL() << "expected an error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "CoreWebView2 尚未就绪，无法安装资源过滤器。");
+  }
+  EXPECT_TRUE(browsers.browser->filters.empty());
+}
+
+// The packer refuses a folder without an entry page, so this bundle is built by hand: the only
+// case in which a request of a loaded bundle is refused.
+TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
+  static const TBytes cipherText = EncryptBundle(WriteZip({{"readme.txt", TBytes{'h', 'i'}}}));
+  TMainForm::SetWebBundleSourceForTesting(TWebBundleSource{[] { return std::optional<ByteView>(cipherText); }, ""});
+  Started();
+  TMainForm::SetWebBundleSourceForTesting(std::nullopt);
+  ASSERT_TRUE(form->WebBundle()->Loaded());
+
+  ResourceOutcome out = Request(Origin("missing.js"));
+  ASSERT_TRUE(out.answered);
+  EXPECT_EQ(out.response->statusCode, 404);
+  EXPECT_EQ(out.response->reasonPhrase, "Not Found");
+  EXPECT_EQ(out.response->headers, "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store");
+  EXPECT_EQ(out.response->Body(), "Not Found");
+
+  ResourceOutcome file = Request(Origin("readme.txt"));
+  ASSERT_TRUE(file.answered);
+  EXPECT_EQ(file.response->statusCode, 200);
+  EXPECT_EQ(file.response->Body(), "hi");
+
+  browsers.environment->createResult = E_FAIL_;
+  EXPECT_FALSE(Request(Origin("x")).answered);
+  EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(404) 失败：0x80004005, url=" + Origin("x"));
+}
+
+}  // namespace
+}  // namespace vantreel::test
