@@ -110,6 +110,9 @@ void TWebAppBundle::VerifyDigest(ByteView resource) const {
 // The archive is read straight from the plaintext buffer: the reference design's stream
 // copy of it would change nothing but the memory peak.
 void TWebAppBundle::UnpackArchive(ByteView archive) {
+  // An empty resource decrypts to nothing, which counts as an archive without files; the
+  // load then fails on the file count rather than on the container.
+  if (archive.empty()) return;
   const TZipArchive zip(archive);
   for (const TZipEntry& entry : zip.Entries()) {
     std::string mapKey = NormalizeBundlePath(entry.Name);

@@ -1,9 +1,16 @@
 #include "crypto/Sha256.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "crypto/SecureZero.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define VANTREEL_SHA256_X86 1
+#endif
 
 namespace vantreel {
 namespace {
@@ -47,7 +54,79 @@ void CompressPortable(std::uint32_t state[8], const std::uint8_t* data, std::siz
   SecureZero(w, sizeof w);
 }
 
+#if VANTREEL_SHA256_X86
+// SHA-NI path. The instructions keep the state as ABEF/CDGH halves; each sha256rnds2 runs
+// two rounds, and msg1/msg2 extend the schedule four words at a time. The target attribute
+// enables the instructions for this function only, so the rest of the program builds for a
+// baseline processor and this code runs only where cpuid reports them.
+__attribute__((target("sha,sse4.1,ssse3"))) void CompressShaNi(std::uint32_t state[8], const std::uint8_t* data,
+                                                               std::size_t blocks) {
+  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  __m128i tmp = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0])), 0xB1);  // CDAB
+  __m128i state1 = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4])), 0x1B);  // EFGH
+  __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);  // ABEF
+  state1 = _mm_blend_epi16(state1, tmp, 0xF0);       // CDGH
+
+  while (blocks--) {
+    const __m128i abefSave = state0;
+    const __m128i cdghSave = state1;
+    __m128i w[4];
+#pragma GCC unroll 16
+    for (int quad = 0; quad < 16; ++quad) {
+      __m128i& current = w[quad % 4];
+      if (quad < 4) {
+        current = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * quad)), byteSwap);
+      }
+      __m128i message = _mm_add_epi32(current, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRound[4 * quad])));
+      state1 = _mm_sha256rnds2_epu32(state1, state0, message);
+      if (quad >= 3 && quad <= 14) {
+        __m128i& next = w[(quad + 1) % 4];
+        next = _mm_add_epi32(next, _mm_alignr_epi8(current, w[(quad + 3) % 4], 4));
+        next = _mm_sha256msg2_epu32(next, current);
+      }
+      message = _mm_shuffle_epi32(message, 0x0E);
+      state0 = _mm_sha256rnds2_epu32(state0, state1, message);
+      if (quad >= 1 && quad <= 12) {
+        __m128i& previous = w[(quad + 3) % 4];
+        previous = _mm_sha256msg1_epu32(previous, current);
+      }
+    }
+    state0 = _mm_add_epi32(state0, abefSave);
+    state1 = _mm_add_epi32(state1, cdghSave);
+    data += 64;
+  }
+
+  tmp = _mm_shuffle_epi32(state0, 0x1B);        // FEBA
+  state1 = _mm_shuffle_epi32(state1, 0xB1);     // DCHG
+  state0 = _mm_blend_epi16(tmp, state1, 0xF0);  // DCBA
+  state1 = _mm_alignr_epi8(state1, tmp, 8);     // HGFE
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[0]), state0);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), state1);
+}
+
+bool DetectShaNi() {
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+  const bool ssse3 = (ecx & (1u << 9)) != 0;
+  const bool sse41 = (ecx & (1u << 19)) != 0;
+  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
+  const bool sha = (ebx & (1u << 29)) != 0;
+  return ssse3 && sse41 && sha;
+}
+#else
+bool DetectShaNi() { return false; }
+#endif
+
+const bool gHardware = DetectShaNi();
+std::atomic<bool> gForcePortable{false};
+
 void Compress(std::uint32_t state[8], const std::uint8_t* data, std::size_t blocks) {
+#if VANTREEL_SHA256_X86
+  if (gHardware && !gForcePortable.load(std::memory_order_relaxed)) {
+    CompressShaNi(state, data, blocks);
+    return;
+  }
+#endif
   CompressPortable(state, data, blocks);
 }
 
@@ -101,6 +180,10 @@ Sha256Digest Sha256::Final() {
   }
   return out;
 }
+
+bool Sha256HardwareAvailable() { return gHardware; }
+
+void SetSha256PortableForTesting(bool portable) { gForcePortable.store(portable, std::memory_order_relaxed); }
 
 Sha256Digest ComputeSha256(ByteView data) {
   Sha256 hash;

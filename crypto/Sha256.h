@@ -32,4 +32,10 @@ class Sha256 {
 
 Sha256Digest ComputeSha256(ByteView data);
 
+// Whether this processor runs the hardware path.
+bool Sha256HardwareAvailable();
+
+// Tests only: force the portable path (true) or return to the automatic choice (false).
+void SetSha256PortableForTesting(bool portable);
+
 }  // namespace vantreel

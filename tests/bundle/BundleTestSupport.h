@@ -1,0 +1,79 @@
+// Shared pieces of the bundle tests: temporary folders, reading files, and bundles built on
+// the fly with the packer's own zip writer and encryption.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "bundle/UWebAppBundle.h"
+#include "tools/packer/BundlePacker.h"
+#include "tools/packer/ZipWriter.h"
+
+namespace vantreel::test {
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantreel-bundle-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TTempDir() { std::filesystem::remove_all(path_); }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline TBytes ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFileText(const std::filesystem::path& path, std::string_view text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+inline TBytes Bytes(std::string_view text) { return TBytes(text.begin(), text.end()); }
+
+inline std::string Text(const TBytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+// Zip entries from (name, text) pairs.
+inline std::vector<TZipSource> Entries(std::initializer_list<std::pair<std::string, std::string>> files) {
+  std::vector<TZipSource> entries;
+  for (const auto& [name, text] : files) entries.push_back({name, Bytes(text)});
+  return entries;
+}
+
+// A bundle over caller-owned ciphertext, recording its log lines.
+struct TTestBundle {
+  explicit TTestBundle(TBytes cipherBytes, std::string expectedSha256 = "")
+      : cipher(std::move(cipherBytes)),
+        bundle([this](const std::string& line) { log.push_back(line); },
+               TWebBundleSource{[this] { return std::optional<ByteView>(cipher); }, std::move(expectedSha256)}) {}
+
+  // The message of the load's exception, or "" when it loaded.
+  std::string Load() {
+    try {
+      bundle.LoadFromResource();
+      return "";
+    } catch (const std::runtime_error& error) {
+      return error.what();
+    }
+  }
+
+  TBytes cipher;
+  std::vector<std::string> log;
+  TWebAppBundle bundle;
+};
+
+}  // namespace vantreel::test

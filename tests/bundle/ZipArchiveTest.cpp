@@ -1,0 +1,169 @@
+#include "bundle/zip/ZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <random>
+
+#include "tests/bundle/BundleTestSupport.h"
+
+namespace vantreel {
+namespace {
+
+using namespace vantreel::test;
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "";
+}
+
+std::string ReadAll(ByteView archive) {
+  return ErrorOf([&] {
+    TZipArchive zip(archive);
+    for (const TZipEntry& entry : zip.Entries()) zip.Read(entry);
+  });
+}
+
+void Put16(TBytes& data, std::size_t at, std::uint32_t value) {
+  data[at] = static_cast<std::uint8_t>(value);
+  data[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void Put32(TBytes& data, std::size_t at, std::uint32_t value) {
+  Put16(data, at, value & 0xFFFF);
+  Put16(data, at + 2, value >> 16);
+}
+
+std::uint32_t Get32(const TBytes& data, std::size_t at) {
+  return data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) | (std::uint32_t(data[at + 3]) << 24);
+}
+
+class ZipArchiveTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    fixtures_ = new TTempDir();
+    const std::string command =
+        std::string("python3 '") + VANTREEL_ZIP_FIXTURE_SCRIPT + "' '" + fixtures_->path().string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  static void TearDownTestSuite() {
+    delete fixtures_;
+    fixtures_ = nullptr;
+  }
+  static TBytes Fixture(const char* name) { return ReadFileBytes(fixtures_->path() / name); }
+
+  // index.html deflates well; logo.bin (random) is stored. Offsets of the records, which
+  // the malformed cases patch.
+  void SetUp() override {
+    std::mt19937 random(7);
+    TBytes noise(300);
+    for (auto& b : noise) b = static_cast<std::uint8_t>(random());
+    archive_ = WriteZip({{"index.html", Bytes(std::string(4000, 'x'))}, {"logo.bin", noise}});
+    end_ = archive_.size() - 22;
+    central_ = Get32(archive_, end_ + 16);
+    secondCentral_ = central_ + 46 + std::string("index.html").size();
+  }
+
+  static inline TTempDir* fixtures_ = nullptr;
+  TBytes archive_;
+  std::size_t end_ = 0;
+  std::size_t central_ = 0;
+  std::size_t secondCentral_ = 0;
+};
+
+TEST_F(ZipArchiveTest, ReadsAnArchiveWrittenByPythonZipfile) {
+  const TBytes archive = Fixture("mixed.zip");
+  const TZipArchive zip(archive);
+  std::vector<std::string> names;
+  for (const TZipEntry& entry : zip.Entries()) names.push_back(entry.Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"index.html", "assets/", "Assets\\Logo.PNG", "js/app.js",
+                                             "图片/照片.txt", "empty.txt"}));
+
+  std::string logo;
+  for (int i = 0; i < 4; ++i) {
+    for (int b = 0; b < 256; ++b) logo += static_cast<char>(b);
+  }
+  std::string page;
+  for (int i = 0; i < 50; ++i) page += "<!doctype html><title>t</title>";
+  std::string script;
+  for (int i = 0; i < 200; ++i) script += "console.log('x');\n";
+  EXPECT_EQ(Text(zip.Read(*zip.FindEntry("index.html"))), page);
+  EXPECT_EQ(Text(zip.Read(*zip.FindEntry("Assets\\Logo.PNG"))), logo);
+  EXPECT_EQ(Text(zip.Read(*zip.FindEntry("js/app.js"))), script);
+  EXPECT_EQ(Text(zip.Read(*zip.FindEntry("图片/照片.txt"))), "photo");
+  EXPECT_EQ(Text(zip.Read(*zip.FindEntry("empty.txt"))), "");
+}
+
+TEST_F(ZipArchiveTest, DecodesNamesWithoutTheUtf8FlagAsCp437) {
+  const TBytes archive = Fixture("cp437.zip");
+  const TZipArchive zip(archive);
+  ASSERT_EQ(zip.Entries().size(), 1u);
+  EXPECT_EQ(zip.Entries()[0].Name, "caf\u00e9-\u00fc\u2591.txt");
+  EXPECT_EQ(Text(zip.Read(zip.Entries()[0])), "cp437");
+}
+
+TEST_F(ZipArchiveTest, FindsTheFirstEntryWhoseNameMatchesIgnoringAsciiCase) {
+  const TBytes archive = WriteZip(Entries({{"A.js", "first"}, {"a.js", "second"}, {"É.js", "accent"}}));
+  const TZipArchive zip(archive);
+  for (const char* name : {"A.js", "a.js", "a.JS"}) EXPECT_EQ(Text(zip.Read(*zip.FindEntry(name))), "first");
+  EXPECT_NE(zip.FindEntry("É.JS"), nullptr);
+  EXPECT_EQ(zip.FindEntry("é.js"), nullptr);  // only ASCII letters fold
+  EXPECT_EQ(zip.FindEntry("b.js"), nullptr);
+}
+
+TEST_F(ZipArchiveTest, RefusesWhatItCannotReadSafely) {
+  struct Case {
+    const char* what;
+    std::function<void(TBytes&)> damage;
+    const char* message;  // a part of the error text
+  };
+  const Case cases[] = {
+      {"no end record", [](TBytes& z) { z.resize(z.size() - 1); }, "未找到中央目录结束记录"},
+      {"not a zip at all", [](TBytes& z) { z = Bytes("plain text, no archive"); }, "未找到中央目录结束记录"},
+      {"encrypted entry", [&](TBytes& z) { Put16(z, secondCentral_ + 8, 0x0801); }, "“logo.bin”已加密"},
+      {"strong encryption", [&](TBytes& z) { Put16(z, central_ + 8, 0x0840); }, "已加密"},
+      {"method 12 (bzip2)", [&](TBytes& z) { Put16(z, central_ + 10, 12); }, "不支持的压缩方式 12"},
+      {"ZIP64 entry count", [&](TBytes& z) { Put16(z, end_ + 10, 0xFFFF); }, "ZIP64"},
+      {"ZIP64 entry size", [&](TBytes& z) { Put32(z, central_ + 24, 0xFFFFFFFF); }, "ZIP64"},
+      {"ZIP64 locator", [&](TBytes& z) { Put32(z, end_ - 20, 0x07064b50); }, "ZIP64"},
+      {"spanned archive", [&](TBytes& z) { Put16(z, end_ + 4, 1); }, "分卷"},
+      {"directory past the end record", [&](TBytes& z) { Put32(z, end_ + 12, 0x10000); }, "中央目录超出文件范围"},
+      {"entry count above the directory", [&](TBytes& z) { Put16(z, end_ + 8, 3), Put16(z, end_ + 10, 3); },
+       "中央目录记录已损坏"},
+      {"local header missing", [&](TBytes& z) { Put32(z, secondCentral_ + 42, 5); }, "本地文件头已损坏"},
+      {"data running into the directory", [&](TBytes& z) { Put32(z, secondCentral_ + 20, 301), Put32(z, secondCentral_ + 24, 301); },
+       "数据超出文件范围"},
+      {"entries sharing bytes", [&](TBytes& z) { Put32(z, secondCentral_ + 42, 0); }, "相互重叠"},
+      {"stored size not the data size", [&](TBytes& z) { Put32(z, secondCentral_ + 24, 299); }, "大小不可信"},
+      {"deflate ratio beyond 1032:1",
+       [&](TBytes& z) { Put32(z, central_ + 24, Get32(z, central_ + 20) * 1032 + 1); }, "大小不可信"},
+      {"inflates past the declared size", [&](TBytes& z) { Put32(z, central_ + 24, 3999); }, "大小与记录不符"},
+      {"inflates short of the declared size", [&](TBytes& z) { Put32(z, central_ + 24, 4001); }, "大小与记录不符"},
+      {"CRC mismatch", [&](TBytes& z) { Put32(z, central_ + 16, Get32(z, central_ + 16) ^ 1); }, "“index.html”的 CRC 校验失败"},
+      {"CRC mismatch of a stored entry", [&](TBytes& z) { Put32(z, secondCentral_ + 16, 0); }, "CRC 校验失败"},
+  };
+  ASSERT_EQ(ReadAll(archive_), "");
+  for (const Case& c : cases) {
+    TBytes damaged = archive_;
+    c.damage(damaged);
+    const std::string error = ReadAll(damaged);
+    EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+  }
+}
+
+// A stream that inflates to 64 MiB but declares 1 KiB is stopped at the declared size.
+TEST_F(ZipArchiveTest, StopsInflatingAtTheDeclaredSize) {
+  TBytes archive = WriteZip({{"bomb.bin", TBytes(64u << 20, 0)}});
+  const std::size_t central = Get32(archive, archive.size() - 22 + 16);
+  Put32(archive, central + 24, 1024);
+  const std::string error = ReadAll(archive);
+  EXPECT_NE(error.find("大小与记录不符"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace vantreel
