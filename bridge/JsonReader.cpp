@@ -281,7 +281,11 @@ std::string TJsonDocument::DecodeString(const TToken& token) const {
   const auto* p = reinterpret_cast<const unsigned char*>(raw.data());
   for (std::size_t i = 0; i < raw.size();) {
     if (p[i] != '\\') {
-      out.push_back(static_cast<char>(p[i++]));
+      // Copy the run up to the next escape in one go.
+      const void* next = std::memchr(p + i, '\\', raw.size() - i);
+      const std::size_t runEnd = next ? static_cast<std::size_t>(static_cast<const unsigned char*>(next) - p) : raw.size();
+      out.append(raw.data() + i, runEnd - i);
+      i = runEnd;
       continue;
     }
     const unsigned char c = p[i + 1];
