@@ -1,0 +1,97 @@
+// The image services as the page reaches them: request text in, reply text out.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "MediaTestSupport.h"
+#include "bridge/UWebViewBridge.h"
+#include "media/AlarmPhotoFolder.h"
+
+namespace vantreel {
+namespace {
+
+using namespace vantreel::testing;
+using Json = nlohmann::ordered_json;
+
+class MediaThroughBridge : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetAlarmPhotoDirForTesting(photos_);
+    WriteFile(temp_.Path() / "config" / "user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Pics\"\n");
+  }
+  void TearDown() override { SetAlarmPhotoDirForTesting(std::nullopt); }
+
+  Json Send(const Json& request) {
+    std::string reply;
+    EXPECT_TRUE(ProcessWebMessage(request.dump(), reply)) << request;
+    return Json::parse(reply);
+  }
+
+  TTempFolder temp_;
+  const fs::path photos_ = temp_.Path() / "alarm_photos";
+  TScopedEnv home_{"HOME", (temp_.Path() / "home").c_str()};
+  TScopedEnv config_{"XDG_CONFIG_HOME", (temp_.Path() / "config").c_str()};
+  TScopedEnv tz_{"TZ", fs::exists("/usr/share/zoneinfo/Asia/Shanghai") ? "Asia/Shanghai" : "CST-8"};
+  TCapturedLines lines_;
+};
+
+TEST_F(MediaThroughBridge, APhotoGoesRoundTheStore) {
+  // No "mimetype" and no "timestamp": a JPEG named after 1970-01-01 00:00:00 UTC.
+  const Json saved = Send({{"type", "alarm_photo_save"}, {"requestId", "s"}, {"alarmId", "A1"},
+                           {"photoData", "data:image/jpeg;base64,aGVsbG8="}});
+  EXPECT_EQ(saved["type"], "alarm_photo_save_response");
+  EXPECT_EQ(saved["fileName"], "A1_unknown_19700101_080000.jpg");
+  EXPECT_EQ(lines_.Lines(), (std::vector<std::string>{
+                                "[WEBVIEW_BRIDGE] 收到消息类型: alarm_photo_save",
+                                "[ALARM_PHOTO] 保存成功: " + (photos_ / "A1_unknown_19700101_080000.jpg").string(),
+                                "[WEBVIEW_BRIDGE] 已处理 alarm_photo_save"}));
+
+  // "mimetype" null counts as absent; a timestamp given as a string of digits is read as one.
+  EXPECT_EQ(Send({{"type", "alarm_photo_save"}, {"alarmId", "A1"}, {"deviceId", "D9"}, {"mimetype", nullptr},
+                  {"timestamp", "1700000000123"}, {"photoData", "aGk="}})["fileName"],
+            "A1_D9_20231115_061320.jpg");
+
+  const Json list = Send({{"type", "alarm_photo_list"}, {"requestId", "l"}, {"deviceId", "D9"}});
+  ASSERT_EQ(list["photos"].size(), 1u);
+  EXPECT_EQ(list["photos"][0]["fileName"], "A1_D9_20231115_061320.jpg");
+
+  const Json got = Send({{"type", "alarm_photo_get"}, {"requestId", "g"}, {"alarmId", "A1"}, {"deviceId", "unknown"}});
+  EXPECT_EQ(got["photoData"], "data:image/jpeg;base64,aGVsbG8=");
+  EXPECT_EQ(got["fileSize"], 5);
+
+  const Json deleted = Send({{"type", "alarm_photo_delete"}, {"requestId", "d"}, {"fileName", got["fileName"]}});
+  EXPECT_EQ(deleted["deletedPath"], (photos_ / "A1_unknown_19700101_080000.jpg").string());
+  EXPECT_EQ(Send({{"type", "alarm_photo_delete"}, {"fileName", got["fileName"]}})["error"], "图片文件不存在");
+  EXPECT_EQ(Snapshot(photos_).size(), 1u);
+}
+
+TEST_F(MediaThroughBridge, AnImageWithoutAlbumGoesToScreenshots) {
+  const Json reply = Send({{"type", "image_save"}, {"requestId", "i"}, {"imageData", "aGk="}, {"fileName", "a.png"}});
+  const fs::path folder = temp_.Path() / "home" / "Pics" / "Screenshots";
+  EXPECT_EQ(reply, (Json{{"type", "image_save_response"}, {"requestId", "i"}, {"ok", true}, {"success", true},
+                         {"filePath", (folder / "a.png").string()}, {"message", "图片已保存到 " + folder.string()}}));
+  EXPECT_EQ(ReadFile(folder / "a.png"), "hi");
+  EXPECT_EQ(lines_.Lines().back(), "[WEBVIEW_BRIDGE] 已处理 image_save");
+}
+
+// A refusal is an ordinary failure reply, posted like any other.
+TEST_F(MediaThroughBridge, RefusedNamesComeBackAsFailureReplies) {
+  WriteFile(temp_.Path() / "secret.jpg", "outside");
+  const auto before = Snapshot(temp_.Path());
+  const Json requests[] = {
+      {{"type", "alarm_photo_save"}, {"alarmId", "../x"}, {"photoData", "aGk="}},
+      {{"type", "alarm_photo_get"}, {"filePath", (temp_.Path() / "secret.jpg").string()}},
+      {{"type", "alarm_photo_delete"}, {"fileName", "../secret.jpg"}},
+      {{"type", "image_save"}, {"imageData", "aGk="}, {"albumName", "../.."}},
+      {{"type", "image_save"}, {"imageData", "aGk="}, {"fileName", "../../../secret.jpg"}},
+  };
+  for (const Json& request : requests) {
+    const Json reply = Send(request);
+    EXPECT_FALSE(reply["ok"]) << request;
+    EXPECT_FALSE(reply["error"].get<std::string>().empty()) << request;
+  }
+  EXPECT_EQ(Snapshot(temp_.Path()), before);
+}
+
+}  // namespace
+}  // namespace vantreel
