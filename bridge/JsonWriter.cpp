@@ -1,26 +1,46 @@
 #include "bridge/JsonWriter.h"
 
+#include <array>
+
 namespace vantreel {
 
+namespace {
+
+// For each byte: 0 = written as is; otherwise the letter of its two-character escape, or
+// 'u' for the \u00XX form.
+constexpr std::array<char, 256> MakeEscapeTable() {
+  std::array<char, 256> table{};
+  for (int c = 0; c < 0x20; ++c) table[c] = 'u';
+  table['"'] = '"';
+  table['\\'] = '\\';
+  table['/'] = '/';
+  table['\b'] = 'b';
+  table['\t'] = 't';
+  table['\n'] = 'n';
+  table['\f'] = 'f';
+  table['\r'] = 'r';
+  return table;
+}
+constexpr auto kEscape = MakeEscapeTable();
+
+}  // namespace
+
 void AppendJsonString(std::string& out, std::string_view value) {
+  static constexpr char kHex[] = "0123456789abcdef";
   out.push_back('"');
   std::size_t runStart = 0;
   for (std::size_t i = 0; i < value.size(); ++i) {
-    const char c = value[i];
-    const char* escape = nullptr;
-    switch (c) {
-      case '"': escape = "\\\""; break;
-      case '\\': escape = "\\\\"; break;
-      case '/': escape = "\\/"; break;
-      case '\b': escape = "\\b"; break;
-      case '\t': escape = "\\t"; break;
-      case '\n': escape = "\\n"; break;
-      case '\f': escape = "\\f"; break;
-      case '\r': escape = "\\r"; break;
-      default: continue;
-    }
+    const auto c = static_cast<unsigned char>(value[i]);
+    const char escape = kEscape[c];
+    if (escape == 0) continue;
     out.append(value.data() + runStart, i - runStart);
-    out.append(escape);
+    out.push_back('\\');
+    out.push_back(escape);
+    if (escape == 'u') {
+      out.append("00");
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0x0F]);
+    }
     runStart = i + 1;
   }
   out.append(value.data() + runStart, value.size() - runStart);

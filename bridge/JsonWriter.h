@@ -1,7 +1,9 @@
 // Builds one JSON object member by member, in insertion order, and serialises it with the
-// reply conventions: no whitespace; true/false unquoted; in strings only the quotation mark,
+// reply conventions: no whitespace; true/false unquoted; in strings the quotation mark,
 // reverse solidus, solidus, backspace, tab, line feed, form feed and carriage return are
-// escaped, every other character (control and non-ASCII included) is written unchanged.
+// written as their two-character escapes, and every non-ASCII character unchanged. The other
+// control characters (U+0000 to U+001F) are written as \u00XX: raw, they would make the reply
+// invalid JSON that the page's parser refuses, and the reply would be lost.
 #pragma once
 
 #include <cstdint>

@@ -115,7 +115,7 @@ TEST(Bridge, AuthSeedRequestIdRules) {
       {R"({"type":"auth_seed_request","requestId":7})", "7"},
       {R"({"type":"auth_seed_request","requestId":1.50})", "1.50"},
       {R"({"type":"auth_seed_request","requestId":true})", "true"},
-      {R"({"type":"auth_seed_request","requestId":"a/b\"c\u0001é\u4e2d"})", "a\\/b\\\"c\x01é中"},
+      {R"({"type":"auth_seed_request","requestId":"a/b\"c\u0001é\u4e2d"})", R"(a\/b\"c\u0001é中)"},
       {R"({"requestId":"first","type":"auth_seed_request","requestId":"second","type":"x"})", "first"},
   };
   for (const auto& c : cases) {
