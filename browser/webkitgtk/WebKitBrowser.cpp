@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "browser/webkitgtk/BrowserKeys.h"
+#include "browser/webkitgtk/DocumentPolicy.h"
 #include "browser/webkitgtk/InternalScheme.h"
 #include "browser/webkitgtk/PageChannel.h"
 #include "browser/webkitgtk/WebKitEnvironment.h"
@@ -32,6 +33,13 @@ bool HasArgument(const std::string& arguments, const std::string& wanted) {
   while (words >> word)
     if (word == wanted) return true;
   return false;
+}
+
+// "https://host:port/p" -> "https://host:port".
+std::string OriginOf(const std::string& uri) {
+  const std::size_t hostStart = uri.find("://");
+  if (hostStart == std::string::npos) return uri;
+  return uri.substr(0, uri.find_first_of("/?#", hostStart + 3));
 }
 
 std::string WithoutFragment(const std::string& uri) { return uri.substr(0, uri.find('#')); }
@@ -137,6 +145,9 @@ bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebView
   g_signal_connect(FView, "create", G_CALLBACK(&TWebKitBrowser::OnCreate), this);
   g_signal_connect(FView, "key-press-event", G_CALLBACK(&TWebKitBrowser::OnKeyPress), this);
 
+  // Client-aligned: the view takes the whole host control, whatever kind of container it is.
+  gtk_widget_set_hexpand(GTK_WIDGET(FView), TRUE);
+  gtk_widget_set_vexpand(GTK_WIDGET(FView), TRUE);
   gtk_container_add(GTK_CONTAINER(handle), GTK_WIDGET(FView));
   gtk_widget_show(GTK_WIDGET(FView));
 
@@ -186,7 +197,16 @@ bool TWebKitBrowser::LoadFilteredDocument(const std::string& uri) {
   if (!response) return false;
   const std::string mediaType = response->MediaType();
   const auto charset = response->Charset();
-  GBytes* body = SharedBytes(response->Content());
+  GBytes* body = nullptr;
+  const auto internalOrigin = ToInternalUri(OriginOf(uri));
+  if (mediaType == "text/html" && internalOrigin) {
+    const TBytes& content = *response->Content();
+    const std::string html = AdmitInternalOrigin(
+        std::string_view(reinterpret_cast<const char*>(content.data()), content.size()), *internalOrigin);
+    body = g_bytes_new(html.data(), html.size());
+  } else {
+    body = SharedBytes(response->Content());
+  }
   FOwnLoads.push_back(uri);
   webkit_web_view_load_bytes(FView, body, mediaType.empty() ? nullptr : mediaType.c_str(),
                              charset ? charset->c_str() : nullptr, uri.c_str());
@@ -216,6 +236,10 @@ void TWebKitBrowser::AnswerInternalRequest(WebKitURISchemeRequest* request) {
   SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
   for (const auto& [name, value] : response->Headers())
     soup_message_headers_append(headers, name.c_str(), value.c_str());
+  // WebKit sees the moved request as cross-origin; for CORS-mode loads (module scripts,
+  // fonts) the answer must admit the page's own origin, which it is in the page's view.
+  if (soup_message_headers_get_one(headers, "Access-Control-Allow-Origin") == nullptr)
+    soup_message_headers_append(headers, "Access-Control-Allow-Origin", OriginOf(*uri).c_str());
   webkit_uri_scheme_response_set_http_headers(answer, headers);  // takes the headers
   webkit_uri_scheme_request_finish_with_response(request, answer);
   g_object_unref(answer);

@@ -44,12 +44,16 @@ const std::map<std::string, TFile>& Files() {
   static const std::map<std::string, TFile> files = {
       {"/index.html",
        {"text/html; charset=utf-8",
-        Text("<!doctype html><html><head><link rel=stylesheet href=\"style.css\">"
-             "<script src=\"js/app.js\"></script></head><body><img id=dot src=\"img/dot.png\">"
+        Text("<!doctype html><html><head><meta http-equiv=\"Content-Security-Policy\""
+             " content=\"default-src 'self'; img-src 'self'; script-src 'self'; connect-src 'self'\">"
+             "<link rel=stylesheet href=\"style.css\">"
+             "<script src=\"js/app.js\"></script><script type=module src=\"js/module.js\"></script></head><body><img id=dot src=\"img/dot.png\">"
              "<a id=next href=\"page2.html\">next</a><p>entry \xe4\xb8\xad</p></body></html>")}},
       {"/page2.html", {"text/html; charset=utf-8", Text("<!doctype html><p id=second>second</p>")}},
       {"/style.css", {"text/css; charset=utf-8", Text("body { background-color: rgb(1, 2, 3); }")}},
       {"/js/app.js", {"application/javascript; charset=utf-8", Text("window.appLoaded = (window.appLoaded || 0) + 1;")}},
+      {"/js/module.js", {"text/javascript; charset=utf-8", Text("import { two } from './two.js'; window.moduleLoaded = two;")}},
+      {"/js/two.js", {"text/javascript; charset=utf-8", Text("export const two = 2;")}},
       {"/img/dot.png", {"image/png", kPng}},
       {"/data.json", {"application/json; charset=utf-8", Text("{\"answer\":42}")}},
       {"/empty.txt", {"text/plain; charset=utf-8", {}}},
@@ -227,9 +231,10 @@ TEST_F(WebKitBrowserTest, OriginIsServedFromTheHostWithItsHeaders) {
   EXPECT_EQ(CallPage(View(), "return [location.origin, location.href, isSecureContext];"),
             "[\"https://test.vantreel.invalid\",\"https://test.vantreel.invalid/\",true]");
   // Script, stylesheet and image of the document came through the host.
-  EXPECT_EQ(CallPage(View(), "return [window.appLoaded, getComputedStyle(document.body).backgroundColor,"
+  RunUntil([&] { return CallPage(View(), "return document.readyState;") == "\"complete\""; });
+  EXPECT_EQ(CallPage(View(), "return [window.appLoaded, window.moduleLoaded, getComputedStyle(document.body).backgroundColor,"
                              " document.getElementById('dot').naturalWidth];"),
-            "[1,\"rgb(1, 2, 3)\",2]");
+            "[1,2,\"rgb(1, 2, 3)\",2]");
   EXPECT_EQ(Requests(std::string(kOrigin) + "/js/app.js"), 1);
   EXPECT_EQ(Requests(std::string(kOrigin) + "/style.css"), 1);
   EXPECT_EQ(Requests(std::string(kOrigin) + "/img/dot.png"), 1);

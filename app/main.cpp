@@ -1,0 +1,30 @@
+// Program entry on Linux: GTK, the main window on its GTK and WebKitGTK backends, the main
+// loop until the window closes. The window is destroyed before the backends it drives.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "app/UMainForm.h"
+#include "app/gtk/GtkMainFormUi.h"
+#include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "platform/KnownFolders.h"
+
+int main(int argc, char** argv) {
+  g_set_prgname("Vantreel");  // the window class, matching the desktop entry
+  gtk_init(&argc, &argv);
+  try {
+    vantreel::gtkui::TGtkMainFormUi ui;
+    vantreel::webkitgtk::TWebKitBrowserFactory browserFactory(vantreel::ExecutableDir());
+    {
+      vantreel::TMainForm form(ui, browserFactory);
+      ui.Show();
+      gtk_main();
+    }
+  } catch (const std::exception& e) {
+    // Nothing above the entry would report it; say it where a terminal or journal sees it.
+    std::fprintf(stderr, "Vantreel: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,78 @@
+#include "browser/webkitgtk/DocumentPolicy.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace vantreel::webkitgtk {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+// The value of attribute `name` in one tag's text: its [begin, end) in the tag, or npos.
+std::pair<std::size_t, std::size_t> AttributeValue(const std::string& lowerTag, std::string_view name) {
+  std::size_t at = 0;
+  while ((at = lowerTag.find(name, at)) != std::string::npos) {
+    const bool boundary = at > 0 && (lowerTag[at - 1] == ' ' || lowerTag[at - 1] == '\t' ||
+                                     lowerTag[at - 1] == '\n' || lowerTag[at - 1] == '\r' || lowerTag[at - 1] == '/');
+    std::size_t p = at + name.size();
+    while (p < lowerTag.size() && (lowerTag[p] == ' ' || lowerTag[p] == '\t' || lowerTag[p] == '\n')) ++p;
+    if (!boundary || p >= lowerTag.size() || lowerTag[p] != '=') {
+      at += name.size();
+      continue;
+    }
+    ++p;
+    while (p < lowerTag.size() && (lowerTag[p] == ' ' || lowerTag[p] == '\t' || lowerTag[p] == '\n')) ++p;
+    if (p >= lowerTag.size()) break;
+    if (lowerTag[p] == '"' || lowerTag[p] == '\'') {
+      const std::size_t end = lowerTag.find(lowerTag[p], p + 1);
+      if (end == std::string::npos) break;
+      return {p + 1, end};
+    }
+    std::size_t end = p;
+    while (end < lowerTag.size() && lowerTag[end] != ' ' && lowerTag[end] != '>' && lowerTag[end] != '\t') ++end;
+    return {p, end};
+  }
+  return {std::string::npos, std::string::npos};
+}
+
+}  // namespace
+
+std::string AdmitInternalOrigin(std::string_view html, std::string_view internalOrigin) {
+  const std::string lower = Lower(html);
+  std::string addition(1, ' ');
+  addition.append(internalOrigin);
+  std::string result;
+  result.reserve(html.size() + 64);
+  std::size_t copied = 0;
+  std::size_t at = 0;
+  while ((at = lower.find("<meta", at)) != std::string::npos) {
+    const std::size_t tagEnd = lower.find('>', at);
+    if (tagEnd == std::string::npos) break;
+    const std::string tag = lower.substr(at, tagEnd - at);
+    const auto equiv = AttributeValue(tag, "http-equiv");
+    const auto content = AttributeValue(tag, "content");
+    if (equiv.first != std::string::npos && content.first != std::string::npos &&
+        tag.substr(equiv.first, equiv.second - equiv.first) == "content-security-policy") {
+      // The policy text; 'self' is matched case-insensitively, as CSP keywords are.
+      const std::size_t valueBegin = at + content.first;
+      const std::size_t valueEnd = at + content.second;
+      std::size_t self = valueBegin;
+      while ((self = lower.find("'self'", self)) != std::string::npos && self + 6 <= valueEnd) {
+        result.append(html.substr(copied, self + 6 - copied));
+        result += addition;
+        copied = self + 6;
+        self += 6;
+      }
+    }
+    at = tagEnd;
+  }
+  result.append(html.substr(copied));
+  return result;
+}
+
+}  // namespace vantreel::webkitgtk

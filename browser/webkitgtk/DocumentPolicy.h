@@ -1,0 +1,19 @@
+// Sub-resources of the https origin are answered through the internal scheme, and WebKit
+// takes the internal URL as their response URL: a module's relative imports and a
+// stylesheet's url() then resolve to the internal scheme, which a page policy of 'self'
+// refuses. The host loads each document of the origin itself, so before loading it admits
+// the internal form of the same origin wherever a Content-Security-Policy meta element of
+// the document admits 'self'. Both forms are answered by the same host from the same
+// handler, so nothing is admitted that 'self' did not already admit.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantreel::webkitgtk {
+
+// `internalOrigin`: e.g. "vantreel-app://app.vantreel.invalid". Returns the document with
+// every 'self' inside a CSP meta element's content followed by that origin.
+std::string AdmitInternalOrigin(std::string_view html, std::string_view internalOrigin);
+
+}  // namespace vantreel::webkitgtk

@@ -1,0 +1,31 @@
+// The internal form of the origin is admitted exactly where a document's CSP admits 'self'.
+#include <gtest/gtest.h>
+
+#include "browser/webkitgtk/DocumentPolicy.h"
+
+namespace vantreel::webkitgtk {
+namespace {
+
+TEST(AdmitInternalOrigin, OnlyInsideContentSecurityPolicyMeta) {
+  const std::string o = "vantreel-app://h";
+  struct TCase {
+    std::string html;
+    std::string expected;
+  };
+  const TCase cases[] = {
+      {R"(<meta http-equiv="Content-Security-Policy" content="default-src 'self'; img-src 'self' data:">)",
+       R"(<meta http-equiv="Content-Security-Policy" content="default-src 'self' vantreel-app://h; img-src 'self' vantreel-app://h data:">)"},
+      {R"(<META CONTENT="script-src 'SELF'" HTTP-EQUIV=content-security-policy>)",
+       R"(<META CONTENT="script-src 'SELF' vantreel-app://h" HTTP-EQUIV=content-security-policy>)"},
+      {R"(<meta name="x" content="'self'"><p>'self'</p>)", R"(<meta name="x" content="'self'"><p>'self'</p>)"},
+      {R"(<meta http-equiv="refresh" content="'self'">)", R"(<meta http-equiv="refresh" content="'self'">)"},
+      {R"(<meta http-equiv='Content-Security-Policy' content='default-src *'>x 'self')",
+       R"(<meta http-equiv='Content-Security-Policy' content='default-src *'>x 'self')"},
+      {"<meta http-equiv=\"Content-Security-Policy\" content=\"'self'", "<meta http-equiv=\"Content-Security-Policy\" content=\"'self'"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AdmitInternalOrigin(c.html, o), c.expected) << c.html;
+}
+
+}  // namespace
+}  // namespace vantreel::webkitgtk
