@@ -21,7 +21,10 @@ TEST(AppendBase64JsonEscaped, IsTheBase64WithEverySlashEscaped) {
       noise,
       TBytes(30000, 0xff),  // nothing but "/": the buffer has to grow several times
   };
-  for (const TBytes& bytes : cases) {
+  // Every length of a short tail, so each way of ending a run of groups is taken.
+  std::vector<TBytes> all = cases;
+  for (std::size_t size = 1; size <= 20; ++size) all.emplace_back(noise.begin(), noise.begin() + size);
+  for (const TBytes& bytes : all) {
     std::string out = "prefix";
     AppendBase64JsonEscaped(bytes, out);
     EXPECT_EQ(out, "prefix" + JsonSlashes(Base64Encode(bytes))) << bytes.size();
