@@ -1,0 +1,325 @@
+// The whole client under Xvfb, walked through its own page as a user would: real clicks on
+// the page's controls, results read from the page, files checked on a temporary disk, and a
+// wake-up delivered by a stand-in logind on a private system bus.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <regex>
+#include <string>
+
+#include "auth/UAuthSeedProvider.h"
+#include "auth/UTokenGenerator.h"
+#include "crypto/Base64.h"
+#include "media/AlarmPhotoFolder.h"
+#include "tests/browser/webkit/WebKitTestSupport.h"
+#include "tests/e2e/ClientUnderTest.h"
+#include "tests/e2e/PageDriver.h"
+#include "tests/e2e/TestSystemBus.h"
+
+namespace vantreel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing_support::JsonQuote;
+using testing_support::JsonUnquote;
+using testing_support::RunUntil;
+
+// A 4x3 PNG, as a file a user would pick.
+constexpr const char* kPickedPng =
+    "iVBORw0KGgoAAAANSUhEUgAAAAQAAAADCAIAAAA7ljmRAAAAEElEQVR4nGN4ZukGRww4OQBOCBC9sHmEtQAAAABJRU5ErkJggg==";
+
+TBytes ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The bytes behind a data URL, as the page holds them.
+TBytes DataUrlBytes(const std::string& dataUrl) {
+  return Base64DecodeLenient(dataUrl.substr(dataUrl.find(',') + 1));
+}
+
+// Stands in for the user's choice in the file chooser.
+gboolean ChooseFile(WebKitWebView*, WebKitFileChooserRequest* request, gpointer file) {
+  const gchar* files[] = {static_cast<const std::string*>(file)->c_str(), nullptr};
+  webkit_file_chooser_request_select_files(request, files);
+  return TRUE;
+}
+
+class PageWalk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = tmp.Path() / "home";
+    pictures = home / "Pictures";
+    photos = tmp.Path() / "client" / "alarm_photos";
+    fs::create_directories(home / ".config");
+    fs::create_directories(pictures);
+    std::ofstream(home / ".config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"$HOME/Pictures\"\n";
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / ".local" / "share").c_str(), 1);
+    // English page texts whatever the machine's locale.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 1);
+    SetAlarmPhotoDirForTesting(photos);
+
+    bus = std::make_unique<testing_support::TTestSystemBus>(tmp.Path());
+    client = std::make_unique<testing_support::TClientUnderTest>(VANTREEL_WEBEXT_DIR);
+    ASSERT_TRUE(RunUntil([&] { return client->View() != nullptr; }, 30s)) << "the browser never came up";
+    page = std::make_unique<testing_support::TPageDriver>(client->View());
+    ASSERT_TRUE(page->WaitFor("window.communicationService?._communicationModule?.value?.connection === 'connected'",
+                              30s))
+        << "the page never reached the client\n" << Diagnose();
+  }
+
+  // What the page and the window say, for a failure message.
+  std::string Diagnose() const {
+    std::string text = "page: " + page->Eval(
+        "return { url: location.href, title: document.title, state: document.readyState,"
+        " webview: typeof window.chrome?.webview, connection: window.communicationService?._communicationModule?.value?.connection,"
+        " activity: window.communicationService?._communicationModule?.value?.activity?.entries?.length };") +
+                       "\nwindow log:\n";
+    for (const auto& entry : client->Log()) text += "  " + entry.line + "\n";
+    return text;
+  }
+
+  void TearDown() override {
+    page.reset();
+    client.reset();
+    bus.reset();
+    SetAlarmPhotoDirForTesting(std::nullopt);
+  }
+
+  // Screens are captured only when asked for, into that folder.
+  void Capture(const std::string& name) {
+    const char* folder = std::getenv("VANTREEL_E2E_SCREENSHOTS");
+    if (!folder || !*folder) return;
+    testing_support::RunFor(400ms);
+    fs::create_directories(folder);
+    testing_support::TPageDriver::Screenshot(fs::path(folder) / (name + ".png"));
+  }
+
+  void Open(const std::string& screen) {
+    page->Click("#nav-" + screen);
+    ASSERT_TRUE(page->WaitFor("!document.querySelector('#screen-" + screen + "').hidden"));
+  }
+
+  testing_support::TTempDir tmp;
+  fs::path home, pictures, photos;
+  std::unique_ptr<testing_support::TTestSystemBus> bus;
+  std::unique_ptr<testing_support::TClientUnderTest> client;
+  std::unique_ptr<testing_support::TPageDriver> page;
+};
+
+TEST_F(PageWalk, OverviewShowsTheSeedAnswersAChallengeAndMakesTokens) {
+  // The page's first request removed the loading overlay.
+  EXPECT_TRUE(client->WaitForLog("收到前端消息", nullptr, 5s));
+
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#seed-status').dataset.state === 'available'"));
+  EXPECT_EQ(page->Text("#seed-status"), "Available");
+  EXPECT_NE(page->Text("#seed-meta").find("45 characters"), std::string::npos);
+  EXPECT_EQ(page->Text("#seed-value").find(GetAuthSeed()), std::string::npos) << "the seed shows before asked";
+  page->Click("#seed-toggle");
+  EXPECT_EQ(page->Text("#seed-value"), GetAuthSeed());
+
+  page->Click("#challenge-generate");
+  const std::string random = page->Text("#challenge-random");
+  const std::string timestamp = page->Text("#challenge-timestamp");
+  ASSERT_EQ(random.size(), 16u);
+  page->Click("#challenge-answer");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#challenge-result').hidden"));
+  const std::string response = page->Text("#challenge-response");
+  EXPECT_EQ(response.size(), 100u);
+  EXPECT_EQ(response.substr(0, 4), random.substr(0, 4));
+  EXPECT_EQ(response.substr(response.size() - 4), timestamp.substr(timestamp.size() - 4));
+  EXPECT_EQ(page->Text("#challenge-result-label"), "Answer · 100 characters");
+
+  page->Fill("#challenge-random", "  ");
+  page->Click("#challenge-answer");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#challenge-message').hidden"));
+  EXPECT_EQ(page->Text("#challenge-message"), "Fill in all four challenge fields.");
+  EXPECT_FALSE(page->Visible("#challenge-result"));
+
+  page->Fill("#token-identifier", "kid-7");
+  page->Click("#token-get");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#token-result').hidden"));
+  EXPECT_EQ(page->Text("#token-value"), GenerateToken("kid-7"));
+  Capture("overview");
+
+  page->Fill("#token-identifier", "   ");
+  page->Click("#token-get");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#token-message').hidden"));
+  EXPECT_EQ(page->Text("#token-message"), "Enter an identifier.");
+}
+
+TEST_F(PageWalk, AlarmPhotosAreSavedListedFilteredViewedAndDeleted) {
+  Open("photos");
+
+  // A generated test frame for alarm A77 on device D09.
+  page->Fill("#capture-alarm-id", "A77");
+  page->Fill("#capture-device-id", "D09");
+  page->Click("#capture-generate");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#capture-image').hidden"));
+  const TBytes generated = DataUrlBytes(JsonUnquote(page->Eval("return document.querySelector('#capture-image').src;")));
+  page->Click("#capture-save");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#capture-message').dataset.kind === 'success'"));
+  const std::string savedText = page->Text("#capture-message");
+  std::smatch match;
+  const std::string pattern = "Saved as (A77_D09_\\d{8}_\\d{6}\\.jpg)";
+  ASSERT_TRUE(std::regex_match(savedText, match, std::regex(pattern))) << savedText;
+  const std::string generatedName = match[1];
+  ASSERT_TRUE(fs::exists(photos / generatedName));
+  EXPECT_EQ(ReadFile(photos / generatedName), generated);
+  ASSERT_GE(generated.size(), 2u);
+  EXPECT_EQ(generated[0], 0xFF);
+  EXPECT_EQ(generated[1], 0xD8);
+
+  // A file the user picks, for alarm B12 on device D10: the chooser is answered with it.
+  const fs::path picked = tmp.Path() / "picked.png";
+  const TBytes pickedBytes = Base64DecodeLenient(kPickedPng);
+  std::ofstream(picked, std::ios::binary).write(reinterpret_cast<const char*>(pickedBytes.data()),
+                                                static_cast<std::streamsize>(pickedBytes.size()));
+  const std::string pickedPath = picked.string();
+  const gulong chooser = g_signal_connect(client->View(), "run-file-chooser", G_CALLBACK(ChooseFile),
+                                          const_cast<std::string*>(&pickedPath));
+  page->Fill("#capture-alarm-id", "B12");
+  page->Fill("#capture-device-id", "D10");
+  page->Click("#capture-pick");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#capture-source').textContent.startsWith('picked.png')"));
+  g_signal_handler_disconnect(client->View(), chooser);
+  page->Click("#capture-save");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#capture-message').textContent.includes('B12_D10_')"));
+  const std::string pickedName = page->Text("#capture-message").substr(std::string("Saved as ").size());
+  EXPECT_EQ(fs::path(pickedName).extension(), ".png");
+  EXPECT_EQ(ReadFile(photos / pickedName), pickedBytes);
+
+  // The gallery lists both, each with its thumbnail; the device filter narrows it.
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 2"));
+  EXPECT_EQ(page->Text("#gallery-count"), "2 photos");
+  EXPECT_TRUE(page->WaitFor(
+      "[...document.querySelectorAll('#gallery-grid img')].every((img) => img.complete && img.naturalWidth > 0)"));
+  Capture("photos");
+  page->Fill("#gallery-filter", "D09");
+  page->Click("#gallery-refresh");
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 1"));
+  EXPECT_EQ(page->Text("#gallery-grid .photo-title"), "Alarm A77");
+  page->Fill("#gallery-filter", "D404");
+  page->Click("#gallery-refresh");
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 0"));
+  EXPECT_EQ(page->Text("#gallery-empty"), "No photos for device D404.");
+  page->Fill("#gallery-filter", "");
+  page->Click("#gallery-refresh");
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 2"));
+
+  // Full size in the viewer.
+  const std::string card = "#gallery-grid .photo[data-file-name=" + JsonQuote(generatedName) + "]";
+  page->Click(card + " .view");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#viewer').hidden"));
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#viewer-image').naturalWidth === 640"));
+  EXPECT_EQ(page->Text("#viewer-file"), generatedName);
+  EXPECT_EQ(page->Text("#viewer-title"), "Alarm A77");
+  Capture("photo-viewer");
+
+  // Deleting asks first; cancelling keeps the file.
+  page->Click("#viewer-delete");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#confirm').hidden"));
+  page->Click("#confirm-cancel");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#confirm').hidden"));
+  EXPECT_TRUE(fs::exists(photos / generatedName));
+  page->Click("#viewer-delete");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#confirm').hidden"));
+  page->Click("#confirm-ok");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#viewer').hidden"));
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 1"));
+  EXPECT_FALSE(fs::exists(photos / generatedName));
+  EXPECT_TRUE(fs::exists(photos / pickedName));
+}
+
+TEST_F(PageWalk, APictureDrawnInThePageIsSavedIntoAnAlbum) {
+  Open("save");
+  page->Click(".swatch[data-colour=\"#e63946\"]");
+  page->Drag("#save-canvas", {{0.2, 0.3}, {0.35, 0.3}, {0.5, 0.3}, {0.65, 0.3}, {0.8, 0.3}});
+  const std::string pixel = page->Eval(
+      "const c = document.querySelector('#save-canvas');"
+      "return [...c.getContext('2d').getImageData(c.width * 0.5, c.height * 0.3, 1, 1).data].slice(0, 3);");
+  EXPECT_EQ(pixel, "[230,57,70]") << "the stroke did not reach the canvas";
+
+  page->Fill("#save-album", "Family Trip");
+  page->Fill("#save-file-name", "drawing.png");
+  page->Click("#save-button");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#save-result').hidden"));
+  const fs::path album = pictures / "Family Trip";
+  EXPECT_EQ(page->Text("#save-result-file"), (album / "drawing.png").string());
+  EXPECT_EQ(page->Text("#save-result-folder"), album.string());
+  const TBytes drawn =
+      DataUrlBytes(JsonUnquote(page->Eval("return document.querySelector('#save-canvas').toDataURL('image/png');")));
+  EXPECT_EQ(ReadFile(album / "drawing.png"), drawn);
+  Capture("save-image");
+
+  // No album and no name: the Screenshots album and a name from the time.
+  page->Fill("#save-album", "");
+  page->Fill("#save-file-name", "");
+  page->Click("#save-button");
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#save-recent li').length === 2"));
+  const fs::path automatic = page->Text("#save-result-file");
+  EXPECT_EQ(automatic.parent_path(), pictures / "Screenshots");
+  EXPECT_TRUE(std::regex_match(automatic.filename().string(), std::regex("image_\\d{8}_\\d{6}\\.png")))
+      << automatic;
+  EXPECT_TRUE(fs::exists(automatic));
+}
+
+TEST_F(PageWalk, AWakeFromSleepReachesThePageAndRechecksTheSeed) {
+  const int seedChecks = std::stoi(page->Eval(
+      "return window.communicationService._communicationModule.value.activity.entries"
+      ".filter((e) => e.kind === 'request' && e.type === 'auth_seed_request').length;"));
+  const auto signalled = std::chrono::steady_clock::now();
+  bus->EmitResume();
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#wake-count').hidden", 10s));
+  // The client waits a second before it tells the page.
+  EXPECT_GE(std::chrono::steady_clock::now() - signalled, 900ms);
+  EXPECT_EQ(page->Text("#wake-count"), "Wake-ups seen: 1");
+  EXPECT_NE(page->Text("#toasts").find("The computer woke up at"), std::string::npos);
+  EXPECT_TRUE(client->WaitForLog("系统恢复：已执行 JavaScript 触发 pcSystemResume 事件", nullptr, 1s));
+  ASSERT_TRUE(page->WaitFor(
+      "window.communicationService._communicationModule.value.activity.entries"
+      ".filter((e) => e.kind === 'request' && e.type === 'auth_seed_request').length === " +
+      std::to_string(seedChecks + 1)));
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#seed-status').dataset.state === 'available'"));
+  Capture("overview-after-wake");
+
+  Open("activity");
+  EXPECT_EQ(page->Count("#activity-body tr[data-kind=resume]"), 1);
+}
+
+TEST_F(PageWalk, TheActivityViewListsTheExchangeWithoutItsSecrets) {
+  page->Fill("#token-identifier", "kid-7");
+  page->Click("#token-get");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#token-result').hidden"));
+  page->Click("#challenge-generate");
+  page->Click("#challenge-answer");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#challenge-result').hidden"));
+  const std::string response = page->Text("#challenge-response");
+
+  Open("activity");
+  for (const char* type : {"auth_seed_request", "auth_seed_response", "generate_token", "generate_token_response",
+                           "auth_challenge", "auth_response"}) {
+    EXPECT_TRUE(page->WaitFor("[...document.querySelectorAll('#activity-body td.type')].some((td) => "
+                              "td.firstChild.textContent === " + JsonQuote(type) + ")"))
+        << type;
+  }
+  const std::string table = page->Text("#activity-body");
+  EXPECT_EQ(table.find(GetAuthSeed()), std::string::npos);
+  EXPECT_EQ(table.find(GenerateToken("kid-7")), std::string::npos);
+  EXPECT_EQ(table.find(response), std::string::npos);
+  EXPECT_NE(table.find("token=‹24 characters›"), std::string::npos);
+  EXPECT_NE(table.find("seed=‹45 characters›"), std::string::npos);
+  Capture("activity");
+}
+
+}  // namespace
+}  // namespace vantreel
