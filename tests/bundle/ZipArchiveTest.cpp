@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 
+#include "bundle/zip/ZipNames.h"
 #include "tests/bundle/BundleTestSupport.h"
 
 namespace vantreel {
@@ -105,6 +106,25 @@ TEST_F(ZipArchiveTest, DecodesNamesWithoutTheUtf8FlagAsCp437) {
   ASSERT_EQ(zip.Entries().size(), 1u);
   EXPECT_EQ(zip.Entries()[0].Name, "caf\u00e9-\u00fc\u2591.txt");
   EXPECT_EQ(Text(zip.Read(zip.Entries()[0])), "cp437");
+}
+
+TEST(ZipNamesTest, KeepsWellFormedUtf8AndReplacesTheRest) {
+  struct Case {
+    std::string raw;
+    bool utf8;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"\xe5\x9b\xbe/a.png", true, "\xe5\x9b\xbe/a.png"},
+      {"\xf0\x9f\x98\x80.svg", true, "\xf0\x9f\x98\x80.svg"},
+      {"a\xff.js", true, "a\uFFFD.js"},
+      {"\xc0\x80", true, "\uFFFD\uFFFD"},              // overlong NUL
+      {"\xed\xa0\x80", true, "\uFFFD\uFFFD\uFFFD"},   // surrogate
+      {"\xe5\x9b", true, "\uFFFD\uFFFD"},              // cut short
+      {"\x80\x81\xe1\xff", false, "\u00C7\u00FC\u00DF\u00A0"},  // CP437
+      {"plain/ascii.txt", false, "plain/ascii.txt"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecodeZipName(AsBytes(c.raw), c.utf8), c.name) << c.raw;
 }
 
 TEST_F(ZipArchiveTest, FindsTheFirstEntryWhoseNameMatchesIgnoringAsciiCase) {
