@@ -240,6 +240,52 @@ TEST_F(PageWalk, AlarmPhotosAreSavedListedFilteredViewedAndDeleted) {
   EXPECT_TRUE(fs::exists(photos / pickedName));
 }
 
+// The client would fall back to "any photo of this alarm" for a path that is gone; the page
+// asks only for the file it shows, so a photo removed behind its back is never confused with
+// another photo of the same alarm.
+TEST_F(PageWalk, APhotoGoneFromDiskIsNeverConfusedWithAnotherOfTheSameAlarm) {
+  Open("photos");
+  page->Fill("#capture-alarm-id", "A_1");
+  page->Click("#capture-generate");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#capture-image').hidden"));
+  page->Click("#capture-save");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#capture-message').dataset.kind === 'error'"));
+  EXPECT_EQ(page->Text("#capture-message"), "Use only letters, digits and \"-\" in the IDs.");
+  EXPECT_FALSE(fs::exists(photos));
+
+  page->Fill("#capture-alarm-id", "A1");
+  for (const char* device : {"D1", "D2"}) {
+    page->Fill("#capture-device-id", device);
+    page->Click("#capture-generate");
+    page->Click("#capture-save");
+    ASSERT_TRUE(page->WaitFor("document.querySelector('#capture-message').textContent.includes('A1_" +
+                              std::string(device) + "_')"));
+  }
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 2"));
+  fs::path gone, kept;
+  for (const auto& entry : fs::directory_iterator(photos)) {
+    (entry.path().filename().string().find("_D1_") != std::string::npos ? gone : kept) = entry.path();
+  }
+  ASSERT_FALSE(gone.empty());
+  ASSERT_FALSE(kept.empty());
+  fs::remove(gone);
+  const std::string card = "#gallery-grid .photo[data-file-name=" + JsonQuote(gone.filename().string()) + "]";
+
+  page->Click(card + " .view");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#viewer-message').hidden"));
+  EXPECT_EQ(page->Text("#viewer-message"), "The photo could not be found.");
+  EXPECT_FALSE(page->Visible("#viewer-image"));
+  page->Click("#viewer-close");
+
+  page->Click(card + " .delete");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#confirm').hidden"));
+  page->Click("#confirm-ok");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#gallery-message').hidden"));
+  EXPECT_EQ(page->Text("#gallery-message"), "The photo no longer exists.");
+  EXPECT_TRUE(fs::exists(kept));
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 1"));
+}
+
 TEST_F(PageWalk, APictureDrawnInThePageIsSavedIntoAnAlbum) {
   Open("save");
   page->Click(".swatch[data-colour=\"#e63946\"]");

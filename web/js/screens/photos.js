@@ -243,16 +243,17 @@ export function setupPhotos({ t, language, module }) {
       confirmLabel: t('confirm.delete'),
     });
     if (!confirmed) return false;
-    let removed = false;
+    let failure = null;
     try {
       await module.request('alarm_photo_delete', { filePath: photo.filePath, fileName: photo.fileName });
       toast(t('photos.deleted'), 'success', 3000);
-      removed = true;
     } catch (error) {
-      showMessage($('#gallery-message'), describeError(error, t), 'error');
+      failure = error;
     }
+    // The refresh clears the gallery's message, so a failure is shown after it.
     await refresh();
-    return removed;
+    if (failure) showMessage($('#gallery-message'), describeError(failure, t), 'error');
+    return !failure;
   }
 
   return { refresh };
