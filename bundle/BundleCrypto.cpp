@@ -28,7 +28,7 @@ int HexDigit(char c) {
   throw std::runtime_error(std::string(call) + " 失败: " + FormatCryptoStatus(status));
 }
 
-// Names each failing step as the reference platform (CNG) calls it, so that the message is
+// Names each failing step as Windows CNG calls it, so that the message is
 // the same whichever library did the work.
 const char* DecryptStepName(CryptoStep step) {
   switch (step) {

@@ -68,8 +68,8 @@ void TWebAppBundle::LoadFromResource() {
   FFileMap.clear();
   FLoaded = false;
 
-  // The resource is read where it lies: it stays mapped for the life of the process, so the
-  // byte array of the reference design would only be a second copy of the ciphertext.
+  // The resource is read where it lies: it stays mapped for the life of the process, so a
+  // byte-array copy would only hold the ciphertext twice.
   const std::optional<ByteView> found = FSource.FindResource ? FSource.FindResource() : std::nullopt;
   if (!found) {
     throw std::runtime_error("未找到 Web 资源包，请先运行 scripts/build-webview2-resource 并确保资源已编译进 EXE。");
@@ -107,8 +107,8 @@ void TWebAppBundle::VerifyDigest(ByteView resource) const {
   }
 }
 
-// The archive is read straight from the plaintext buffer: the reference design's stream
-// copy of it would change nothing but the memory peak.
+// The archive is read straight from the plaintext buffer: a stream copy of it would change
+// nothing but the memory peak.
 void TWebAppBundle::UnpackArchive(ByteView archive) {
   // An empty resource decrypts to nothing, which counts as an archive without files; the
   // load then fails on the file count rather than on the container.

@@ -1,6 +1,5 @@
 // Entry names of a zip archive as UTF-8: bit 11 of the flags marks a UTF-8 name; any other
-// name is in the OEM code page (CP437, the code page zip tools of the reference platform
-// write).
+// name is in the OEM code page (CP437, what Windows zip tools write).
 #pragma once
 
 #include <string>
