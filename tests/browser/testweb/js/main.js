@@ -1,0 +1,2 @@
+import { answer } from './answer.js';
+window.moduleAnswer = answer;

@@ -1,0 +1,212 @@
+// The main window end to end on a real WebKitGTK under Xvfb, with a small test bundle
+// embedded in this binary: the page's origin and everything it loads come from memory, page
+// messages reach the bridge and replies reach the page, the first message removes the
+// overlay, and a resume signal on a private system bus reaches the page one second later.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "tests/browser/webkit/MainFormHarness.h"
+
+namespace vantreel {
+namespace {
+
+using testing_support::CallPage;
+using testing_support::RunFor;
+using testing_support::RunUntil;
+using testing_support::TMainFormHarness;
+using testing_support::TTempDir;
+
+TEST(WebKitMainForm, PageIsServedFromTheBundleUnderItsOrigin) {
+  TMainFormHarness harness;
+  ASSERT_TRUE(harness.ShowAndLoad());
+  WebKitWebView* view = harness.View();
+  EXPECT_EQ(CallPage(view, "return [location.origin, location.href, isSecureContext];"),
+            "[\"https://app.vantreel.invalid\",\"https://app.vantreel.invalid/\",true]");
+  RunUntil([&] { return CallPage(view, "return window.moduleAnswer || null;") != "null"; });
+  EXPECT_EQ(CallPage(view, "return [typeof window.commModuleInstance, window.moduleAnswer,"
+                           " getComputedStyle(document.body).backgroundColor, document.getElementById('dot').naturalWidth];"),
+            "[\"object\",42,\"rgb(1, 2, 3)\",2]");
+
+  EXPECT_EQ(CallPage(view, "const r = await fetch('data.json');"
+                           "return [r.status, r.headers.get('content-type').split(';')[0], r.headers.get('cache-control'),"
+                           " r.headers.get('pragma'), (await r.json()).answer];"),
+            "[200,\"application/json\",\"no-store, no-cache, must-revalidate\",\"no-cache\",42]");
+  EXPECT_EQ(CallPage(view, "return await new Promise((resolve) => {"
+                           " const x = new XMLHttpRequest(); x.open('GET', '/style.css');"
+                           " x.onload = () => resolve([x.status, x.getResponseHeader('Content-Type').split(';')[0],"
+                           "  x.getResponseHeader('Cache-Control')]);"
+                           " x.onerror = () => resolve('xhr error'); x.send(); });"),
+            "[200,\"text/css\",\"no-store, no-cache, must-revalidate\"]");
+  // A path the bundle lacks is answered with the entry page.
+  EXPECT_EQ(CallPage(view, "const r = await fetch('/no/such/file');"
+                           "return [r.status, r.headers.get('content-type').split(';')[0], (await r.text()).includes('entry page')];"),
+            "[200,\"text/html\",true]");
+  // Another origin is left to WebKit, which cannot reach it (and the page's policy refuses it).
+  EXPECT_EQ(CallPage(view, "try { await fetch('https://elsewhere.invalid/'); return 'answered'; }"
+                           " catch (e) { return e.name; }"),
+            "\"TypeError\"");
+
+  CallPage(view, "location.reload(); return 0;");
+  ASSERT_TRUE(RunUntil([&] {
+    return CallPage(view, "return document.readyState === 'complete' && !!window.replies && !window.marked;") == "true";
+  }));
+  CallPage(view, "window.marked = true; document.getElementById('next').click(); return 0;");
+  ASSERT_TRUE(RunUntil([&] { return CallPage(view, "return !!document.getElementById('second');") == "true"; }));
+  EXPECT_EQ(CallPage(view, "return [location.href, isSecureContext];"),
+            "[\"https://app.vantreel.invalid/page2.html\",true]");
+  EXPECT_TRUE(harness.MessageBoxes().empty());
+}
+
+TEST(WebKitMainForm, MessagesReachTheBridgeAndRepliesReachThePage) {
+  TMainFormHarness harness;
+  ASSERT_TRUE(harness.ShowAndLoad());
+  WebKitWebView* view = harness.View();
+  EXPECT_TRUE(harness.Form().LoadingOverlayShown()) << "the overlay waits for the first message";
+
+  CallPage(view, "chrome.webview.postMessage({type: 'shell_test_object'}); return 0;");
+  ASSERT_TRUE(RunUntil([&] { return harness.CountDebug("收到消息类型: shell_test_object") == 1; })) << harness.Dump();
+  EXPECT_FALSE(harness.Form().LoadingOverlayShown());
+  EXPECT_EQ(harness.CountLog("加载遮罩已隐藏"), 1);
+
+  // A posted string arrives as its JSON literal and is unwrapped back to the string itself.
+  CallPage(view, "chrome.webview.postMessage(JSON.stringify({type: 'shell_test_string'})); return 0;");
+  ASSERT_TRUE(RunUntil([&] { return harness.CountDebug("收到消息类型: shell_test_string") == 1; }));
+  EXPECT_EQ(harness.CountLog("加载遮罩已隐藏"), 1) << "only the first message hides the overlay";
+
+  CallPage(view, "chrome.webview.postMessage({type: 'auth_seed_request', requestId: 'shell-1'}); return 0;");
+  ASSERT_TRUE(RunUntil([&] { return CallPage(view, "return window.replies.length;") == "1"; }));
+  EXPECT_EQ(CallPage(view, "const r = JSON.parse(window.replies[0]); return [typeof window.replies[0], r.type, r.requestId];"),
+            "[\"string\",\"auth_seed_response\",\"shell-1\"]");
+}
+
+// A private system bus with a stand-in logind, as the resume signal's source.
+class TPrivateSystemBus {
+ public:
+  TPrivateSystemBus() {
+    const auto socket = FTemp.Path() / "system_bus_socket";
+    const auto config = FTemp.Path() / "system.conf";
+    std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                             "<busconfig><type>system</type><listen>unix:path="
+                          << socket.string()
+                          << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                             "<allow user=\"*\"/><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+    const std::string configArg = "--config-file=" + config.string();
+    gchar* argv[] = {const_cast<gchar*>("dbus-daemon"), const_cast<gchar*>(configArg.c_str()),
+                     const_cast<gchar*>("--nofork"), nullptr};
+    // Its output must not hold the test's pipes open.
+    GError* error = nullptr;
+    if (!g_spawn_async(nullptr, argv, nullptr, static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                               G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                       nullptr, nullptr, &FDaemon, &error)) {
+      ADD_FAILURE() << "dbus-daemon: " << error->message;
+      g_clear_error(&error);
+      return;
+    }
+    FAddress = "unix:path=" + socket.string();
+    RunUntil([&socket] { return std::filesystem::exists(socket); }, std::chrono::seconds(10));
+    FLogind = g_dbus_connection_new_for_address_sync(
+        FAddress.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    if (FLogind == nullptr) {
+      ADD_FAILURE() << "stand-in logind: " << error->message;
+      g_clear_error(&error);
+      return;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(FLogind, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                  "org.freedesktop.DBus", "RequestName",
+                                                  g_variant_new("(su)", "org.freedesktop.login1", 4u), nullptr,
+                                                  G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
+    if (reply == nullptr) {
+      ADD_FAILURE() << "RequestName: " << error->message;
+      g_clear_error(&error);
+      return;
+    }
+    g_variant_unref(reply);
+  }
+
+  ~TPrivateSystemBus() {
+    if (FLogind != nullptr) g_object_unref(FLogind);
+    if (FDaemon > 0) {
+      kill(FDaemon, SIGTERM);
+      waitpid(FDaemon, nullptr, 0);
+      g_spawn_close_pid(FDaemon);
+    }
+  }
+
+  const std::string& Address() const { return FAddress; }
+
+  void PrepareForSleep(bool start) {
+    ASSERT_NE(FLogind, nullptr);
+    GError* error = nullptr;
+    if (!g_dbus_connection_emit_signal(FLogind, nullptr, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                                       "PrepareForSleep", g_variant_new("(b)", start ? TRUE : FALSE), &error)) {
+      ADD_FAILURE() << error->message;
+      g_clear_error(&error);
+    }
+    g_dbus_connection_flush_sync(FLogind, nullptr, nullptr);
+  }
+
+ private:
+  TTempDir FTemp;
+  GPid FDaemon = 0;
+  std::string FAddress;
+  GDBusConnection* FLogind = nullptr;
+};
+
+TEST(WebKitMainForm, ResumeFromSleepReachesThePageOneSecondLater) {
+  TPrivateSystemBus bus;
+  ASSERT_FALSE(bus.Address().empty());
+  TMainFormHarness harness(bus.Address());
+  ASSERT_TRUE(harness.ShowAndLoad());
+  EXPECT_FALSE(harness.HasLog("系统总线不可用"));
+  WebKitWebView* view = harness.View();
+
+  bus.PrepareForSleep(true);
+  RunFor(std::chrono::milliseconds(300));
+  EXPECT_FALSE(harness.HasLog("检测到系统休眠恢复事件")) << "going to sleep is no resume";
+
+  const double sent = static_cast<double>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+  bus.PrepareForSleep(false);
+  ASSERT_TRUE(RunUntil([&] { return CallPage(view, "return window.resumeTimes.length;") == "1"; },
+                       std::chrono::seconds(10)));
+  const double ran = std::stod(CallPage(view, "return window.resumeTimes[0];"));
+  EXPECT_GE(ran - sent, 950.0);
+  EXPECT_LT(ran - sent, 4000.0);
+  EXPECT_EQ(harness.CountLog("检测到系统休眠恢复事件"), 1);
+  EXPECT_EQ(harness.CountLog("系统恢复：已执行 JavaScript 触发 pcSystemResume 事件"), 1);
+}
+
+TEST(WebKitMainForm, WithoutSystemBusTheWindowSaysSoOnceAndWorks) {
+  TMainFormHarness harness("invalid:");
+  ASSERT_TRUE(harness.ShowAndLoad());
+  EXPECT_EQ(harness.CountLog("系统总线不可用"), 1);
+  EXPECT_EQ(CallPage(harness.View(), "return location.origin;"), "\"https://app.vantreel.invalid\"");
+}
+
+TEST(WebKitMainForm, MinimiseHidesOnlyWhileATrayIconCanRestore) {
+  TMainFormHarness harness;
+  ASSERT_TRUE(harness.ShowAndLoad());
+  GtkWindow* window = harness.Ui().Window();
+  // No tray host under Xvfb: the icon is not embedded, so minimising stays an ordinary one.
+  GdkEventWindowState event{};
+  event.type = GDK_WINDOW_STATE;
+  event.window = gtk_widget_get_window(GTK_WIDGET(window));
+  event.changed_mask = GDK_WINDOW_STATE_ICONIFIED;
+  event.new_window_state = GDK_WINDOW_STATE_ICONIFIED;
+  gboolean handled = FALSE;
+  g_signal_emit_by_name(window, "window-state-event", &event, &handled);
+  EXPECT_TRUE(harness.Ui().IsVisible());
+  EXPECT_FALSE(harness.HasLog("用户点击最小化"));
+}
+
+}  // namespace
+}  // namespace vantreel
