@@ -4,7 +4,6 @@
 // Needs a display; without one it runs itself again under xvfb-run.
 #include <benchmark/benchmark.h>
 #include <gtk/gtk.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchDisplay.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 #include "tests/e2e/ClientUnderTest.h"
 #include "tools/packer/BundlePacker.h"
@@ -70,15 +70,7 @@ BENCHMARK(BM_StartToFirstPageMessage)->UseManualTime()->Unit(benchmark::kMillise
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!std::getenv("DISPLAY")) {
-    std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
-                               const_cast<char*>("-screen 0 1280x1024x24")};
-    for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
-    args.push_back(nullptr);
-    execvp("xvfb-run", args.data());
-    std::perror("xvfb-run");
-    return 1;
-  }
+  vantreel::bench::EnsureDisplayOrRerun(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (!gtk_init_check(&argc, &argv)) return 1;
   // The client's caches and files go to a scratch home, not the user's.

@@ -1,0 +1,21 @@
+// A bare WebKitGTK program for one cold start: loads the bench page from memory and ends as
+// soon as it has loaded. Argument: an empty folder for its website data.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
+#include "bench/shell/BareWebView.h"
+#include "bench/shell/LoadFinished.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <data folder>\n", argv[0]);
+    return 2;
+  }
+  gtk_init(&argc, &argv);
+  vantreel::bench::ExitOnLoadFinished(vantreel::bench::kBareEntryUrl);
+  vantreel::bench::TBareWebView bare(argv[1]);
+  bare.Load();
+  gtk_main();
+  return 0;
+}
