@@ -14,14 +14,6 @@
 namespace vantreel::gtkui {
 namespace {
 
-void AddCss(GtkWidget* widget, const char* css) {
-  GtkCssProvider* provider = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(provider, css, -1, nullptr);
-  gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(provider),
-                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-  g_object_unref(provider);
-}
-
 // A loop source that is always ready (an animation, say) must not keep ProcessMessages from
 // returning; this bound is far above what one turn of real events needs.
 constexpr int kMaxPendingIterations = 1000;

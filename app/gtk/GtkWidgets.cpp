@@ -5,7 +5,6 @@
 #include "app/gtk/AppIcon.h"
 
 namespace vantreel::gtkui {
-namespace {
 
 void AddCss(GtkWidget* widget, const char* css) {
   GtkCssProvider* provider = gtk_css_provider_new();
@@ -14,6 +13,8 @@ void AddCss(GtkWidget* widget, const char* css) {
                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   g_object_unref(provider);
 }
+
+namespace {
 
 // GTK breaks lines at LF; a CR before it would show as a stray glyph on some fonts.
 std::string DisplayText(const std::string& text) {

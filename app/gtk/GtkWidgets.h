@@ -12,6 +12,9 @@
 
 namespace vantreel::gtkui {
 
+// Applies a widget-local style sheet (colours that the theme must not override).
+void AddCss(GtkWidget* widget, const char* css);
+
 // White event box filling the window, above the client area.
 class TGtkLoadingPanel final : public ILoadingPanel {
  public:

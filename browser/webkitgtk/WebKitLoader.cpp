@@ -21,7 +21,9 @@ bool TWebKitLoader::StartWebView2() {
     FErrorMessage = e.what();
     return false;
   }
-  FDeferred.Post([this] { FInitialized = true; });
+  // The context and its data manager are complete once made, so success shows at the first
+  // look as a failure does; deferring it would only cost the first show one poll period.
+  FInitialized = true;
   return true;
 }
 

@@ -1,6 +1,5 @@
-// The loader: makes the WebKit environment on the user-data folder and reports the outcome
-// from the main loop (a failure found at once shows at the first look, as the interface
-// allows).
+// The loader: makes the WebKit environment on the user-data folder. Making it is synchronous,
+// so success and failure both show at the first look after StartWebView2.
 #pragma once
 
 #include <filesystem>
@@ -8,7 +7,6 @@
 #include <string>
 
 #include "browser/WebViewHost.h"
-#include "browser/webkitgtk/DeferredCalls.h"
 
 namespace vantreel::webkitgtk {
 
@@ -35,7 +33,6 @@ class TWebKitLoader final : public IWebViewLoader {
   bool FInitializationError = false;
   std::string FErrorMessage;
   std::shared_ptr<TWebKitEnvironment> FEnvironment;
-  TDeferredCalls FDeferred;
 };
 
 }  // namespace vantreel::webkitgtk

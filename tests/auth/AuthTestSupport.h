@@ -17,8 +17,11 @@
 #include "bridge/JsonReader.h"
 #include "crypto/Hex.h"
 #include "platform/DebugOutput.h"
+#include "tests/support/CapturedDebugLines.h"
 
 namespace vantreel::test {
+
+using ::vantreel::TCapturedLines;
 
 struct TPlainProvisioning {
   std::string seed, keyPart1, keyPart2;
@@ -70,20 +73,6 @@ inline std::vector<std::string> RunReference(const std::vector<std::string>& arg
   for (std::string line; std::getline(stream, line);) lines.push_back(line);
   return lines;
 }
-
-// Collects the diagnostic lines written while it lives.
-class TCapturedLines {
- public:
-  TCapturedLines() {
-    SetDebugOutputSinkForTesting([this](std::string_view line) { lines_.emplace_back(line); });
-  }
-  ~TCapturedLines() { SetDebugOutputSinkForTesting({}); }
-  const std::vector<std::string>& Lines() const { return lines_; }
-  void Clear() { lines_.clear(); }
-
- private:
-  std::vector<std::string> lines_;
-};
 
 // Forces the environment check while it lives.
 class TForcedEnvironment {

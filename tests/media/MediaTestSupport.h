@@ -17,8 +17,11 @@
 #include <csignal>
 
 #include "platform/DebugOutput.h"
+#include "tests/support/CapturedDebugLines.h"
 
 namespace vantreel::testing {
+
+using ::vantreel::TCapturedLines;
 
 namespace fs = std::filesystem;
 
@@ -41,19 +44,6 @@ class TTempFolder {
 
  private:
   fs::path path_;
-};
-
-class TCapturedLines {
- public:
-  TCapturedLines() {
-    SetDebugOutputSinkForTesting([this](std::string_view line) { lines_.emplace_back(line); });
-  }
-  ~TCapturedLines() { SetDebugOutputSinkForTesting({}); }
-  const std::vector<std::string>& Lines() const { return lines_; }
-  void Clear() { lines_.clear(); }
-
- private:
-  std::vector<std::string> lines_;
 };
 
 class TScopedEnv {
