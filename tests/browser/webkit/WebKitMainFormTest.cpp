@@ -50,11 +50,12 @@ TEST(WebKitMainForm, PageIsServedFromTheBundleUnderItsOrigin) {
                            " catch (e) { return e.name; }"),
             "\"TypeError\"");
 
-  CallPage(view, "location.reload(); return 0;");
+  // The mark tells the reloaded document from the old one, which lingers until the reload lands.
+  CallPage(view, "window.marked = true; location.reload(); return 0;");
   ASSERT_TRUE(RunUntil([&] {
     return CallPage(view, "return document.readyState === 'complete' && !!window.replies && !window.marked;") == "true";
   }));
-  CallPage(view, "window.marked = true; document.getElementById('next').click(); return 0;");
+  CallPage(view, "document.getElementById('next').click(); return 0;");
   ASSERT_TRUE(RunUntil([&] { return CallPage(view, "return !!document.getElementById('second');") == "true"; }));
   EXPECT_EQ(CallPage(view, "return [location.href, isSecureContext];"),
             "[\"https://app.vantreel.invalid/page2.html\",true]");
