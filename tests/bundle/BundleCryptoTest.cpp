@@ -7,18 +7,12 @@
 #include "bundle/BundleConstants.h"
 #include "crypto/Hex.h"
 #include "platform/PlatformCrypto.h"
+#include "tests/bundle/BundleTestSupport.h"
 
 namespace vantreel {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
-  return "";
-}
+using vantreel::test::ErrorOf;
 
 TEST(HexToBytesTest, ReadsPairsAfterTrimmingAndRefusesBadText) {
   EXPECT_EQ(HexToBytes("00ff7F"), (TBytes{0x00, 0xff, 0x7f}));

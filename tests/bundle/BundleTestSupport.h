@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,16 @@
 #include "tools/packer/ZipWriter.h"
 
 namespace vantreel::test {
+
+// The message of the error that `action` raises, or "" when it raises none.
+inline std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  return "";
+}
 
 class TTempDir {
  public:

@@ -14,15 +14,6 @@ namespace {
 
 using namespace vantreel::test;
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
-  return "";
-}
-
 std::string ReadAll(ByteView archive) {
   return ErrorOf([&] {
     TZipArchive zip(archive);
