@@ -26,6 +26,8 @@ const char* const kPageChannelScript = R"JS((() => {
   });
 })();)JS";
 
+const char* const kDeliverPlainMessageBody = "window.__vantreelDeliver(m);";
+
 const char* const kDeliverMessageBody =
     "const n = Object.keys(parts).length; const all = [];"
     "for (let i = 0; i < n; ++i) all.push(parts[i]);"

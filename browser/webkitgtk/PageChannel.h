@@ -15,5 +15,7 @@ extern const char* const kPageChannelScript;
 // Body for webkit_web_view_call_async_javascript_function with one argument `parts`: an
 // object whose keys "0", "1", ... hold the message's NUL-separated parts.
 extern const char* const kDeliverMessageBody;
+// The common case: a string without NUL that is valid UTF-8 arrives whole as `m`.
+extern const char* const kDeliverPlainMessageBody;
 
 }  // namespace vantreel::webkitgtk

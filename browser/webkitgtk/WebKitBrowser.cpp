@@ -249,6 +249,16 @@ void TWebKitBrowser::AnswerInternalRequest(WebKitURISchemeRequest* request) {
 
 bool TWebKitBrowser::PostWebMessageAsString(const std::string& text) {
   if (!FCreated) return false;
+  // GVariant strings hold no NUL and must be UTF-8; only texts that break either take the
+  // slower path that splits at NUL and repairs the encoding.
+  if (text.find('\0') == std::string::npos && g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
+    GVariantDict args;
+    g_variant_dict_init(&args, nullptr);
+    g_variant_dict_insert_value(&args, "m", g_variant_new_string(text.c_str()));
+    webkit_web_view_call_async_javascript_function(FView, kDeliverPlainMessageBody, -1, g_variant_dict_end(&args),
+                                                   nullptr, nullptr, nullptr, nullptr, nullptr);
+    return true;
+  }
   webkit_web_view_call_async_javascript_function(FView, kDeliverMessageBody, -1, DeliverArguments(text), nullptr,
                                                  nullptr, nullptr, nullptr, nullptr);
   return true;
