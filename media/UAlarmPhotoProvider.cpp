@@ -171,14 +171,18 @@ std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& devi
   TJsonWriter reply = StartReply("alarm_photo_delete_response", requestId);
   try {
     const fs::path folder = GetAlarmPhotoDir();
-    std::optional<TSafeName> name;
-    if (!fileName.empty()) name = TSafeName::Check(fileName, kBadFileName);
+    // The name is checked only when the file path did not lead to a file: a request that
+    // names its file by path is not refused for a bad name it never needed.
+    const auto findNamed = [&]() -> std::optional<TFileInFolder> {
+      if (fileName.empty()) return std::nullopt;
+      const TSafeName name = TSafeName::Check(fileName, kBadFileName);
+      return TFileInFolder::Find(folder, (folder / name.Text()).string(), kOutsideFolder);
+    };
 
     std::string path;
     if (auto given = TFileInFolder::Find(folder, filePath, kOutsideFolder)) {
       path = given->Text();
-    } else if (auto named = name ? TFileInFolder::Find(folder, (folder / name->Text()).string(), kOutsideFolder)
-                                 : std::nullopt) {
+    } else if (auto named = findNamed()) {
       path = named->Text();
     } else if (!alarmId.empty()) {
       path = FindAlarmPhotoFile(alarmId, deviceId);

@@ -230,6 +230,9 @@ TEST_F(AlarmPhotoStore, DeleteTriesFilePathThenFileNameThenAlarmId) {
             "{\"type\":\"alarm_photo_delete_response\",\"requestId\":\"r8\",\"ok\":true,\"success\":true,"
             "\"message\":\"图片删除成功\",\"deletedPath\":\"" + JsonPath(a) + "\"}");
   EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[ALARM_PHOTO] 删除成功: " + a.string()});
+  // A file name that could never be used does not stop a delete whose path names the file.
+  const fs::path d = Put("D1_D9_20231115_061320.png");
+  EXPECT_EQ(Json::parse(DeleteAlarmPhoto("", "", d.string(), "../elsewhere.png", ""))["deletedPath"], d.string());
   EXPECT_EQ(Json::parse(DeleteAlarmPhoto("C1", "", gone, "B1_D9_20231115_061320.png", ""))["deletedPath"], b.string());
   EXPECT_EQ(Json::parse(DeleteAlarmPhoto("C1", "D9", gone, "gone.png", ""))["deletedPath"], c.string());
   EXPECT_TRUE(Snapshot(folder_).empty());
