@@ -134,48 +134,8 @@ std::vector<double> ParseTimes(const std::string& json) {
   return times;
 }
 
-// As CallPage, but the main loop blocks between events as gtk_main does: a polling loop
-// that sleeps when idle would add its sleep to every round trip.
-std::string CallPageBlocking(WebKitWebView* view, const std::string& body, std::chrono::seconds timeout = 60s) {
-  struct TState {
-    std::string result;
-    bool done = false;
-  };
-  auto* state = new TState;
-  webkit_web_view_call_async_javascript_function(
-      view, body.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
-      [](GObject* source, GAsyncResult* res, gpointer data) {
-        auto* s = static_cast<TState*>(data);
-        GError* error = nullptr;
-        JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), res, &error);
-        if (value) {
-          gchar* json = jsc_value_to_json(value, 0);
-          s->result = json ? json : "null";
-          g_free(json);
-          g_object_unref(value);
-        } else {
-          s->result = std::string("error: ") + (error ? error->message : "unknown");
-          g_clear_error(&error);
-        }
-        s->done = true;
-      },
-      state);
-  bool timedOut = false;
-  const guint timer = g_timeout_add_seconds(
-      static_cast<guint>(timeout.count()),
-      [](gpointer flag) {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-      },
-      &timedOut);
-  while (!state->done && !timedOut) g_main_context_iteration(nullptr, TRUE);
-  if (!timedOut) g_source_remove(timer);
-  // On a timeout the state is left to the callback that may still come.
-  if (!state->done) return "error: timed out";
-  std::string result = std::move(state->result);
-  delete state;
-  return result;
-}
+// The main loop blocks between events while the page times its trips, as gtk_main does.
+constexpr ts::TPageWait kWait = ts::TPageWait::Blocking;
 
 // Waits for the bench script, warms the path up, then has the page time kRoundTrips trips.
 bool RunRoundTrips(WebKitWebView* view, benchmark::State& state, std::vector<double>& times, double& meanMs) {
@@ -184,14 +144,15 @@ bool RunRoundTrips(WebKitWebView* view, benchmark::State& state, std::vector<dou
     return false;
   }
   gFigures.clockStepMs = std::atof(ts::CallPage(view, "return benchClockStep();").c_str());
-  CallPageBlocking(view, "return (await benchRoundTrips(" + std::to_string(kWarmUpTrips) + ")).length;");
-  const std::string json = CallPageBlocking(view, "return await benchRoundTrips(" + std::to_string(kRoundTrips) + ");");
+  ts::CallPage(view, "return (await benchRoundTrips(" + std::to_string(kWarmUpTrips) + ")).length;", kWait, 60s);
+  const std::string json =
+      ts::CallPage(view, "return await benchRoundTrips(" + std::to_string(kRoundTrips) + ");", kWait, 60s);
   times = ParseTimes(json);
   if (times.size() != static_cast<std::size_t>(kRoundTrips)) {
     state.SkipWithError(("the page did not return its times: " + json.substr(0, 200)).c_str());
     return false;
   }
-  meanMs = std::atof(CallPageBlocking(view, "return benchLastTotalMs;").c_str()) / kRoundTrips;
+  meanMs = std::atof(ts::CallPage(view, "return benchLastTotalMs;", kWait, 60s).c_str()) / kRoundTrips;
   return true;
 }
 

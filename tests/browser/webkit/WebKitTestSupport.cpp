@@ -20,7 +20,26 @@ void RunFor(std::chrono::milliseconds duration) {
   RunUntil([] { return false; }, duration);
 }
 
-std::string CallPage(WebKitWebView* view, const std::string& body) {
+namespace {
+
+bool RunBlockingUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  bool timedOut = false;
+  const guint timer = g_timeout_add(
+      static_cast<guint>(timeout.count()),
+      [](gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &timedOut);
+  while (!done() && !timedOut) g_main_context_iteration(nullptr, TRUE);
+  if (!timedOut) g_source_remove(timer);
+  return done();
+}
+
+}  // namespace
+
+std::string CallPage(WebKitWebView* view, const std::string& body, TPageWait wait,
+                     std::chrono::milliseconds timeout) {
   struct TState {
     std::optional<std::string> result;
   };
@@ -44,7 +63,10 @@ std::string CallPage(WebKitWebView* view, const std::string& body) {
       },
       state);
   // The state outlives a timeout on purpose: the callback may still come and write into it.
-  if (!RunUntil([state] { return state->result.has_value(); })) return "error: timed out";
+  const auto answered = [state] { return state->result.has_value(); };
+  const bool done =
+      wait == TPageWait::Blocking ? RunBlockingUntil(answered, timeout) : RunUntil(answered, timeout);
+  if (!done) return "error: timed out";
   std::string result = *state->result;
   delete state;
   return result;

@@ -15,9 +15,14 @@ namespace vantreel::testing_support {
 bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 void RunFor(std::chrono::milliseconds duration);
 
+// How CallPage waits. Polling sleeps briefly when idle; Blocking waits for the next event as
+// gtk_main does, so that timings taken meanwhile carry no sleep of ours.
+enum class TPageWait { Polling, Blocking };
+
 // Runs `body` as an async function body in the page (await allowed); the result as JSON, or
 // "error: <message>" when it threw or timed out.
-std::string CallPage(WebKitWebView* view, const std::string& body);
+std::string CallPage(WebKitWebView* view, const std::string& body, TPageWait wait = TPageWait::Polling,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // A fresh empty folder under the system temporary folder, removed by the destructor.
 class TTempDir {
