@@ -4,7 +4,7 @@ VANTREEL_PACKAGES=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
   libssl-dev openssl zlib1g-dev libgtk-3-dev libwebkit2gtk-4.1-dev
-  xvfb xauth xdotool x11-utils imagemagick dbus-daemon trayer python3
+  xvfb xauth xdotool x11-utils imagemagick dbus-daemon trayer python3 fonts-dejavu-core
 )
 
 vantreel_install_deps() {
@@ -18,5 +18,5 @@ vantreel_install_deps() {
   local sudo=()
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
