@@ -70,6 +70,7 @@ void TMainForm::EnsureWebViewCreated() {
     FWVLoader = FBrowserFactory.CreateLoader();
     const std::string cacheDir = GetWebViewCacheDir();
     FWVLoader->SetUserDataFolder(cacheDir);
+    FWVLoader->SetLanguage(FUiLanguage);
     if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
     try {
       std::filesystem::create_directories(std::filesystem::path(cacheDir));
