@@ -107,8 +107,10 @@ void TGtkMainFormUi::FitInsideWorkArea() {
   int width = 0;
   int height = 0;
   gtk_window_get_default_size(GTK_WINDOW(FWindow), &width, &height);
-  const int fitWidth = std::min(width, area.width - kFrameWidth);
-  const int fitHeight = std::min(height, area.height - kFrameHeight);
+  // A screen exactly as wide as the window keeps it: the side borders are thin, while the
+  // title bar can push the bottom edge out of reach.
+  const int fitWidth = area.width < width ? area.width - kFrameWidth : width;
+  const int fitHeight = area.height < height + kFrameHeight ? area.height - kFrameHeight : height;
   if (fitWidth <= 0 || fitHeight <= 0 || (fitWidth == width && fitHeight == height)) return;
   SetClientSize(fitWidth, fitHeight);
 }

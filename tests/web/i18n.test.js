@@ -94,3 +94,13 @@ test('the client\'s fixed Chinese messages reach the reader in the reader\'s lan
   assert.equal(describeError(new BridgeError('unavailable', 'x'), en), en('error.unavailable'));
   assert.equal(describeError(new Error('boom'), en), 'The client could not do this: boom');
 });
+
+test('dates name their month or use the reader\'s own order, never a bare 12/10/2026', async () => {
+  const { formatDateTime, formatBytes } = await import('../../web/js/format.js');
+  const when = new Date(2026, 11, 10, 14, 41, 50);
+  const cases = [['en', /Dec/], ['zh-CN', /2026年12月10日/], ['ja', /2026\/12\/10/], ['de', /10\.12\.2026/],
+    ['fr', /déc/], ['ru', /дек/], ['ko', /2026\. 12\. 10\./]];
+  for (const [language, pattern] of cases) assert.match(formatDateTime(when, language), pattern, language);
+  assert.equal(formatBytes(512, 'en'), '512 bytes');
+  assert.match(formatBytes(28322, 'fr'), /^28\sko$/);
+});

@@ -14,7 +14,7 @@ export function formatBytes(bytes, language = 'en') {
   return value.toLocaleString(language, {
     style: 'unit',
     unit: units[unit],
-    unitDisplay: 'short',
+    unitDisplay: unit === 0 ? 'long' : 'short',
     maximumFractionDigits: digits,
     minimumFractionDigits: digits,
   });

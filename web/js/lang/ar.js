@@ -109,7 +109,8 @@ export default {
   'save.brush': 'حجم الفرشاة',
   'save.album': 'الألبوم',
   'save.fileName': 'اسم الملف',
-  'save.fileNamePlaceholder': 'تلقائي (image_التاريخ_الوقت.png)',
+  // The file-name pattern is isolated left to right, so that its parts keep their order.
+  'save.fileNamePlaceholder': 'تلقائي (\u2066image_التاريخ_الوقت.png\u2069)',
   'save.button': 'حفظ في الصور',
   'save.savedTitle': 'تم الحفظ',
   'save.file': 'الملف',
