@@ -55,6 +55,10 @@ TMainForm::TMainForm(IMainFormUi& ui, IBrowserFactory& browserFactory) : FUi(ui)
   } else {
     FWebBundle = std::make_unique<TWebAppBundle>(std::move(bundleLog));
   }
+  // The key derivation and unpacking wait for nothing the browser does: let them run while
+  // the browser starts. The load in OnBrowserAfterCreated takes the result and writes the
+  // bundle's lines there, as if it had done the work itself.
+  FWebBundle->StartPreparing();
 
   CreateTrayIcon();
   StartLoaderEarly();
@@ -166,6 +170,7 @@ void TMainForm::StartLoaderEarly() {
     FWVLoader = FBrowserFactory.CreateLoader();
     const std::string cacheDir = GetWebViewCacheDir();
     FWVLoader->SetUserDataFolder(cacheDir);
+    FWVLoader->SetLanguage(FUiLanguage);
     // Not examined here: a folder that cannot be made surfaces as the loader's own error.
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(cacheDir), ignored);

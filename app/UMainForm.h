@@ -3,7 +3,8 @@
 // messages to the bridge and forwards the wake-from-sleep notice to the page. It reaches the
 // windowing system only through IMainFormUi and the browser only through IBrowserFactory and
 // the interfaces of browser/WebViewHost.h. Everything runs on the user-interface thread; the
-// only other thread is the short-lived resume thread, which holds nothing of the window.
+// only other threads are the short-lived resume thread and the bundle's preparation worker,
+// and neither holds anything of the window.
 #pragma once
 
 #include <cstdint>
@@ -55,6 +56,9 @@ class TMainForm final : public IMainFormEvents {
   // Loading overlay.
   void ShowLoadingOverlay(const std::string& reason);
   void HideLoadingOverlay(const std::string& reason);
+  // After a start-up failure's message box: the overlay stops counting and says that loading
+  // failed and what the user can do (retry by showing the window again, or restart).
+  void ShowLoadingFailure(bool retriedAtNextShow);
   void UpdateLoadingText();
   void LoadingTimerTick();
 
@@ -122,6 +126,7 @@ class TMainForm final : public IMainFormEvents {
   std::unique_ptr<ILoadingLabel> FLoadingLabel;
   std::uint32_t FLoadingStartTick = 0;
   std::int32_t FLoadingDotIndex = 0;
+  bool FLoadingFailed = false;
   std::unique_ptr<IUiTimer> FTimerDelayNav;
   std::unique_ptr<ITrayIcon> FTrayIcon;
   std::unique_ptr<TWebAppBundle> FWebBundle;
