@@ -332,7 +332,7 @@ TEST(WebAppBundlePreparationTest, ALaterLoadRunsInPlaceAgain) {
   ASSERT_EQ(loaded.Load(), "");
   EXPECT_EQ(loaded.log.size(), 3u);
   loaded.cipher.resize(loaded.cipher.size() - 1);
-  EXPECT_EQ(loaded.Load().rfind("BCryptDecrypt 失败: 0x", 0), 0u);
+  EXPECT_EQ(loaded.Load().rfind(test::kNotWholeBlocksFailure, 0), 0u);
   EXPECT_FALSE(loaded.bundle.Loaded());
 }
 
