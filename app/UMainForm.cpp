@@ -55,6 +55,10 @@ TMainForm::TMainForm(IMainFormUi& ui, IBrowserFactory& browserFactory) : FUi(ui)
   } else {
     FWebBundle = std::make_unique<TWebAppBundle>(std::move(bundleLog));
   }
+  // The key derivation and unpacking wait for nothing the browser does: let them run while
+  // the browser starts. The load in OnBrowserAfterCreated takes the result and writes the
+  // bundle's lines there, as if it had done the work itself.
+  FWebBundle->StartPreparing();
 
   CreateTrayIcon();
   StartLoaderEarly();

@@ -3,7 +3,8 @@
 // messages to the bridge and forwards the wake-from-sleep notice to the page. It reaches the
 // windowing system only through IMainFormUi and the browser only through IBrowserFactory and
 // the interfaces of browser/WebViewHost.h. Everything runs on the user-interface thread; the
-// only other thread is the short-lived resume thread, which holds nothing of the window.
+// only other threads are the short-lived resume thread and the bundle's preparation worker,
+// and neither holds anything of the window.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,10 @@
 #include "bundle/UWebAppBundle.h"
 
 #include <algorithm>
+#include <exception>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 
 #include "bundle/BundleConstants.h"
 #include "bundle/BundleCrypto.h"
@@ -38,7 +41,21 @@ std::string NormalizedDigest(std::string_view digest) {
   return text;
 }
 
+// Thrown on the worker when its owner has gone; never leaves the worker.
+struct TPreparationCancelled {};
+
 }  // namespace
+
+// What the worker leaves for the owner. The worker writes the fields, the owner reads them
+// only after joining it; the join is the only synchronisation they need.
+struct TWebAppBundle::TPreparation {
+  std::atomic<bool> Cancelled{false};
+  std::vector<std::string> LogLines;  // whole lines, "[WEB_BUNDLE] " included
+  std::unordered_map<std::string, std::shared_ptr<const TBytes>> FileMap;
+  bool Loaded = false;
+  std::exception_ptr Error;
+  std::thread Worker;
+};
 
 TWebBundleSource EmbeddedWebBundleSource() {
   return {[] { return FindAppResource(BundleResourceName); }, std::string(ExpectedBundleSha256())};
@@ -49,10 +66,16 @@ TWebAppBundle::TWebAppBundle(TWebBundleLogProc logProc) : TWebAppBundle(std::mov
 TWebAppBundle::TWebAppBundle(TWebBundleLogProc logProc, TWebBundleSource source)
     : FLogProc(std::move(logProc)), FSource(std::move(source)) {}
 
-TWebAppBundle::~TWebAppBundle() = default;
+TWebAppBundle::~TWebAppBundle() {
+  if (!FPreparation) return;
+  // The result is dropped unseen: no log line, no error, nothing kept.
+  FPreparation->Cancelled = true;
+  FPreparation->Worker.join();
+}
 
-void TWebAppBundle::Log(const std::string& message) const {
-  const std::string line = "[WEB_BUNDLE] " + message;
+void TWebAppBundle::Log(const std::string& message) const { WriteLogLine("[WEB_BUNDLE] " + message); }
+
+void TWebAppBundle::WriteLogLine(const std::string& line) const {
   if (FLogProc) {
     FLogProc(line);
   } else {
@@ -64,7 +87,50 @@ void TWebAppBundle::EnsureFilesLoaded() const {
   if (FFileMap.empty()) throw std::runtime_error("资源包解压后文件数为 0，疑似构建流程异常。");
 }
 
+void TWebAppBundle::StartPreparing() {
+  if (FPreparation) return;
+  auto preparation = std::make_unique<TPreparation>();
+  TPreparation* shared = preparation.get();
+  try {
+    // The worker loads into a bundle of its own, so that it shares nothing with this one
+    // but the preparation record; the source is copied for the same reason.
+    preparation->Worker = std::thread([shared, source = FSource] {
+      TWebAppBundle worker([shared](const std::string& line) { shared->LogLines.push_back(line); }, source);
+      worker.FCancelled = &shared->Cancelled;
+      try {
+        worker.LoadFromResource();
+      } catch (const TPreparationCancelled&) {
+        return;
+      } catch (...) {
+        shared->Error = std::current_exception();
+      }
+      shared->FileMap = std::move(worker.FFileMap);
+      shared->Loaded = worker.FLoaded;
+    });
+  } catch (const std::system_error&) {
+    return;  // no thread to be had: LoadFromResource does the work itself
+  }
+  FPreparation = std::move(preparation);
+}
+
+void TWebAppBundle::ThrowIfCancelled() const {
+  if (FCancelled && FCancelled->load(std::memory_order_relaxed)) throw TPreparationCancelled{};
+}
+
+void TWebAppBundle::TakePreparedLoad() {
+  const std::unique_ptr<TPreparation> preparation = std::move(FPreparation);
+  preparation->Worker.join();
+  FFileMap = std::move(preparation->FileMap);
+  FLoaded = preparation->Loaded;
+  for (const std::string& line : preparation->LogLines) WriteLogLine(line);
+  if (preparation->Error) std::rethrow_exception(preparation->Error);
+}
+
 void TWebAppBundle::LoadFromResource() {
+  if (FPreparation) {
+    TakePreparedLoad();
+    return;
+  }
   FFileMap.clear();
   FLoaded = false;
 
@@ -79,6 +145,7 @@ void TWebAppBundle::LoadFromResource() {
   VerifyDigest(resource);
   Log("资源包 SHA256 校验成功。");
 
+  ThrowIfCancelled();
   const TBytes salt = HexToBytes(BundleSaltHex);
   TBytes iv = HexToBytes(BundleIvHex);
   TZeroOnExit wipeIv(iv);
@@ -86,6 +153,7 @@ void TWebAppBundle::LoadFromResource() {
   TBytes plain;
   {
     TZeroOnExit wipeKey(key);
+    ThrowIfCancelled();
     plain = AesCbcDecrypt(resource, key, iv);
   }
   Log("资源包解密完成。");
@@ -115,6 +183,7 @@ void TWebAppBundle::UnpackArchive(ByteView archive) {
   if (archive.empty()) return;
   const TZipArchive zip(archive);
   for (const TZipEntry& entry : zip.Entries()) {
+    ThrowIfCancelled();
     std::string mapKey = NormalizeBundlePath(entry.Name);
     if (mapKey.back() == '/') continue;
     // Read "by name": the first entry whose name matches ignoring ASCII case, which is not

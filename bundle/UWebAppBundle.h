@@ -1,8 +1,11 @@
 // The in-memory web application: a map from normalised paths to file bytes, filled once
 // from the encrypted resource embedded in the executable, then only read. Created, loaded,
-// queried and destroyed on the user-interface thread; no locks.
+// queried and destroyed on the user-interface thread; no locks. The one other thread is the
+// optional preparation worker (StartPreparing), which fills a map of its own and hands it
+// over when the owner joins it.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,7 +43,17 @@ class TWebAppBundle {
   bool Loaded() const { return FLoaded; }
 
   // Reads, verifies, decrypts and unpacks the resource; throws with a message fit to show.
+  // After StartPreparing it takes the prepared result instead, waiting for it if needed, and
+  // only then writes the load's log lines and raises its error: the caller sees the same
+  // lines, in the same place, and the same error as from a load run here.
   void LoadFromResource();
+
+  // Runs the work of the next LoadFromResource on a worker thread now, so that the key
+  // derivation and unpacking overlap whatever the caller does until then. Does nothing while
+  // a preparation is pending; a thread that cannot be started leaves the load to run in
+  // LoadFromResource. A bundle destroyed first stops the work at its next step and waits for
+  // it, which costs at most the step under way (the key derivation being the longest).
+  void StartPreparing();
 
   // The file for a request URL (or bare path), or the entry page for any miss. The bytes are
   // shared, never copied or changed. On false both outputs are empty.
@@ -52,7 +65,12 @@ class TWebAppBundle {
   std::vector<std::pair<std::string, std::shared_ptr<const TBytes>>> Files() const;
 
  private:
+  struct TPreparation;
+
   void Log(const std::string& message) const;
+  void WriteLogLine(const std::string& line) const;
+  void ThrowIfCancelled() const;
+  void TakePreparedLoad();
   void EnsureFilesLoaded() const;
   void VerifyDigest(ByteView resource) const;
   void UnpackArchive(ByteView archive);
@@ -61,6 +79,9 @@ class TWebAppBundle {
   std::unordered_map<std::string, std::shared_ptr<const TBytes>> FFileMap;
   bool FLoaded = false;
   TWebBundleSource FSource;
+  std::unique_ptr<TPreparation> FPreparation;
+  // Set only on the worker's own bundle: the owner's request to stop.
+  const std::atomic<bool>* FCancelled = nullptr;
 };
 
 }  // namespace vantreel

@@ -1,6 +1,13 @@
 // Runs with a small web folder packed into this executable as its bundle resource.
+#include <chrono>
+#include <thread>
+
+#include "bundle/BundleConstants.h"
+#include "bundle/BundleCrypto.h"
 #include "bundle/BundleOrigin.h"
+#include "platform/PlatformCrypto.h"
 #include "tests/app/MainFormTestSupport.h"
+#include "tests/bundle/BundleTestSupport.h"
 #include "tools/packer/BundlePacker.h"
 
 namespace vantreel::test {
@@ -191,6 +198,82 @@ TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   browsers.environment->createResult = E_FAIL_;
   EXPECT_FALSE(Request(Origin("x")).answered);
   EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(404) 失败：0x80004005, url=" + Origin("x"));
+}
+
+
+// The bundle is prepared while the browser starts, but what it says and how it fails still
+// shows where the load stands: between the load's two lines in OnBrowserAfterCreated, with
+// the text a load run there would give, in the box and in the log.
+TEST_F(ServingTest, BundleOutcomeIsReportedAtTheLoadStepWithTheTextOfAnInPlaceLoad) {
+  const TBytes good = EncryptBundle(WriteZip(Entries({{"index.html", "i"}, {"a.js", "a"}})));
+  TBytes otherKey;
+  ASSERT_TRUE(AesCbcPkcs7Encrypt(WriteZip(Entries({{"index.html", "i"}})), TBytes(32, 7), HexToBytes(BundleIvHex),
+                                 otherKey).ok());
+  struct Case {
+    const char* what;
+    std::optional<TBytes> cipher;
+    std::string digest;
+  } cases[] = {
+      {"loads", good, Sha256Hex(good)},
+      {"digest mismatch", good, std::string(64, 'f')},
+      {"undecryptable", otherKey, ""},
+      {"no files", EncryptBundle(WriteZip({})), ""},
+      {"missing resource", std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TWebBundleSource source{[&c]() -> std::optional<ByteView> {
+                                    if (!c.cipher) return std::nullopt;
+                                    return ByteView(*c.cipher);
+                                  },
+                                  c.digest};
+    // What a load run in place says and raises.
+    std::vector<std::string> expected = {"开始加载 Web 内存资源包（资源读取/校验/解压）。"};
+    TWebAppBundle inPlace([&](const std::string& line) { expected.push_back(line); }, source);
+    const std::string error = ErrorOf([&] { inPlace.LoadFromResource(); });
+    expected.push_back(error.empty() ? "Web 内存资源包加载完成。" : "加载入口 URL 异常：" + error);
+
+    LogCapture caseLog;
+    FakeMainFormUi localUi;
+    ScriptedBrowserFactory localBrowsers;
+    TMainForm::SetWebBundleSourceForTesting(source);
+    TMainForm f(localUi, localBrowsers);
+    TMainForm::SetWebBundleSourceForTesting(std::nullopt);
+    localUi.Show();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the worker is done by now
+    EXPECT_TRUE(caseLog.Starting("[WEB_BUNDLE] ").empty());
+    EXPECT_FALSE(f.WebBundle()->Loaded());
+
+    localBrowsers.browser->RaiseAfterCreated();
+    const auto& m = caseLog.messages;
+    const auto first = std::find(m.begin(), m.end(), expected.front());
+    ASSERT_NE(first, m.end());
+    ASSERT_GE(m.end() - first, static_cast<std::ptrdiff_t>(expected.size()));
+    EXPECT_EQ(std::vector<std::string>(first, first + static_cast<std::ptrdiff_t>(expected.size())), expected);
+    EXPECT_EQ(f.WebBundle()->Loaded(), error.empty());
+    if (error.empty()) {
+      EXPECT_TRUE(localUi.messageBoxes.empty());
+      EXPECT_EQ(localBrowsers.browser->navigations.size(), 1u);
+    } else {
+      EXPECT_EQ(localUi.messageBoxes, std::vector<std::string>{"Failed to navigate to entry page: " + error});
+      EXPECT_EQ(m.back(), "加载入口 URL 异常：" + error);
+      EXPECT_TRUE(localBrowsers.browser->filters.empty());
+      EXPECT_TRUE(localBrowsers.browser->navigations.empty());
+    }
+  }
+}
+
+// Closed before the browser came up: the prepared bundle goes unseen and nothing outlives
+// the window (the sanitizer build checks the latter).
+TEST_F(ServingTest, AWindowClosedBeforeTheBrowserExistsDropsThePreparedBundle) {
+  for (int round = 0; round < 3; ++round) {
+    Make();
+    if (round == 1) ui.Show();
+    if (round == 2) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    form.reset();
+  }
+  EXPECT_TRUE(log.Starting("[WEB_BUNDLE] ").empty());
+  EXPECT_FALSE(log.Has("开始加载 Web 内存资源包（资源读取/校验/解压）。"));
 }
 
 }  // namespace

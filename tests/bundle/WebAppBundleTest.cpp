@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 #include "bundle/BundleConstants.h"
 #include "bundle/BundleCrypto.h"
 #include "bundle/BundleOrigin.h"
@@ -254,6 +258,119 @@ TEST(WebAppBundleTest, WithoutACallbackLogsToTheDebugOutput) {
   SetDebugOutputSinkForTesting(nullptr);
   ASSERT_EQ(lines.size(), 3u);
   for (const std::string& line : lines) EXPECT_EQ(line.rfind("[WEB_BUNDLE] ", 0), 0u) << line;
+}
+
+
+// A load prepared on the worker must look, from the caller's side, exactly like one run in
+// place: the same error, the same lines in the same order, written by the caller's thread
+// inside LoadFromResource and not before.
+TEST(WebAppBundlePreparationTest, TakesTheSameResultAsALoadRunInPlace) {
+  const TBytes good = EncryptBundle(WriteZip(Entries({{"index.html", "i"}, {"Assets/A.js", "a"}})));
+  TBytes otherKey;
+  ASSERT_TRUE(AesCbcPkcs7Encrypt(WriteZip(Entries({{"index.html", "i"}})), TBytes(32, 7), HexToBytes(BundleIvHex),
+                                 otherKey).ok());
+  struct Case {
+    const char* what;
+    std::optional<TBytes> cipher;  // nullopt: no resource at all
+    std::string digest;
+  };
+  const Case cases[] = {
+      {"loads", good, Sha256Hex(good)},
+      {"digest mismatch", good, std::string(64, 'a')},
+      {"wrong key", otherKey, ""},
+      {"no files", EncryptBundle(WriteZip({})), ""},
+      {"missing resource", std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    struct TRun {
+      std::vector<std::string> log;
+      bool offThread = false;
+      std::string error;
+      bool loaded = false;
+      std::vector<std::string> keys;
+    };
+    const auto run = [&c](bool prepared) {
+      TRun r;
+      const std::thread::id caller = std::this_thread::get_id();
+      TWebAppBundle bundle(
+          [&](const std::string& line) {
+            r.log.push_back(line);
+            r.offThread = r.offThread || std::this_thread::get_id() != caller;
+          },
+          TWebBundleSource{[&c]() -> std::optional<ByteView> {
+                             if (!c.cipher) return std::nullopt;
+                             return ByteView(*c.cipher);
+                           },
+                           c.digest});
+      if (prepared) {
+        bundle.StartPreparing();
+        // Long enough for the worker to finish here; nothing may be written before the take.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(r.log.empty());
+        EXPECT_FALSE(bundle.Loaded());
+      }
+      r.error = ErrorOf([&] { bundle.LoadFromResource(); });
+      r.loaded = bundle.Loaded();
+      for (const auto& [key, bytes] : bundle.Files()) r.keys.push_back(key);
+      return r;
+    };
+    const TRun inPlace = run(false);
+    const TRun prepared = run(true);
+    EXPECT_EQ(prepared.error, inPlace.error);
+    EXPECT_EQ(prepared.log, inPlace.log);
+    EXPECT_FALSE(prepared.offThread);
+    EXPECT_EQ(prepared.loaded, inPlace.loaded);
+    EXPECT_EQ(prepared.keys, inPlace.keys);
+  }
+}
+
+TEST(WebAppBundlePreparationTest, ALaterLoadRunsInPlaceAgain) {
+  TTestBundle loaded(EncryptBundle(WriteZip(Entries({{"index.html", "i"}}))));
+  loaded.bundle.StartPreparing();
+  loaded.bundle.StartPreparing();  // one worker only
+  ASSERT_EQ(loaded.Load(), "");
+  EXPECT_EQ(loaded.log.size(), 3u);
+  loaded.cipher.resize(loaded.cipher.size() - 1);
+  EXPECT_EQ(loaded.Load().rfind("BCryptDecrypt 失败: 0x", 0), 0u);
+  EXPECT_FALSE(loaded.bundle.Loaded());
+}
+
+// A bundle destroyed before anyone takes the result drops it: nothing is written, nothing
+// is left running or allocated (the sanitizer build checks the last two). The resource
+// read is held open until the owner is on its way out, so that the worker is caught mid-run
+// whichever of the two moves first.
+TEST(WebAppBundlePreparationTest, DestroyedFirstDropsTheWorkUnseen) {
+  const TBytes cipher = EncryptBundle(WriteZip(Entries({{"index.html", "i"}})));
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    std::promise<void> reading;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<std::string> log;
+    auto bundle = std::make_unique<TWebAppBundle>(
+        [&](const std::string& line) { log.push_back(line); },
+        TWebBundleSource{[&, released] {
+                           reading.set_value();
+                           released.wait();
+                           return std::optional<ByteView>(cipher);
+                         },
+                         ""});
+    bundle->StartPreparing();
+    reading.get_future().wait();
+    std::thread opener([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10 * round));
+      release.set_value();
+    });
+    bundle.reset();
+    opener.join();
+    EXPECT_TRUE(log.empty());
+  }
+  // And with no gate at all, destroyed at once.
+  for (int round = 0; round < 3; ++round) {
+    TTestBundle loaded(cipher);
+    loaded.bundle.StartPreparing();
+  }
 }
 
 }  // namespace
