@@ -164,6 +164,22 @@ TEST_F(WebView2BackendTest, FailuresFoundAtOnceShowAtTheFirstLook) {
   }
 }
 
+// The SDK's own WebView2Loader.dll, found beside the program as in the product: with no
+// runtime installed (as under Wine) it refuses at once, and the reason names the code.
+TEST_F(WebView2BackendTest, TheRealLoaderDllWithoutARuntimeFailsAtOnceWithFileNotFound) {
+  const auto folder = std::filesystem::temp_directory_path() / "vantreel-real-loader";
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(VANTREEL_WEBVIEW2_LOADER_DLL, folder / "WebView2Loader.dll",
+                             std::filesystem::copy_options::overwrite_existing);
+  TWebView2Runtime runtime = LoadRuntimeFrom(folder);
+  ASSERT_TRUE(runtime.CreateEnvironment) << runtime.UnavailableReason;
+  TWebView2Loader loader(runtime, "zh-CN");
+  loader.SetUserDataFolder((folder / "cache").string());
+  EXPECT_FALSE(loader.StartWebView2());
+  EXPECT_TRUE(loader.InitializationError());
+  EXPECT_EQ(loader.ErrorMessage(), "The WebView2 Runtime is not installed (0x80070002)");
+}
+
 // ---- Creation and settings
 
 TEST_F(WebView2BackendTest, CreationPutsAHardenedControllerInTheHostControl) {
