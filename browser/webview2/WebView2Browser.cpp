@@ -204,6 +204,8 @@ void TWebView2Browser::ApplyHardening() {
   FSettings->put_IsStatusBarEnabled(FALSE);
   FSettings->put_IsZoomControlEnabled(FALSE);
   FSettings->put_IsWebMessageEnabled(TRUE);
+  // The runtime's own error page offers the user actions of its own; a blank view offers none.
+  FSettings->put_IsBuiltInErrorPageEnabled(FALSE);
   if (auto settings4 = FSettings.As<ICoreWebView2Settings4>()) {
     settings4->put_IsPasswordAutosaveEnabled(FALSE);
     settings4->put_IsGeneralAutofillEnabled(FALSE);

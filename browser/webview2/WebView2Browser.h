@@ -7,9 +7,10 @@
 // shut, because the person at the keyboard may be the child the product supervises: no new
 // windows, no document or frame from outside our origin, no other app through a URI scheme,
 // no downloads, no permissions, no script dialogs, no host objects, no dropped files, no
-// status bar, zoom, swipe navigation, autofill or password saving, and no printing. Messages
-// reach the window only from our own top document. A crashed page is reloaded and a crashed
-// runtime replaced, until failures come too fast, which ends as an initialisation error.
+// status bar, zoom, swipe navigation, autofill, password saving or runtime error page, and no
+// printing. Messages reach the window only from our own top document. A crashed page is
+// reloaded and a crashed runtime replaced, until failures come too fast, which ends as an
+// initialisation error.
 #pragma once
 
 #include <deque>

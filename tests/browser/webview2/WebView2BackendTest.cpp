@@ -200,7 +200,7 @@ TEST_F(WebView2BackendTest, CreationPutsAHardenedControllerInTheHostControl) {
   const TFakeSettings& settings = *WebView().Settings.Get();
   for (const char* name : {"AreDefaultScriptDialogsEnabled", "AreHostObjectsAllowed", "IsStatusBarEnabled",
                            "IsZoomControlEnabled", "IsPasswordAutosaveEnabled", "IsGeneralAutofillEnabled",
-                           "IsPinchZoomEnabled", "IsSwipeNavigationEnabled"})
+                           "IsPinchZoomEnabled", "IsSwipeNavigationEnabled", "IsBuiltInErrorPageEnabled"})
     EXPECT_EQ(settings.Get(name), FALSE) << name;
   EXPECT_EQ(settings.Get("IsWebMessageEnabled"), TRUE);
   EXPECT_EQ(Controller->AllowExternalDrop, FALSE);
