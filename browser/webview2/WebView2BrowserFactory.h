@@ -2,7 +2,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "browser/WebViewHost.h"
 #include "browser/webview2/WebView2Runtime.h"
@@ -11,10 +10,10 @@ namespace vantreel::webview2 {
 
 class TWebView2BrowserFactory final : public IBrowserFactory {
  public:
-  // The product: WebView2Loader.dll beside the executable, the window's interface language.
+  // The product: WebView2Loader.dll beside the executable.
   TWebView2BrowserFactory();
-  // Tests: a fake runtime and a chosen language.
-  TWebView2BrowserFactory(TWebView2Runtime runtime, std::string language);
+  // Tests: a fake runtime.
+  explicit TWebView2BrowserFactory(TWebView2Runtime runtime);
 
   std::unique_ptr<IWebViewLoader> CreateLoader() override;
   std::unique_ptr<IWindowParent> CreateWindowParent(NativeHandle parent) override;
@@ -22,10 +21,6 @@ class TWebView2BrowserFactory final : public IBrowserFactory {
 
  private:
   TWebView2Runtime FRuntime;
-  std::string FLanguage;
 };
-
-// The language that the main window chooses, as the browser's interface language.
-std::string WindowLanguage();
 
 }  // namespace vantreel::webview2

@@ -69,8 +69,8 @@ std::string DescribeRuntimeFailure(const std::string& call, HRESULT hr) {
   return what + " (0x" + code + ")";
 }
 
-TWebView2Loader::TWebView2Loader(TWebView2Runtime runtime, std::string language)
-    : FRuntime(std::move(runtime)), FLanguage(std::move(language)), FState(std::make_shared<TState>()) {}
+TWebView2Loader::TWebView2Loader(TWebView2Runtime runtime)
+    : FRuntime(std::move(runtime)), FState(std::make_shared<TState>()) {}
 
 TWebView2Loader::~TWebView2Loader() = default;
 

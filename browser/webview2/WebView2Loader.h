@@ -31,12 +31,13 @@ inline constexpr const char* kLoaderBrowserArguments = "--disable-dev-tools";
 
 class TWebView2Loader final : public IWebViewLoader {
  public:
-  // `language`: a BCP 47 tag ("de", "zh-CN") for the browser's interface and navigator.language.
-  TWebView2Loader(TWebView2Runtime runtime, std::string language);
+  explicit TWebView2Loader(TWebView2Runtime runtime);
   ~TWebView2Loader() override;
 
   void SetUserDataFolder(const std::string& folder) override { FUserDataFolder = folder; }
   std::string UserDataFolder() const override { return FUserDataFolder; }
+  // A BCP 47 tag ("de", "zh-CN"): the browser's own texts and the page's navigator.language.
+  void SetLanguage(const std::string& language) override { FLanguage = language; }
   bool StartWebView2() override;
   bool Initialized() const override;
   bool InitializationError() const override;

@@ -66,9 +66,10 @@ class WebView2BackendTest : public ::testing::Test {
 
   // Loader, host control and browser as the window makes them, with the events recorded.
   void MakeBrowser() {
-    TWebView2BrowserFactory factory(MakeFakeRuntime(Runtime), "de");
+    TWebView2BrowserFactory factory(MakeFakeRuntime(Runtime));
     Loader = factory.CreateLoader();
     Loader->SetUserDataFolder("C:\\cache\\Vantreel\\WebView2Cache");
+    Loader->SetLanguage("de");
     SetGlobalWebView2Loader(Loader.get());
     Loader->StartWebView2();
     Parent = factory.CreateWindowParent(Top.Handle());
@@ -156,7 +157,7 @@ TEST_F(WebView2BackendTest, FailuresFoundAtOnceShowAtTheFirstLook) {
       {"no loader DLL", LoadRuntimeFrom(empty), "WebView2Loader.dll is missing"},
   };
   for (const Case& c : cases) {
-    TWebView2Loader loader(c.runtime, "en");
+    TWebView2Loader loader(c.runtime);
     loader.StartWebView2();
     EXPECT_TRUE(loader.InitializationError()) << c.name;
     EXPECT_FALSE(loader.Initialized()) << c.name;
@@ -173,7 +174,8 @@ TEST_F(WebView2BackendTest, TheRealLoaderDllWithoutARuntimeFailsAtOnceWithFileNo
                              std::filesystem::copy_options::overwrite_existing);
   TWebView2Runtime runtime = LoadRuntimeFrom(folder);
   ASSERT_TRUE(runtime.CreateEnvironment) << runtime.UnavailableReason;
-  TWebView2Loader loader(runtime, "zh-CN");
+  TWebView2Loader loader(runtime);
+  loader.SetLanguage("zh-CN");
   loader.SetUserDataFolder((folder / "cache").string());
   EXPECT_FALSE(loader.StartWebView2());
   EXPECT_TRUE(loader.InitializationError());

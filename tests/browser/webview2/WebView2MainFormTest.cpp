@@ -51,10 +51,11 @@ TEST(WebView2MainForm, TheWindowServesItsPageAndTalksToItThroughTheBackend) {
   runtime->Prepare = [](TFakeEnvironment& environment) { environment.AutoComplete = true; };
   {
     TWindowedFakeUi ui;
-    TWebView2BrowserFactory factory(MakeFakeRuntime(runtime), "en");
+    TWebView2BrowserFactory factory(MakeFakeRuntime(runtime));
     TMainForm form(ui, factory);
     ui.Show();
     ASSERT_EQ(runtime->Environments.size(), 1u);
+    EXPECT_EQ(runtime->Language, "en") << "the window's language reaches the browser";
     TFakeEnvironment& environment = *runtime->Environments[0].Get();
     PumpMessages();  // the controller's completion
     ASSERT_EQ(environment.Controllers.size(), 1u) << (ui.messageBoxes.empty() ? "" : ui.messageBoxes[0]);
