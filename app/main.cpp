@@ -8,10 +8,12 @@
 #include "app/UMainForm.h"
 #include "app/gtk/GtkMainFormUi.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "browser/webkitgtk/WebKitRenderer.h"
 #include "platform/KnownFolders.h"
 
 int main(int argc, char** argv) {
   g_set_prgname("Vantreel");  // the window class, matching the desktop entry
+  vantreel::webkitgtk::ChooseWebKitRenderer();
   gtk_init(&argc, &argv);
   try {
     vantreel::gtkui::TGtkMainFormUi ui;
