@@ -12,7 +12,18 @@ constexpr std::uint32_t kElapsedSuffixFromMs = 8000;
 }  // namespace
 
 void TMainForm::ShowLoadingOverlay(const std::string& reason) {
-  if (FLoadingPanel) return;
+  if (FLoadingPanel) {
+    // A retry after a failed start-up: the overlay counts again instead of saying it failed.
+    if (FLoadingFailed) {
+      FLoadingFailed = false;
+      FLoadingStartTick = FUi.TickCount();
+      FLoadingDotIndex = 0;
+      UpdateLoadingText();
+      FTimerDelayNav = FUi.CreateTimer(kLoadingTimerIntervalMs, [this] { LoadingTimerTick(); });
+      FTimerDelayNav->SetEnabled(true);
+    }
+    return;
+  }
   FLoadingStartTick = FUi.TickCount();
   FLoadingDotIndex = 0;
   FLoadingPanel = FUi.CreateLoadingPanel();
@@ -48,6 +59,17 @@ void TMainForm::LoadingTimerTick() {
   }
 }
 
+void TMainForm::ShowLoadingFailure(bool retriedAtNextShow) {
+  if (!FLoadingLabel) return;
+  if (FTimerDelayNav) {
+    FTimerDelayNav->SetEnabled(false);
+    FTimerDelayNav.reset();
+  }
+  FLoadingFailed = true;
+  FLoadingLabel->SetText(GetText("loading.failed") + "\r\n" +
+                         GetText(retriedAtNextShow ? "loading.retry_hint" : "loading.restart_hint"));
+}
+
 void TMainForm::HideLoadingOverlay(const std::string& reason) {
   if (FTimerDelayNav) {
     FTimerDelayNav->SetEnabled(false);
@@ -58,6 +80,7 @@ void TMainForm::HideLoadingOverlay(const std::string& reason) {
   FLoadingPanel.reset();
   FLoadingStartTick = 0;
   FLoadingDotIndex = 0;
+  FLoadingFailed = false;
   char text[64];
   std::snprintf(text, sizeof text, "%d", static_cast<std::int32_t>(elapsed));
   Log(std::string("加载遮罩已隐藏，耗时=") + text + " ms，原因=" + reason);

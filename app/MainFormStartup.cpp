@@ -70,11 +70,13 @@ void TMainForm::EnsureWebViewCreated() {
     FWVLoader = FBrowserFactory.CreateLoader();
     const std::string cacheDir = GetWebViewCacheDir();
     FWVLoader->SetUserDataFolder(cacheDir);
+    FWVLoader->SetLanguage(FUiLanguage);
     if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
     try {
       std::filesystem::create_directories(std::filesystem::path(cacheDir));
     } catch (const std::exception& e) {
       FUi.ShowMessageBox(GetText("err.cache_dir_create") + e.what());
+      ShowLoadingFailure(true);
       Log(std::string("WebView 初始化：创建缓存目录失败：") + e.what());
       FWebViewCreated = false;
       return;
@@ -95,12 +97,14 @@ void TMainForm::EnsureWebViewCreated() {
   if (FWVLoader->InitializationError()) {
     const std::string error = FWVLoader->ErrorMessage();
     FUi.ShowMessageBox(GetText("err.loader_init") + error);
+    ShowLoadingFailure(true);
     Log("WebView 初始化：Loader 初始化失败：" + error);
     FWebViewCreated = false;
     return;
   }
   if (!FWVLoader->Initialized()) {
     FUi.ShowMessageBox(GetText("err.loader_timeout"));
+    ShowLoadingFailure(true);
     Log("WebView 初始化：Loader 初始化超时（5秒）。");
     FWebViewCreated = false;
     return;
@@ -123,6 +127,7 @@ void TMainForm::EnsureWebViewCreated() {
   } else {
     Log("WebView 初始化：CreateBrowser 返回 False（可能原因：Environment 无效/句柄异常）。");
     FUi.ShowMessageBox(GetText("err.create_browser"));
+    ShowLoadingFailure(true);
     FWebViewCreated = false;
   }
 }
@@ -180,6 +185,7 @@ void TMainForm::OnBrowserAfterCreated() {
   } catch (const std::exception& e) {
     Log(std::string("加载入口 URL 异常：") + e.what());
     FUi.ShowMessageBox(GetText("err.navigate_entry") + e.what());
+    ShowLoadingFailure(false);
   }
 }
 
@@ -207,6 +213,7 @@ std::string TMainForm::ResolveEntryUrl() {
 void TMainForm::OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage) {
   const std::string detail = ErrorDetail(errorMessage, errorCode);
   FUi.ShowMessageBox(GetText("err.webview_init") + detail);
+  ShowLoadingFailure(false);
   Log("OnBrowserInitializationError：" + detail);
 }
 

@@ -170,6 +170,7 @@ void TMainForm::StartLoaderEarly() {
     FWVLoader = FBrowserFactory.CreateLoader();
     const std::string cacheDir = GetWebViewCacheDir();
     FWVLoader->SetUserDataFolder(cacheDir);
+    FWVLoader->SetLanguage(FUiLanguage);
     // Not examined here: a folder that cannot be made surfaces as the loader's own error.
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(cacheDir), ignored);

@@ -56,6 +56,9 @@ class TMainForm final : public IMainFormEvents {
   // Loading overlay.
   void ShowLoadingOverlay(const std::string& reason);
   void HideLoadingOverlay(const std::string& reason);
+  // After a start-up failure's message box: the overlay stops counting and says that loading
+  // failed and what the user can do (retry by showing the window again, or restart).
+  void ShowLoadingFailure(bool retriedAtNextShow);
   void UpdateLoadingText();
   void LoadingTimerTick();
 
@@ -123,6 +126,7 @@ class TMainForm final : public IMainFormEvents {
   std::unique_ptr<ILoadingLabel> FLoadingLabel;
   std::uint32_t FLoadingStartTick = 0;
   std::int32_t FLoadingDotIndex = 0;
+  bool FLoadingFailed = false;
   std::unique_ptr<IUiTimer> FTimerDelayNav;
   std::unique_ptr<ITrayIcon> FTrayIcon;
   std::unique_ptr<TWebAppBundle> FWebBundle;

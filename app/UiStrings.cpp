@@ -169,6 +169,42 @@ const LanguageTexts kLanguages[] = {
      }},
 };
 
+// Texts added to the table above for the overlay after a failed start-up; kept apart so that
+// the table above stays exactly the window's original string table.
+constexpr std::array<std::string_view, 3> kAddedKeys = {
+    "loading.failed",
+    "loading.retry_hint",
+    "loading.restart_hint",
+};
+
+struct AddedTexts {
+  std::string_view code;
+  std::array<std::string_view, 3> texts;
+};
+
+const AddedTexts kAddedLanguages[] = {
+    {"en", {"Loading failed.", "Minimize the window and restore it to try again, or restart the program.",
+            "Please restart the program."}},
+    {"zh-CN", {"加载失败。", "请将窗口最小化后再恢复以重试，或重新启动程序。", "请重新启动程序。"}},
+    {"zh-TW", {"載入失敗。", "請將視窗最小化後再還原以重試，或重新啟動程式。", "請重新啟動程式。"}},
+    {"ja", {"読み込みに失敗しました。", "ウィンドウを最小化してから元に戻すと再試行します。またはプログラムを再起動してください。",
+            "プログラムを再起動してください。"}},
+    {"ru", {"Не удалось загрузить.", "Сверните окно и снова разверните его, чтобы повторить попытку, или перезапустите программу.",
+            "Перезапустите программу."}},
+    {"fr", {"Le chargement a échoué.", "Réduisez la fenêtre puis restaurez-la pour réessayer, ou redémarrez le programme.",
+            "Veuillez redémarrer le programme."}},
+    {"de", {"Laden fehlgeschlagen.",
+            "Minimieren Sie das Fenster und stellen Sie es wieder her, um es erneut zu versuchen, oder starten Sie das Programm neu.",
+            "Bitte starten Sie das Programm neu."}},
+    {"es", {"No se pudo cargar.", "Minimice la ventana y restáurela para volver a intentarlo, o reinicie el programa.",
+            "Reinicie el programa."}},
+    {"pt", {"Falha ao carregar.", "Minimize a janela e restaure-a para tentar novamente, ou reinicie o programa.",
+            "Reinicie o programa."}},
+    {"ko", {"로드하지 못했습니다.", "창을 최소화했다가 다시 복원하면 다시 시도합니다. 또는 프로그램을 다시 시작하세요.",
+            "프로그램을 다시 시작하세요."}},
+    {"ar", {"تعذّر التحميل.", "صغّر النافذة ثم استعدها لإعادة المحاولة، أو أعد تشغيل البرنامج.", "يرجى إعادة تشغيل البرنامج."}},
+};
+
 int KeyIndex(std::string_view key) {
   for (std::size_t i = 0; i < kKeys.size(); ++i) {
     if (kKeys[i] == key) return static_cast<int>(i);
@@ -210,6 +246,13 @@ std::string LanguageCodeFromLangId(std::uint16_t langId) {
 }
 
 std::string GetUiText(std::string_view language, std::string_view key) {
+  for (std::size_t added = 0; added < kAddedKeys.size(); ++added) {
+    if (kAddedKeys[added] != key) continue;
+    for (const AddedTexts& entry : kAddedLanguages) {
+      if (SameLanguageCode(language, entry.code)) return std::string(entry.texts[added]);
+    }
+    return std::string(kAddedLanguages[0].texts[added]);
+  }
   const int index = KeyIndex(key);
   if (index < 0) return std::string(key);
   for (const LanguageTexts& entry : kLanguages) {

@@ -63,6 +63,9 @@ class IWebViewLoader {
   virtual ~IWebViewLoader() = default;
   virtual void SetUserDataFolder(const std::string& folder) = 0;
   virtual std::string UserDataFolder() const = 0;
+  // The interface language ("en", "zh-CN"...) that the page should see as navigator.language;
+  // set before StartWebView2. A backend that cannot pass it on keeps the browser's own.
+  virtual void SetLanguage(const std::string& language) { (void)language; }
   virtual bool StartWebView2() = 0;
   virtual bool Initialized() const = 0;
   virtual bool InitializationError() const = 0;

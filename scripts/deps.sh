@@ -5,6 +5,7 @@ VANTREEL_PACKAGES=(
   libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
   libssl-dev openssl zlib1g-dev libgtk-3-dev libwebkit2gtk-4.1-dev
   xvfb xauth xdotool x11-utils imagemagick dbus-daemon trayer python3 fonts-dejavu-core
+  fonts-noto-cjk
 )
 
 vantreel_install_deps() {

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
@@ -85,7 +86,34 @@ void TGtkMainFormUi::SetClientSize(int width, int height) {
   if (gtk_widget_get_realized(FWindow)) gtk_window_resize(GTK_WINDOW(FWindow), width, height);
 }
 
-void TGtkMainFormUi::CenterOnScreen() { gtk_window_set_position(GTK_WINDOW(FWindow), GTK_WIN_POS_CENTER); }
+void TGtkMainFormUi::CenterOnScreen() {
+  FitInsideWorkArea();
+  gtk_window_set_position(GTK_WINDOW(FWindow), GTK_WIN_POS_CENTER);
+}
+
+// On a screen whose work area (the screen less its panels) is smaller than the window, the
+// centred window's bottom edge would fall off the screen; it is shrunk to fit instead.
+void TGtkMainFormUi::FitInsideWorkArea() {
+  GdkDisplay* display = gtk_widget_get_display(FWindow);
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+  if (!monitor && gdk_display_get_n_monitors(display) > 0) monitor = gdk_display_get_monitor(display, 0);
+  if (!monitor) return;
+  GdkRectangle area{};
+  gdk_monitor_get_workarea(monitor, &area);
+  // The window manager's title bar and borders come on top of the client size and are not
+  // known before the window is mapped.
+  constexpr int kFrameWidth = 16;
+  constexpr int kFrameHeight = 48;
+  int width = 0;
+  int height = 0;
+  gtk_window_get_default_size(GTK_WINDOW(FWindow), &width, &height);
+  // A screen exactly as wide as the window keeps it: the side borders are thin, while the
+  // title bar can push the bottom edge out of reach.
+  const int fitWidth = area.width < width ? area.width - kFrameWidth : width;
+  const int fitHeight = area.height < height + kFrameHeight ? area.height - kFrameHeight : height;
+  if (fitWidth <= 0 || fitHeight <= 0 || (fitWidth == width && fitHeight == height)) return;
+  SetClientSize(fitWidth, fitHeight);
+}
 
 void TGtkMainFormUi::SetBackgroundWhite() {
   gtk_widget_set_name(FWindow, "main-window");

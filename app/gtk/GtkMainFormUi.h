@@ -70,6 +70,7 @@ class TGtkMainFormUi final : public IMainFormUi {
   void SetSystemBusAddressForTesting(std::string address) { FBusAddress = std::move(address); }
 
  private:
+  void FitInsideWorkArea();
   static void OnMap(GtkWidget*, gpointer self);
   static void OnSizeAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self);
   static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);

@@ -10,7 +10,7 @@
 namespace vantreel::webkitgtk {
 
 TWebKitEnvironment::TWebKitEnvironment(const std::filesystem::path& userDataFolder,
-                                       const std::filesystem::path& extensionDir) {
+                                       const std::filesystem::path& extensionDir, const std::string& language) {
   if (userDataFolder.empty()) throw std::runtime_error("The browser user-data folder is not set.");
   std::error_code ec;
   std::filesystem::create_directories(userDataFolder, ec);
@@ -27,6 +27,13 @@ TWebKitEnvironment::TWebKitEnvironment(const std::filesystem::path& userDataFold
       "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
   FContext = webkit_web_context_new_with_website_data_manager(manager);
   g_object_unref(manager);
+
+  // WebKit takes navigator.language (and Accept-Language) from this list, not from the
+  // process locale, so the page reads the window's language even when LANG says otherwise.
+  if (!language.empty()) {
+    const char* const languages[] = {language.c_str(), nullptr};
+    webkit_web_context_set_preferred_languages(FContext, languages);
+  }
 
   const std::string scheme(kInternalScheme);
   webkit_web_context_register_uri_scheme(FContext, scheme.c_str(), &TWebKitEnvironment::OnInternalSchemeRequest,

@@ -22,7 +22,9 @@ class TWebKitEnvironment final : public IWebViewEnvironment {
  public:
   // Throws std::runtime_error with a message fit to show when the folder cannot be used or
   // the extension is missing.
-  TWebKitEnvironment(const std::filesystem::path& userDataFolder, const std::filesystem::path& extensionDir);
+  // `language`: the interface language code the page sees; empty keeps WebKit's default.
+  TWebKitEnvironment(const std::filesystem::path& userDataFolder, const std::filesystem::path& extensionDir,
+                     const std::string& language = {});
   ~TWebKitEnvironment() override;
   TWebKitEnvironment(const TWebKitEnvironment&) = delete;
   TWebKitEnvironment& operator=(const TWebKitEnvironment&) = delete;

@@ -15,7 +15,7 @@ bool TWebKitLoader::StartWebView2() {
   if (FStarted) return false;
   FStarted = true;
   try {
-    FEnvironment = std::make_shared<TWebKitEnvironment>(FUserDataFolder, FExtensionDir);
+    FEnvironment = std::make_shared<TWebKitEnvironment>(FUserDataFolder, FExtensionDir, FLanguage);
   } catch (const std::exception& e) {
     FInitializationError = true;
     FErrorMessage = e.what();

@@ -19,6 +19,7 @@ class TWebKitLoader final : public IWebViewLoader {
 
   void SetUserDataFolder(const std::string& folder) override { FUserDataFolder = folder; }
   std::string UserDataFolder() const override { return FUserDataFolder; }
+  void SetLanguage(const std::string& language) override { FLanguage = language; }
   bool StartWebView2() override;
   bool Initialized() const override { return FInitialized; }
   bool InitializationError() const override { return FInitializationError; }
@@ -28,6 +29,7 @@ class TWebKitLoader final : public IWebViewLoader {
  private:
   std::filesystem::path FExtensionDir;
   std::string FUserDataFolder;
+  std::string FLanguage;
   bool FStarted = false;
   bool FInitialized = false;
   bool FInitializationError = false;

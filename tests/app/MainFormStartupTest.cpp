@@ -100,8 +100,11 @@ TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
     EXPECT_EQ(localUi.sleptMs, 50u * c.passes);
     EXPECT_FALSE(f.WebViewCreated());
     EXPECT_FALSE(f.InitCompleted());
+    // The overlay stays, stops counting and says what to do instead.
     EXPECT_TRUE(f.LoadingOverlayShown());
-    EXPECT_TRUE(f.LoadingTimerRunning());
+    EXPECT_FALSE(f.LoadingTimerRunning());
+    EXPECT_EQ(localUi.overlay->text,
+              "Loading failed.\r\nMinimize the window and restore it to try again, or restart the program.");
 
     // Next showing (e.g. a restore from the tray): runs again, reusing the loader.
     IWebViewLoader* loader = f.WVLoader();
@@ -113,6 +116,8 @@ TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
     EXPECT_EQ(localBrowsers.loadersMade, 1);
     EXPECT_EQ(localBrowsers.windowParentsMade, 2);
     EXPECT_EQ(localUi.overlay->panelsMade, 1);  // the overlay of the failed run is still up
+    EXPECT_TRUE(f.LoadingTimerRunning());
+    EXPECT_EQ(localUi.overlay->text, "Loading ...\r\nPlease wait...");
     EXPECT_EQ(localUi.messageBoxes.size(), 1u);
     EXPECT_TRUE(caseLog.Has("WebView 初始化：CreateBrowser 已调用（使用 FWVLoader.Environment），等待 OnAfterCreated 回调。"));
     EXPECT_TRUE(f.WebViewCreated());
@@ -164,6 +169,8 @@ TEST_F(StartupTest, InitializationErrorIsShownWithCodeAndNotRetried) {
   EXPECT_TRUE(log.Has("OnBrowserInitializationError：内存不足 (0x8007000E)"));
   EXPECT_TRUE(f.WebViewCreated());
   EXPECT_FALSE(f.InitCompleted());
+  EXPECT_EQ(ui.overlay->text, "加载失败。\r\n请重新启动程序。");
+  EXPECT_FALSE(f.LoadingTimerRunning());
 
   f.DoShow();
   EXPECT_EQ(browsers.browsersMade, 1);

@@ -62,5 +62,18 @@ TEST(GetUiText, EveryLanguageHasItsOwnCaption) {
   }
 }
 
+TEST(GetUiText, LoadingFailureTextsExistInEveryLanguageBesideTheOriginalTable) {
+  const char* languages[] = {"zh-CN", "zh-TW", "ja", "ru", "fr", "de", "es", "pt", "ko", "ar"};
+  for (const char* key : {"loading.failed", "loading.retry_hint", "loading.restart_hint"}) {
+    const std::string english = GetUiText("en", key);
+    EXPECT_NE(english, key);
+    EXPECT_EQ(GetUiText("it", key), english);
+    EXPECT_EQ(GetUiText("ZH-cn", key), GetUiText("zh-CN", key));
+    for (const char* language : languages) EXPECT_NE(GetUiText(language, key), english) << language << " " << key;
+  }
+  EXPECT_EQ(GetUiText("ko", "loading.restart_hint"), "프로그램을 다시 시작하세요.");
+  EXPECT_EQ(GetUiText("en", "Loading.failed"), "Loading.failed");
+}
+
 }  // namespace
 }  // namespace vantreel

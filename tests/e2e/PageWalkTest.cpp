@@ -53,6 +53,9 @@ gboolean ChooseFile(WebKitWebView*, WebKitFileChooserRequest* request, gpointer 
 
 class PageWalk : public ::testing::Test {
  protected:
+  // The user's locale, from which the window takes its language.
+  virtual const char* Locale() const { return "C.UTF-8"; }
+
   void SetUp() override {
     home = tmp.Path() / "home";
     pictures = home / "Pictures";
@@ -63,8 +66,8 @@ class PageWalk : public ::testing::Test {
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
     setenv("XDG_DATA_HOME", (home / ".local" / "share").c_str(), 1);
-    // English page texts whatever the machine's locale.
-    setenv("LC_ALL", "C.UTF-8", 1);
+    // English page texts whatever the machine's locale, unless a test asks for another.
+    setenv("LC_ALL", Locale(), 1);
     setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 1);
     SetAlarmPhotoDirForTesting(photos);
 
@@ -295,6 +298,16 @@ TEST_F(PageWalk, APictureDrawnInThePageIsSavedIntoAnAlbum) {
       "return [...c.getContext('2d').getImageData(c.width * 0.5, c.height * 0.3, 1, 1).data].slice(0, 3);");
   EXPECT_EQ(pixel, "[230,57,70]") << "the stroke did not reach the canvas";
 
+  // Another screen and back: the pad still shows (and will save) the picture.
+  Open("overview");
+  Open("save");
+  testing_support::RunFor(300ms);
+  EXPECT_EQ(page->Eval("const c = document.querySelector('#save-canvas');"
+                       "return [...c.getContext('2d').getImageData(c.width * 0.5, c.height * 0.3, 1, 1).data]"
+                       ".slice(0, 3);"),
+            "[230,57,70]")
+      << "the picture was lost on the way back";
+
   page->Fill("#save-album", "Family Trip");
   page->Fill("#save-file-name", "drawing.png");
   page->Click("#save-button");
@@ -307,11 +320,21 @@ TEST_F(PageWalk, APictureDrawnInThePageIsSavedIntoAnAlbum) {
   EXPECT_EQ(ReadFile(album / "drawing.png"), drawn);
   Capture("save-image");
 
+  // The same name again, typed without extension: a free name, said so, the first kept.
+  page->Fill("#save-file-name", "drawing");
+  page->Click("#save-button");
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#save-recent li').length === 2"));
+  EXPECT_EQ(page->Text("#save-result-file"), (album / "drawing-2.png").string());
+  EXPECT_EQ(page->Text("#save-message"),
+            "drawing.png was already saved in this album, so this picture was saved as drawing-2.png.");
+  EXPECT_EQ(ReadFile(album / "drawing.png"), drawn);
+  EXPECT_TRUE(fs::exists(album / "drawing-2.png"));
+
   // No album and no name: the Screenshots album and a name from the time.
   page->Fill("#save-album", "");
   page->Fill("#save-file-name", "");
   page->Click("#save-button");
-  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#save-recent li').length === 2"));
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#save-recent li').length === 3"));
   const fs::path automatic = page->Text("#save-result-file");
   EXPECT_EQ(automatic.parent_path(), pictures / "Screenshots");
   EXPECT_TRUE(std::regex_match(automatic.filename().string(), std::regex("image_\\d{8}_\\d{6}\\.png")))
@@ -351,11 +374,24 @@ TEST_F(PageWalk, TheActivityViewListsTheExchangeWithoutItsSecrets) {
   ASSERT_TRUE(page->WaitFor("!document.querySelector('#challenge-result').hidden"));
   const std::string response = page->Text("#challenge-response");
 
+  // The badge counts what arrived since the Activity screen was last seen, and says so to a
+  // screen reader; opening the screen clears it.
+  EXPECT_TRUE(page->Visible("#activity-badge"));
+  const int unseen = std::stoi(page->Text("#activity-badge"));
+  EXPECT_GE(unseen, 6);
+  EXPECT_EQ(JsonUnquote(page->Eval("return document.querySelector('#nav-activity').getAttribute('aria-label');")),
+            "Activity, " + std::to_string(unseen) + " new in the activity record");
   Open("activity");
+  EXPECT_FALSE(page->Visible("#activity-badge"));
+  EXPECT_EQ(JsonUnquote(page->Eval("return document.querySelector('#nav-activity').getAttribute('aria-label');")),
+            "Activity");
   for (const char* type : {"auth_seed_request", "auth_seed_response", "generate_token", "generate_token_response",
                            "auth_challenge", "auth_response"}) {
+    // The type, offered for wrapping after each "_" only.
     EXPECT_TRUE(page->WaitFor("[...document.querySelectorAll('#activity-body td.type')].some((td) => "
-                              "td.firstChild.textContent === " + JsonQuote(type) + ")"))
+                              "[...td.childNodes].filter((n) => !n.classList?.contains('id'))"
+                              ".map((n) => n.nodeName === 'WBR' ? '|' : n.textContent).join('') === " +
+                              JsonQuote(std::regex_replace(type, std::regex("_"), "_|")) + ")"))
         << type;
   }
   const std::string table = page->Text("#activity-body");
@@ -366,6 +402,75 @@ TEST_F(PageWalk, TheActivityViewListsTheExchangeWithoutItsSecrets) {
   EXPECT_NE(table.find("seed=‹45 characters›"), std::string::npos);
   Capture("activity");
 }
+
+}  // namespace
+}  // namespace vantreel
+
+namespace vantreel {
+namespace {
+
+struct LanguageCase {
+  const char* locale;
+  const char* code;
+  const char* direction;
+  const char* photosNav;
+  const char* savedPrefix;
+  const char* challengeIncomplete;
+  const char* albumDefault;
+};
+
+std::ostream& operator<<(std::ostream& out, const LanguageCase& c) { return out << c.code; }
+
+class PageLanguageWalk : public PageWalk, public ::testing::WithParamInterface<LanguageCase> {
+ protected:
+  const char* Locale() const override { return GetParam().locale; }
+};
+
+TEST_P(PageLanguageWalk, ThePageSpeaksTheWindowsLanguage) {
+  const LanguageCase& c = GetParam();
+  EXPECT_EQ(JsonUnquote(page->Eval("return navigator.language;")), c.code);
+  EXPECT_EQ(JsonUnquote(page->Eval("return document.documentElement.lang;")), c.code);
+  EXPECT_EQ(JsonUnquote(page->Eval("return document.documentElement.dir;")), c.direction);
+  EXPECT_EQ(page->Text("#nav-photos"), c.photosNav);
+  // Right to left puts the sidebar on the right-hand side.
+  const bool sidebarOnRight = page->Eval(
+      "return document.querySelector('.sidebar').getBoundingClientRect().left >"
+      " document.querySelector('.main').getBoundingClientRect().left;") == "true";
+  EXPECT_EQ(sidebarOnRight, std::string(c.direction) == "rtl");
+
+  // A failure of the client, reported in the reader's language.
+  page->Fill("#challenge-timestamp", "");
+  page->Click("#challenge-answer");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#challenge-message').hidden"));
+  EXPECT_EQ(page->Text("#challenge-message"), c.challengeIncomplete);
+  Capture(std::string("language-") + c.code + "-overview");
+
+  Open("photos");
+  page->Click("#capture-generate");
+  page->Click("#capture-save");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#capture-message').dataset.kind === 'success'"));
+  EXPECT_EQ(page->Text("#capture-message").rfind(c.savedPrefix, 0), 0u) << page->Text("#capture-message");
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 1"));
+  Capture(std::string("language-") + c.code + "-photos");
+
+  Open("save");
+  EXPECT_EQ(page->Text("#save-album"), c.albumDefault);
+  Capture(std::string("language-") + c.code + "-save");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, PageLanguageWalk,
+    ::testing::Values(
+        LanguageCase{"C.UTF-8", "en", "ltr", "Alarm photos", "Saved as ", "Fill in all four challenge fields.",
+                     "Screenshots"},
+        LanguageCase{"zh_CN.UTF-8", "zh-CN", "ltr", "告警照片", "已保存为 ", "请填写挑战的全部四项。", "截图"},
+        LanguageCase{"ar_EG.UTF-8", "ar", "rtl", "صور التنبيهات", "حُفظت باسم ", "املأ حقول التحدي الأربعة كلها.",
+                     "لقطات الشاشة"}),
+    [](const ::testing::TestParamInfo<LanguageCase>& info) {
+      std::string name = info.param.code;
+      for (char& ch : name) if (ch == '-') ch = '_';
+      return name;
+    });
 
 }  // namespace
 }  // namespace vantreel

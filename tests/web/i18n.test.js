@@ -1,30 +1,49 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { chooseLanguage, createTranslator } from '../../web/js/i18n.js';
+import { LANGUAGES, chooseLanguage, createTranslator, isRightToLeft } from '../../web/js/i18n.js';
 import { TEXTS } from '../../web/js/texts.js';
 import { describeError } from '../../web/js/errors.js';
 import { BridgeError } from '../../web/js/bridge.js';
 
-test('the language follows navigator.language: every Chinese tag gets Chinese, anything else English', () => {
+test('the page takes the window\'s language from navigator.language, and the nearest one from any other tag', () => {
   const cases = [
-    ['zh-CN', 'zh'], ['zh', 'zh'], ['ZH-cn', 'zh'], ['zh-Hans-SG', 'zh'], ['zh-TW', 'zh'], ['zh_CN.UTF-8', 'zh'],
-    ['en-US', 'en'], ['de-DE', 'en'], ['ar', 'en'], ['zu', 'en'], ['zha', 'en'], ['', 'en'],
-    [undefined, 'en'], [null, 'en'],
+    // What the client hands over: each of the window's codes, as WebKit may case them.
+    ...LANGUAGES.map((code) => [code, code]),
+    ['ZH-cn', 'zh-CN'], ['zh-tw', 'zh-TW'], ['AR', 'ar'],
+    // Tags from elsewhere.
+    ['zh', 'zh-CN'], ['zh-SG', 'zh-CN'], ['zh-Hans-SG', 'zh-CN'], ['zh_CN.UTF-8', 'zh-CN'],
+    ['zh-HK', 'zh-TW'], ['zh-Hant', 'zh-TW'], ['zh-Hant-MO', 'zh-TW'],
+    ['en-US', 'en'], ['de-AT', 'de'], ['pt-BR', 'pt'], ['es_MX', 'es'], ['ar-EG', 'ar'], ['ko-KR', 'ko'],
+    ['it', 'en'], ['zu', 'en'], ['zha', 'en'], ['', 'en'], [undefined, 'en'], [null, 'en'],
   ];
   for (const [tag, expected] of cases) assert.equal(chooseLanguage(tag), expected, String(tag));
+  assert.deepEqual(LANGUAGES.filter(isRightToLeft), ['ar']);
 });
 
-test('both languages have a text for every key, and no text is empty', () => {
-  const keys = (table) => Object.keys(table).sort();
-  assert.deepEqual(keys(TEXTS.zh), keys(TEXTS.en));
-  for (const [language, table] of Object.entries(TEXTS)) {
-    for (const [key, text] of Object.entries(table)) assert.ok(text.trim(), `${language} ${key}`);
+test('every language has a text for every key, none empty, none left in English, placeholders kept', () => {
+  assert.deepEqual(Object.keys(TEXTS).sort(), [...LANGUAGES].sort());
+  const keys = Object.keys(TEXTS.en).sort();
+  const placeholders = (text) => (text.match(/\{\w+\}/g) ?? []).sort().join();
+  // Texts that are the same in a language by nature: names, units and formats.
+  const sameInEnglish = new Set(['app.name', 'app.title', 'activity.elapsed', 'error.detail', 'save.album',
+    'token.title', 'activity.type', 'activity.details', 'gallery.alarm', 'gallery.count', 'gallery.countOne',
+    'colour.orange']);
+  for (const language of LANGUAGES) {
+    const table = TEXTS[language];
+    assert.deepEqual(Object.keys(table).sort(), keys, language);
+    for (const key of keys) {
+      assert.ok(table[key].trim(), `${language} ${key}`);
+      assert.equal(placeholders(table[key]), placeholders(TEXTS.en[key]), `${language} ${key}`);
+      if (language !== 'en' && !sameInEnglish.has(key)) {
+        assert.notEqual(table[key], TEXTS.en[key], `${language} ${key} is still English`);
+      }
+    }
   }
 });
 
 test('placeholders are filled, unknown ones kept; a missing key falls back to English, then to the key', () => {
-  const texts = { en: { a: '{n} of {m}', only: 'English' }, zh: { a: '{m} 中的 {n}' } };
-  const zh = createTranslator('zh', texts);
+  const texts = { en: { a: '{n} of {m}', only: 'English' }, 'zh-CN': { a: '{m} 中的 {n}' } };
+  const zh = createTranslator('zh-CN', texts);
   assert.equal(zh('a', { n: 3, m: 7 }), '7 中的 3');
   assert.equal(zh('a', { n: 3 }), '{m} 中的 3');
   assert.equal(zh('only'), 'English');
@@ -32,22 +51,56 @@ test('placeholders are filled, unknown ones kept; a missing key falls back to En
   assert.equal(createTranslator('fr', texts)('only'), 'English');
 });
 
-test('client failures become the page\'s own sentences, never the raw reply', () => {
-  const t = createTranslator('en');
+test('the client\'s fixed Chinese messages reach the reader in the reader\'s language', () => {
   const client = (message) => new BridgeError('client', message, { reply: { ok: false, error: message } });
   const cases = [
-    [client('seed_invalid'), t('error.seedInvalid')],
-    [client('认证参数不完整'), t('error.challengeIncomplete')],
-    [client('认证环境异常'), t('error.unsafeEnvironment')],
-    [client('identifier 参数不能为空'), t('error.identifierEmpty')],
-    [client('图片数据或警告ID不能为空'), t('error.photoRequired')],
-    [client('未找到图片文件'), t('error.photoNotFound')],
-    [client('图片文件不存在'), t('error.photoGone')],
-    [client('图片数据不能为空'), t('error.imageEmpty')],
-    [client('Permission denied'), 'The client could not do this: Permission denied'],
-    [new BridgeError('timeout', 'No reply'), t('error.timeout')],
-    [new BridgeError('unavailable', 'x'), t('error.unavailable')],
-    [new Error('boom'), 'The client could not do this: boom'],
+    ['seed_invalid', 'error.seedInvalid'],
+    ['认证参数不完整', 'error.challengeIncomplete'],
+    ['auth_challenge 缺少 Webdata', 'error.challengeIncomplete'],
+    ['认证环境异常', 'error.unsafeEnvironment'],
+    ['[TOKEN_GEN] identifier param is empty', 'error.identifierEmpty'],
+    ['图片数据或警告ID不能为空', 'error.photoRequired'],
+    ['未找到图片文件', 'error.photoNotFound'],
+    ['图片文件不存在', 'error.photoGone'],
+    ['图片数据不能为空', 'error.imageEmpty'],
+    ['时间戳超出范围', 'error.timestampRange'],
+    ['警告ID或设备ID不是合法的文件名', 'error.badIds'],
+    ['文件名不合法: 只能是单个文件名', 'error.badFileName'],
+    ['文件路径不在图片目录内', 'error.outsidePhotoFolder'],
+    ['相册名称不合法: 不能是绝对路径或包含 ..', 'error.badAlbum'],
+    ['相册目录不在图片文件夹内', 'error.albumOutside'],
+    ['列表失败', 'error.listFailed'],
   ];
-  for (const [error, expected] of cases) assert.equal(describeError(error, t), expected, error.message);
+  for (const language of ['en', 'de', 'ar']) {
+    const t = createTranslator(language);
+    for (const [message, key] of cases) assert.equal(describeError(client(message), t), t(key), `${language} ${message}`);
+  }
+
+  // A fixed part and the system's reason: the sentence, with the reason kept as a detail.
+  const en = createTranslator('en');
+  assert.equal(describeError(client('创建文件失败: Not a directory'), en),
+    'The file could not be created. (Not a directory)');
+  assert.equal(describeError(client('删除文件失败: 文件已不存在'), en),
+    'The photo could not be deleted. (The photo no longer exists.)');
+  assert.equal(describeError(client('替换文件失败: Operation not permitted'), createTranslator('zh-CN')),
+    '无法覆盖已有的文件。（Operation not permitted）');
+  // A prefix only counts as a whole word before ": ".
+  assert.equal(describeError(client('创建文件失败了'), en), 'The client could not do this: 创建文件失败了');
+
+  // Unknown messages and the page's own failures.
+  const ja = createTranslator('ja');
+  assert.equal(describeError(client('Permission denied'), ja), 'クライアントはこの操作を実行できませんでした: Permission denied');
+  assert.equal(describeError(new BridgeError('timeout', 'No reply'), ja), ja('error.timeout'));
+  assert.equal(describeError(new BridgeError('unavailable', 'x'), en), en('error.unavailable'));
+  assert.equal(describeError(new Error('boom'), en), 'The client could not do this: boom');
+});
+
+test('dates name their month or use the reader\'s own order, never a bare 12/10/2026', async () => {
+  const { formatDateTime, formatBytes } = await import('../../web/js/format.js');
+  const when = new Date(2026, 11, 10, 14, 41, 50);
+  const cases = [['en', /Dec/], ['zh-CN', /2026年12月10日/], ['ja', /2026\/12\/10/], ['de', /10\.12\.2026/],
+    ['fr', /déc/], ['ru', /дек/], ['ko', /2026\. 12\. 10\./]];
+  for (const [language, pattern] of cases) assert.match(formatDateTime(when, language), pattern, language);
+  assert.equal(formatBytes(512, 'en'), '512 bytes');
+  assert.match(formatBytes(28322, 'fr'), /^28\sko$/);
 });

@@ -1,28 +1,36 @@
-// Small display helpers shared by the screens.
+// Small display helpers shared by the screens. `language` is one of the page's language codes,
+// which are also locale tags, so sizes, times and dates read as the reader writes them.
 
 export function formatBytes(bytes, language = 'en') {
   if (!Number.isFinite(bytes) || bytes < 0) return '';
-  if (bytes < 1024) return `${bytes} B`;
-  const units = ['KB', 'MB', 'GB'];
-  let value = bytes / 1024;
+  const units = ['byte', 'kilobyte', 'megabyte', 'gigabyte'];
+  let value = bytes;
   let unit = 0;
   while (value >= 1024 && unit < units.length - 1) {
     value /= 1024;
     unit++;
   }
-  const digits = value < 10 ? 1 : 0;
-  return `${value.toLocaleString(language === 'zh' ? 'zh-CN' : 'en', {
+  const digits = unit === 0 || value >= 10 ? 0 : 1;
+  return value.toLocaleString(language, {
+    style: 'unit',
+    unit: units[unit],
+    unitDisplay: unit === 0 ? 'long' : 'short',
     maximumFractionDigits: digits,
     minimumFractionDigits: digits,
-  })} ${units[unit]}`;
+  });
 }
 
 export function formatTime(date, language = 'en') {
-  return date.toLocaleTimeString(language === 'zh' ? 'zh-CN' : 'en-GB', { hour12: false });
+  return date.toLocaleTimeString(language, { timeStyle: 'medium' });
 }
 
+// Month by name (or the language's own date order), so that 10/12 is never a guess.
 export function formatDateTime(date, language = 'en') {
-  return date.toLocaleString(language === 'zh' ? 'zh-CN' : 'en-GB', { hour12: false });
+  return date.toLocaleString(language, { dateStyle: 'medium', timeStyle: 'short' });
+}
+
+export function formatDate(date, language = 'en') {
+  return date.toLocaleDateString(language, { dateStyle: 'long' });
 }
 
 // Size of the bytes behind a base64 data URL, without decoding it.

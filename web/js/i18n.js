@@ -1,15 +1,28 @@
-// Interface language: English or Simplified Chinese, chosen from the browser's language.
+// Interface language: the window's language, which the client passes to the browser as
+// navigator.language; the page speaks the same eleven languages as the window.
 
 import { TEXTS } from './texts.js';
 
-export const LANGUAGES = Object.freeze(['en', 'zh']);
+export const LANGUAGES = Object.freeze(['en', 'zh-CN', 'zh-TW', 'ja', 'ru', 'fr', 'de', 'es', 'pt', 'ko', 'ar']);
 
-// Any Chinese tag (zh, zh-CN, zh-Hans-SG, zh_TW...) gets the Chinese texts: for a reader of
-// Traditional Chinese they are still closer than English. Everything else is English.
+const RIGHT_TO_LEFT = new Set(['ar']);
+
+// The client hands over one of LANGUAGES; any other tag (the page opened elsewhere) gets the
+// nearest of them: Traditional Chinese for Taiwan, Hong Kong and the Hant script, Simplified
+// for other Chinese, the language itself when listed, English otherwise.
 export function chooseLanguage(tag) {
   if (typeof tag !== 'string') return 'en';
-  const primary = tag.trim().toLowerCase().split(/[-_.@]/)[0];
-  return primary === 'zh' ? 'zh' : 'en';
+  const parts = tag.trim().split(/[-_.@]/).map((part) => part.toLowerCase());
+  const exact = LANGUAGES.find((code) => code.toLowerCase() === parts.slice(0, 2).join('-'));
+  if (exact) return exact;
+  if (parts[0] === 'zh') {
+    return parts.slice(1).some((part) => part === 'tw' || part === 'hk' || part === 'hant') ? 'zh-TW' : 'zh-CN';
+  }
+  return LANGUAGES.includes(parts[0]) ? parts[0] : 'en';
+}
+
+export function isRightToLeft(language) {
+  return RIGHT_TO_LEFT.has(language);
 }
 
 // Replaces {name} with vars.name; a missing key falls back to English, then to the key itself,
@@ -24,9 +37,14 @@ export function createTranslator(language, texts = TEXTS) {
   };
 }
 
-// Fills elements marked with data-i18n (text), data-i18n-placeholder, data-i18n-title and
-// data-i18n-aria-label.
-export function applyTranslations(root, t) {
+// Sets the document's language and reading direction, then fills elements marked with
+// data-i18n (text), data-i18n-placeholder, data-i18n-title, data-i18n-aria-label and
+// data-i18n-value (a field's default value).
+export function applyTranslations(root, t, language) {
+  if (language && root.documentElement) {
+    root.documentElement.lang = language;
+    root.documentElement.dir = isRightToLeft(language) ? 'rtl' : 'ltr';
+  }
   for (const el of root.querySelectorAll('[data-i18n]')) el.textContent = t(el.dataset.i18n);
   for (const el of root.querySelectorAll('[data-i18n-placeholder]')) {
     el.placeholder = t(el.dataset.i18nPlaceholder);
@@ -35,4 +53,5 @@ export function applyTranslations(root, t) {
   for (const el of root.querySelectorAll('[data-i18n-aria-label]')) {
     el.setAttribute('aria-label', t(el.dataset.i18nAriaLabel));
   }
+  for (const el of root.querySelectorAll('[data-i18n-value]')) el.value = t(el.dataset.i18nValue);
 }

@@ -13,11 +13,11 @@ import { setupPhotos } from './screens/photos.js';
 import { setupSaveImage } from './screens/save-image.js';
 import { setupActivity } from './screens/activity.js';
 
+// The client tells the browser the window's language, so the page follows the window.
 const language = chooseLanguage(navigator.language);
 const t = createTranslator(language);
-document.documentElement.lang = language === 'zh' ? 'zh-CN' : 'en';
 document.title = t('app.title');
-applyTranslations(document, t);
+applyTranslations(document, t, language);
 
 const activity = createActivityLog();
 const module = publishCommunicationModule(
@@ -29,10 +29,12 @@ const module = publishCommunicationModule(
 );
 
 const context = { t, language, module, activity };
-setupOverview(context);
-const photos = setupPhotos(context);
-setupSaveImage(context);
-setupActivity(context);
+const screens = {
+  overview: setupOverview(context),
+  photos: setupPhotos(context),
+  save: setupSaveImage(context),
+  activity: setupActivity(context),
+};
 
 // Screens are switched in place: a URL change would be a navigation for the client to handle.
 function showScreen(name) {
@@ -44,8 +46,10 @@ function showScreen(name) {
     else item.removeAttribute('aria-current');
   }
   $('.main').scrollTop = 0;
-  // Another program may have changed the photo folder meanwhile; thumbnails stay cached.
-  if (name === 'photos') photos.refresh();
+  for (const [screenName, screen] of Object.entries(screens)) {
+    if (screenName === name) screen?.show?.();
+    else screen?.hide?.();
+  }
 }
 for (const item of document.querySelectorAll('.nav-item')) {
   item.addEventListener('click', () => showScreen(item.dataset.screen));

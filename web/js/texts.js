@@ -1,4 +1,15 @@
-// Every text the page shows, in English and Simplified Chinese. Keys are shared by both tables.
+// Every text the page shows, in the window's eleven languages. English and Simplified Chinese
+// are here; the others are in lang/. Every table has the same keys.
+
+import zhTW from './lang/zh-TW.js';
+import ja from './lang/ja.js';
+import ru from './lang/ru.js';
+import fr from './lang/fr.js';
+import de from './lang/de.js';
+import es from './lang/es.js';
+import pt from './lang/pt.js';
+import ko from './lang/ko.js';
+import ar from './lang/ar.js';
 
 const en = {
   'app.name': 'Orvane',
@@ -151,6 +162,29 @@ const en = {
   'error.photoGone': 'The photo no longer exists.',
   'error.imageEmpty': 'The picture is empty.',
   'error.generic': 'The client could not do this: {detail}',
+  'nav.label': 'Sections',
+  'activity.badge': '{n} new in the activity record',
+  'colour.slate': 'Dark slate',
+  'colour.red': 'Red',
+  'colour.teal': 'Teal',
+  'colour.orange': 'Orange',
+  'colour.white': 'White',
+  'save.albumDefault': 'Screenshots',
+  'save.renamed': '{original} was already saved in this album, so this picture was saved as {name}.',
+  'error.detail': '{message} ({detail})',
+  'error.timestampRange': 'The photo\u2019s time cannot be used.',
+  'error.badIds': 'The alarm ID or device ID cannot be used in a file name.',
+  'error.badFileName': 'Enter a file name without folders.',
+  'error.outsidePhotoFolder': 'This file is not in the photo folder.',
+  'error.badAlbum': 'The album name must not be a full path or contain "..".',
+  'error.albumOutside': 'The album must be inside your Pictures folder.',
+  'error.createFile': 'The file could not be created.',
+  'error.writeFile': 'The file could not be written.',
+  'error.replaceFile': 'The file could not be saved over the existing one.',
+  'error.readFile': 'The file could not be read.',
+  'error.readFolder': 'The photo folder could not be read.',
+  'error.deleteFile': 'The photo could not be deleted.',
+  'error.listFailed': 'The photos could not be listed.',
 };
 
 const zh = {
@@ -304,6 +338,41 @@ const zh = {
   'error.photoGone': '这张照片已不存在。',
   'error.imageEmpty': '图片是空的。',
   'error.generic': '客户端无法完成此操作：{detail}',
+  'nav.label': '栏目',
+  'activity.badge': '活动记录中有 {n} 条新记录',
+  'colour.slate': '深灰蓝',
+  'colour.red': '红色',
+  'colour.teal': '青绿色',
+  'colour.orange': '橙色',
+  'colour.white': '白色',
+  'save.albumDefault': '截图',
+  'save.renamed': '此相册中已有 {original}，因此这张图片保存为 {name}。',
+  'error.detail': '{message}（{detail}）',
+  'error.timestampRange': '照片的时间无法使用。',
+  'error.badIds': '告警 ID 或设备 ID 不能用作文件名。',
+  'error.badFileName': '请输入不含文件夹的文件名。',
+  'error.outsidePhotoFolder': '此文件不在照片文件夹中。',
+  'error.badAlbum': '相册名称不能是完整路径，也不能包含“..”。',
+  'error.albumOutside': '相册必须位于“图片”文件夹中。',
+  'error.createFile': '无法创建文件。',
+  'error.writeFile': '无法写入文件。',
+  'error.replaceFile': '无法覆盖已有的文件。',
+  'error.readFile': '无法读取文件。',
+  'error.readFolder': '无法读取照片文件夹。',
+  'error.deleteFile': '无法删除照片。',
+  'error.listFailed': '无法列出照片。',
 };
 
-export const TEXTS = Object.freeze({ en, zh });
+export const TEXTS = Object.freeze({
+  en,
+  'zh-CN': zh,
+  'zh-TW': zhTW,
+  ja,
+  ru,
+  fr,
+  de,
+  es,
+  pt,
+  ko,
+  ar,
+});

@@ -1,4 +1,5 @@
-// Activity: every request, reply, timeout and wake-up notice, newest first.
+// Activity: every request, reply, timeout and wake-up notice, newest first. The sidebar badge
+// counts the entries that arrived while the screen was not shown, like an unread count.
 
 import { $, h } from '../ui.js';
 import { formatTime, formatBytes } from '../format.js';
@@ -12,9 +13,20 @@ const KIND_LABELS = {
   unmatched: 'activity.unmatched',
 };
 
+// A message type with a break opportunity after each "_", so that a narrow column wraps it
+// between its words and never inside one.
+export function breakableType(type) {
+  return String(type)
+    .split(/(?<=_)/)
+    .flatMap((part, index) => (index === 0 ? [part] : [h('wbr'), part]));
+}
+
 export function setupActivity({ t, language, activity }) {
   const body = $('#activity-body');
   const badge = $('#activity-badge');
+  const navItem = $('#nav-activity');
+  let shown = false;
+  let unseen = 0;
 
   const formatRedacted = (marker) =>
     marker.redacted === 'image'
@@ -44,28 +56,46 @@ export function setupActivity({ t, language, activity }) {
       { dataset: { kind: entry.kind, seq: entry.seq } },
       h('td', {}, formatTime(entry.at, language)),
       h('td', {}, h('span', { class: `kind kind-${entry.kind}${failed ? ' failed' : ''}` }, t(KIND_LABELS[entry.kind]))),
-      h('td', { class: 'type' }, entry.type ?? '—', entry.requestId ? h('span', { class: 'id' }, entry.requestId) : null),
+      h('td', { class: 'type' }, entry.type ? breakableType(entry.type) : '—',
+        entry.requestId ? h('span', { class: 'id' }, entry.requestId) : null),
       h('td', { class: 'details' }, details(entry)),
     );
   }
 
   function updateBadge() {
-    const count = activity.entries.length;
-    badge.textContent = count > 999 ? '999+' : String(count);
-    badge.hidden = count === 0;
-    $('#activity-empty').hidden = count > 0;
+    badge.textContent = unseen > 999 ? '999+' : String(unseen);
+    badge.hidden = unseen === 0;
+    const label = t('nav.activity');
+    navItem.setAttribute('aria-label', unseen ? `${label}, ${t('activity.badge', { n: unseen })}` : label);
+    navItem.title = navItem.getAttribute('aria-label');
+    $('#activity-empty').hidden = activity.entries.length > 0;
   }
 
   activity.subscribe((entry) => {
-    if (entry === null) body.replaceChildren();
-    else {
+    if (entry === null) {
+      body.replaceChildren();
+      unseen = 0;
+    } else {
       body.prepend(row(entry));
       while (body.rows.length > activity.entries.length) body.lastElementChild.remove();
+      if (!shown) unseen++;
     }
     updateBadge();
   });
 
   $('#activity-clear').addEventListener('click', () => activity.clear());
   body.replaceChildren(...activity.entries.slice().reverse().map(row));
+  unseen = activity.entries.length;
   updateBadge();
+
+  return {
+    show() {
+      shown = true;
+      unseen = 0;
+      updateBadge();
+    },
+    hide() {
+      shown = false;
+    },
+  };
 }

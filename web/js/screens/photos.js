@@ -195,6 +195,13 @@ export function setupPhotos({ t, language, module }) {
     event.preventDefault();
     busy($('#gallery-refresh'), refresh);
   });
+  // The list follows the filter as it is typed or cleared, so it never shows the result of
+  // a filter that the field no longer holds.
+  let filterTimer = null;
+  $('#gallery-filter').addEventListener('input', () => {
+    clearTimeout(filterTimer);
+    filterTimer = setTimeout(refresh, 300);
+  });
 
   // Viewer. Only the file's own path is sent: the client's fallback by alarm id could
   // otherwise show or delete a different photo of the same alarm.
@@ -256,5 +263,6 @@ export function setupPhotos({ t, language, module }) {
     return !failure;
   }
 
-  return { refresh };
+  // Another program may have changed the photo folder meanwhile; thumbnails stay cached.
+  return { refresh, show: refresh };
 }

@@ -2,8 +2,9 @@
 
 import { $, h, busy, showMessage } from '../ui.js';
 import { describeError } from '../errors.js';
-import { formatTime } from '../format.js';
+import { formatDate, formatTime } from '../format.js';
 import { drawSamplePicture } from '../pictures.js';
+import { createDrawingPad, createSavedNames, drawingFileName } from '../drawing-pad.js';
 
 // The client's success message is this prefix followed by the album folder.
 const FOLDER_MESSAGE_PREFIX = '图片已保存到 ';
@@ -16,26 +17,38 @@ export function folderFromMessage(message, filePath) {
   return cut > 0 ? filePath.slice(0, cut) : message ?? '';
 }
 
+function baseName(path) {
+  return path.slice(Math.max(path.lastIndexOf('/'), path.lastIndexOf('\\')) + 1);
+}
+
 export function setupSaveImage({ t, language, module }) {
   const canvas = $('#save-canvas');
-  const ctx = canvas.getContext('2d');
+  const pad = createDrawingPad(canvas);
+  const savedNames = createSavedNames();
   let colour = '#27303f';
   let drawing = null;
 
   function clear() {
-    ctx.fillStyle = '#ffffff';
-    ctx.fillRect(0, 0, canvas.width, canvas.height);
+    pad.paint((ctx, width, height) => {
+      ctx.fillStyle = '#ffffff';
+      ctx.fillRect(0, 0, width, height);
+    });
   }
 
   function sample() {
-    drawSamplePicture(canvas, { caption: `${t('app.name')} · ${new Date().toLocaleDateString(language === 'zh' ? 'zh-CN' : 'en-GB')}` });
+    pad.paint((ctx) =>
+      drawSamplePicture(ctx.canvas, { caption: `${t('app.name')} · ${formatDate(new Date(), language)}` }),
+    );
   }
 
   for (const swatch of document.querySelectorAll('.swatch')) {
     swatch.style.setProperty('--swatch', swatch.dataset.colour);
     swatch.addEventListener('click', () => {
       colour = swatch.dataset.colour;
-      for (const other of document.querySelectorAll('.swatch')) other.classList.toggle('is-selected', other === swatch);
+      for (const other of document.querySelectorAll('.swatch')) {
+        other.classList.toggle('is-selected', other === swatch);
+        other.setAttribute('aria-pressed', String(other === swatch));
+      }
     });
   }
 
@@ -50,23 +63,29 @@ export function setupSaveImage({ t, language, module }) {
   canvas.addEventListener('pointerdown', (event) => {
     canvas.setPointerCapture(event.pointerId);
     drawing = point(event);
-    ctx.fillStyle = colour;
-    ctx.beginPath();
-    ctx.arc(drawing.x, drawing.y, Number($('#save-brush').value) / 2, 0, Math.PI * 2);
-    ctx.fill();
+    const at = drawing;
+    pad.paint((ctx) => {
+      ctx.fillStyle = colour;
+      ctx.beginPath();
+      ctx.arc(at.x, at.y, Number($('#save-brush').value) / 2, 0, Math.PI * 2);
+      ctx.fill();
+    });
   });
   canvas.addEventListener('pointermove', (event) => {
     if (!drawing) return;
-    const next = point(event);
-    ctx.strokeStyle = colour;
-    ctx.lineWidth = Number($('#save-brush').value);
-    ctx.lineCap = 'round';
-    ctx.lineJoin = 'round';
-    ctx.beginPath();
-    ctx.moveTo(drawing.x, drawing.y);
-    ctx.lineTo(next.x, next.y);
-    ctx.stroke();
-    drawing = next;
+    const from = drawing;
+    const to = point(event);
+    pad.paint((ctx) => {
+      ctx.strokeStyle = colour;
+      ctx.lineWidth = Number($('#save-brush').value);
+      ctx.lineCap = 'round';
+      ctx.lineJoin = 'round';
+      ctx.beginPath();
+      ctx.moveTo(from.x, from.y);
+      ctx.lineTo(to.x, to.y);
+      ctx.stroke();
+    });
+    drawing = to;
   });
   const stop = () => {
     drawing = null;
@@ -83,12 +102,21 @@ export function setupSaveImage({ t, language, module }) {
     const message = $('#save-message');
     busy($('#save-button'), async () => {
       showMessage(message, '');
+      const albumName = $('#save-album').value.trim();
+      const typed = $('#save-file-name').value.trim();
+      const fileName = drawingFileName(typed, savedNames.taken(albumName));
       try {
         const reply = await module.request('image_save', {
-          imageData: canvas.toDataURL('image/png'),
-          fileName: $('#save-file-name').value.trim(),
-          albumName: $('#save-album').value.trim(),
+          imageData: pad.toDataURL(),
+          fileName,
+          albumName,
         });
+        const savedAs = baseName(reply.filePath);
+        savedNames.add(albumName, savedAs);
+        const original = drawingFileName(typed);
+        if (fileName && original.toLowerCase() !== fileName.toLowerCase()) {
+          showMessage(message, t('save.renamed', { original, name: savedAs }), 'info');
+        }
         const folder = folderFromMessage(reply.message, reply.filePath);
         $('#save-result-file').textContent = reply.filePath;
         $('#save-result-folder').textContent = folder;
@@ -103,4 +131,6 @@ export function setupSaveImage({ t, language, module }) {
       }
     });
   });
+
+  return { show: pad.show };
 }
