@@ -14,9 +14,10 @@ endif()
 set(VANTREEL_WEBVIEW2_SDK_DIR
     "${CMAKE_SOURCE_DIR}/build/webview2-sdk/microsoft.web.webview2/${VANTREEL_WEBVIEW2_VERSION}"
     CACHE PATH "The restored Microsoft.Web.WebView2 package")
-set(VANTREEL_WEBVIEW2_INCLUDE_DIR "${VANTREEL_WEBVIEW2_SDK_DIR}/build/native/include")
-set(VANTREEL_WEBVIEW2_LOADER_DLL "${VANTREEL_WEBVIEW2_SDK_DIR}/build/native/x64/WebView2Loader.dll")
-set(VANTREEL_WEBVIEW2_LICENSE "${VANTREEL_WEBVIEW2_SDK_DIR}/LICENSE.txt")
+# Internal cache entries: the tests' folders read them too.
+set(VANTREEL_WEBVIEW2_INCLUDE_DIR "${VANTREEL_WEBVIEW2_SDK_DIR}/build/native/include" CACHE INTERNAL "")
+set(VANTREEL_WEBVIEW2_LOADER_DLL "${VANTREEL_WEBVIEW2_SDK_DIR}/build/native/x64/WebView2Loader.dll" CACHE INTERNAL "")
+set(VANTREEL_WEBVIEW2_LICENSE "${VANTREEL_WEBVIEW2_SDK_DIR}/LICENSE.txt" CACHE INTERNAL "")
 if(NOT EXISTS "${VANTREEL_WEBVIEW2_INCLUDE_DIR}/WebView2.h" OR NOT EXISTS "${VANTREEL_WEBVIEW2_LOADER_DLL}")
   message(FATAL_ERROR
     "The WebView2 SDK (NuGet package Microsoft.Web.WebView2, version ${VANTREEL_WEBVIEW2_VERSION}) "
@@ -28,7 +29,7 @@ file(STRINGS "${VANTREEL_WEBVIEW2_INCLUDE_DIR}/WebView2EnvironmentOptions.h" _wv
      REGEX "#define CORE_WEBVIEW_TARGET_PRODUCT_VERSION L\"[0-9.]+\"")
 string(REGEX MATCH "[0-9]+\\.[0-9.]+" VANTREEL_WEBVIEW2_TARGET_VERSION "${_wv2_target}")
 
-add_library(WebView2::Headers INTERFACE IMPORTED)
+add_library(WebView2::Headers INTERFACE IMPORTED GLOBAL)
 # SYSTEM: the SDK's header is not ours to hold to -Werror. Our compat folder comes first for
 # the mixed-case EventToken.h that the header asks for.
 target_include_directories(WebView2::Headers SYSTEM INTERFACE

@@ -9,10 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "FakeRuntime.h"
+// The window's own message constants first: <windows.h> defines the same names as macros.
 #include "app/UMainForm.h"
-#include "browser/webview2/WebView2BrowserFactory.h"
 #include "tests/app/FakeMainFormUi.h"
+
+#include "FakeRuntime.h"
+#include "browser/webview2/WebView2BrowserFactory.h"
 
 namespace vantreel::webview2 {
 namespace {
