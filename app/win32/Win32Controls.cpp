@@ -206,8 +206,9 @@ void TWin32TrayIcon::OnCallback(LPARAM lParam) {
 }
 
 void TWin32TrayIcon::OnTaskbarCreated() {
-  FAdded = false;
-  Apply();
+  if (!FVisible) return;
+  // A new notification area has no icon of ours; one that only says so again still has it.
+  FAdded = Shell_NotifyIconW(NIM_ADD, &FData) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &FData) != FALSE;
 }
 
 }  // namespace vantreel::win32ui

@@ -1,0 +1,243 @@
+// The main window on its Win32 backend under Wine, driven by TMainForm with the scripted
+// browser: caption and reading order in the process's language (CTest starts this program
+// once per locale, with VANTREEL_EXPECT_LANGUAGE), the loading overlay's text, the tray icon,
+// minimise into the tray and double-click restore as real window messages, and a real
+// message box for a start-up failure. With VANTREEL_SCREENSHOT_DIR set, each test leaves a
+// picture of the screen there.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/UMainForm.h"
+#include "app/UiStrings.h"
+#include "app/win32/Win32Controls.h"
+#include "app/win32/Win32MainFormUi.h"
+#include "platform/windows/WideText.h"
+#include "tests/browser/ScriptedBrowser.h"
+
+namespace vantreel {
+namespace {
+
+using test::LoaderScript;
+using test::ScriptedBrowserFactory;
+
+std::string ExpectedLanguage() {
+  const char* language = std::getenv("VANTREEL_EXPECT_LANGUAGE");
+  return language != nullptr && *language != '\0' ? language : "en";
+}
+
+std::string WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return win::Narrow(text);
+}
+
+// Runs the message loop for a while, so that the screen shows what the window did.
+void Pump(unsigned ms) {
+  const DWORD end = GetTickCount() + ms;
+  while (GetTickCount() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+}
+
+// The whole screen as a 24-bit BMP in VANTREEL_SCREENSHOT_DIR, when that is set.
+void Screenshot(const std::string& name) {
+  const char* dir = std::getenv("VANTREEL_SCREENSHOT_DIR");
+  if (dir == nullptr || *dir == '\0') return;
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
+  std::string pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), '\0');
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::ofstream out(std::string(dir) + "\\" + ExpectedLanguage() + "-" + name + ".bmp", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+class Win32MainFormTest : public ::testing::Test {
+ protected:
+  void TearDown() override { form.reset(); }
+  TMainForm& MakeAndShow() {
+    form = std::make_unique<TMainForm>(ui, browsers);
+    ui.Show();
+    Pump(300);
+    return *form;
+  }
+  HWND Label() const {
+    HWND panel = FindWindowExW(ui.Window(), nullptr, L"VantreelLoadingPanel", nullptr);
+    return panel != nullptr ? FindWindowExW(panel, nullptr, L"VantreelLoadingLabel", nullptr) : nullptr;
+  }
+
+  win32ui::TWin32MainFormUi ui;
+  ScriptedBrowserFactory browsers;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(Win32MainFormTest, CaptionReadingOrderAndOverlayInTheDisplayLanguage) {
+  const std::string language = ExpectedLanguage();
+  browsers.loaderScript.onStart = LoaderScript::Outcome::Pending;  // the overlay stays up
+  // The pending loader keeps the first show waiting; it ends with a box that the test closes.
+  std::atomic<bool> done{false};
+  std::thread closer([&] {
+    while (!done) {
+      if (HWND box = FindWindowW(L"#32770", nullptr)) PostMessageW(box, WM_COMMAND, IDOK, 0);
+      Sleep(100);
+    }
+  });
+  TMainForm& f = MakeAndShow();
+  done = true;
+  closer.join();
+
+  EXPECT_EQ(f.UiLanguage(), language);
+  const std::string caption = GetUiText(language, "app.title");
+  EXPECT_EQ(WindowText(ui.Window()), caption);
+  EXPECT_EQ(ui.Caption(), caption);
+  const bool rtl = (GetWindowLongPtrW(ui.Window(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+  EXPECT_EQ(rtl, language == "ar");
+
+  RECT client;
+  GetClientRect(ui.Window(), &client);
+  EXPECT_EQ(client.right - client.left, 1280);
+  EXPECT_EQ(client.bottom - client.top, 820);
+  EXPECT_EQ(GetWindow(ui.Window(), GW_OWNER), nullptr);  // the taskbar button is its own
+  EXPECT_TRUE(GetWindowLongPtrW(ui.Window(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+  // The loading overlay's label says the failure in this language, lines broken by CR LF.
+  HWND label = Label();
+  ASSERT_NE(label, nullptr);
+  const std::string text = WindowText(label);
+  EXPECT_EQ(text.rfind(GetUiText(language, "loading.failed") + "\r\n", 0), 0u) << text;
+  Pump(300);
+  Screenshot("overlay");
+}
+
+TEST_F(Win32MainFormTest, OverlayAnimatesWhileTheLoaderIsPending) {
+  const std::string language = ExpectedLanguage();
+  browsers.loaderScript.onStart = LoaderScript::Outcome::Pending;
+  // The first show waits up to 5 s for the loader, pumping messages: the overlay's timer runs
+  // meanwhile. Another thread reads the label twice, then closes the time-out box.
+  std::string first, later;
+  std::thread watcher([&] {
+    while (!IsWindowVisible(ui.Window())) Sleep(20);
+    Sleep(300);
+    first = WindowText(Label());
+    Sleep(1500);
+    later = WindowText(Label());
+    Screenshot("loading");
+    for (int i = 0; i < 200; ++i, Sleep(50)) {
+      if (HWND box = FindWindowW(L"#32770", nullptr)) {
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+    }
+  });
+  MakeAndShow();
+  watcher.join();
+  const std::string firstLine = GetUiText(language, "loading.webview");
+  EXPECT_EQ(first.rfind(firstLine, 0), 0u) << first;
+  EXPECT_NE(first.find("\r\n" + GetUiText(language, "loading.wait")), std::string::npos) << first;
+  EXPECT_NE(later, first);  // the 350 ms timer moved the dots
+}
+
+TEST_F(Win32MainFormTest, MinimiseHidesIntoTheTrayAndADoubleClickRestores) {
+  browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
+  TMainForm& f = MakeAndShow();
+  ASSERT_NE(f.TrayIcon(), nullptr);
+  auto* tray = dynamic_cast<win32ui::TWin32TrayIcon*>(f.TrayIcon());
+  ASSERT_NE(tray, nullptr);
+  EXPECT_TRUE(tray->IsEmbedded());  // Wine's desktop has a notification area
+  EXPECT_EQ(tray->Hint(), ui.Caption());
+  ASSERT_TRUE(IsWindowVisible(ui.Window()));
+
+  SendMessageW(ui.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Pump(200);
+  EXPECT_FALSE(IsWindowVisible(ui.Window()));
+  EXPECT_FALSE(IsIconic(ui.Window()));
+  Screenshot("minimised");
+
+  // What the notification area sends for a double-click on the icon.
+  SendMessageW(ui.Window(), win32ui::kTrayCallbackMessage, 1, WM_LBUTTONDBLCLK);
+  Pump(200);
+  EXPECT_TRUE(IsWindowVisible(ui.Window()));
+  Screenshot("restored");
+
+  // Explorer restarted: the icon is added again.
+  SendMessageW(ui.Window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(tray->IsEmbedded());
+}
+
+TEST_F(Win32MainFormTest, AStartupFailureShowsAModalBoxOwnedByTheWindow) {
+  const std::string language = ExpectedLanguage();
+  browsers.loaderScript.onStart = LoaderScript::Outcome::Error;
+  browsers.loaderScript.errorMessage = "runtime not found (0x80070002)";
+  std::atomic<bool> done{false};
+  std::string boxText;
+  HWND boxOwner = nullptr;
+  std::thread closer([&] {
+    while (!done) {
+      if (HWND box = FindWindowW(L"#32770", nullptr)) {
+        Sleep(300);  // drawn, for the picture
+        Screenshot("messagebox");
+        boxOwner = GetWindow(box, GW_OWNER);
+        if (HWND text = GetDlgItem(box, 0xFFFF)) boxText = WindowText(text);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(50);
+    }
+  });
+  MakeAndShow();
+  done = true;
+  closer.join();
+  EXPECT_EQ(boxOwner, ui.Window());
+  EXPECT_EQ(boxText, GetUiText(language, "err.loader_init") + "runtime not found (0x80070002)");
+}
+
+TEST_F(Win32MainFormTest, ResumeReachesTheWindowAsThePowerMessage) {
+  browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
+  TMainForm& f = MakeAndShow();
+  ASSERT_NE(browsers.browser, nullptr);
+  browsers.browser->RaiseAfterCreated();
+  ASSERT_TRUE(f.InitCompleted());
+  const std::size_t before = browsers.browser->scripts.size();
+  SendMessageW(ui.Window(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  // The resume thread waits 1000 ms, then hands the notice to this thread.
+  Pump(1600);
+  EXPECT_GT(browsers.browser->scripts.size(), before);
+}
+
+}  // namespace
+}  // namespace vantreel
