@@ -11,6 +11,7 @@
 
 #include "app/UMainForm.h"
 #include "platform/KnownFolders.h"
+#include "platform/Utf8Path.h"
 
 namespace vantreel {
 namespace {
@@ -40,10 +41,10 @@ std::string ErrorDetail(const std::string& message, HResult code) {
 std::string TMainForm::GetWebViewCacheDir() {
   const std::filesystem::path tail = std::filesystem::path("Vantreel") / "WebView2Cache";
   if (auto localAppData = LocalAppDataDir(); localAppData && !localAppData->empty()) {
-    return (*localAppData / tail).string();
+    return Utf8FromPath(*localAppData / tail);
   }
   std::filesystem::path profile = UserProfileDir().value_or(std::filesystem::path());
-  return (profile / "AppData" / "Local" / tail).string();
+  return Utf8FromPath(profile / "AppData" / "Local" / tail);
 }
 
 void TMainForm::EnsureWebViewCreated() {
@@ -73,7 +74,7 @@ void TMainForm::EnsureWebViewCreated() {
     FWVLoader->SetLanguage(FUiLanguage);
     if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
     try {
-      std::filesystem::create_directories(std::filesystem::path(cacheDir));
+      std::filesystem::create_directories(PathFromUtf8(cacheDir));
     } catch (const std::exception& e) {
       FUi.ShowMessageBox(GetText("err.cache_dir_create") + e.what());
       ShowLoadingFailure(true);

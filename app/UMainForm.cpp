@@ -1,6 +1,7 @@
 // Construction and destruction of the main window, its log, its language, the tray icon and
 // the window-state handling. The other duties live in MainForm*.cpp beside this file.
 #include "app/UMainForm.h"
+#include "platform/Utf8Path.h"
 
 #include <chrono>
 #include <cstdio>
@@ -173,7 +174,7 @@ void TMainForm::StartLoaderEarly() {
     FWVLoader->SetLanguage(FUiLanguage);
     // Not examined here: a folder that cannot be made surfaces as the loader's own error.
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(cacheDir), ignored);
+    std::filesystem::create_directories(PathFromUtf8(cacheDir), ignored);
     if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
     FWVLoader->StartWebView2();
     Log("构造函数：WebView2 Loader 已提前启动（与窗体显示并行）。");

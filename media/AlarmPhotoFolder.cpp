@@ -5,6 +5,7 @@
 #include "media/AlarmPhotoNames.h"
 #include "media/SafeName.h"
 #include "platform/KnownFolders.h"
+#include "platform/Utf8Path.h"
 
 namespace vantreel {
 namespace {
@@ -42,7 +43,7 @@ void ForEachFileInFolder(const fs::path& folder, const std::function<bool(const 
   fs::directory_iterator it(folder, ec);
   if (ec) ListingFailed(ec);
   for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (CountsAsFile(*it, folder) && !visit(it->path().filename().string())) return;
+    if (CountsAsFile(*it, folder) && !visit(Utf8FromPath(it->path().filename()))) return;
   }
   if (ec) ListingFailed(ec);
 }
@@ -53,7 +54,7 @@ std::string FindAlarmPhotoFile(std::string_view alarmId, std::string_view device
   if (!fs::exists(folder, ec)) return {};
   std::string found;
   ForEachFileInFolder(folder, [&](const std::string& name) {
-    if (MatchesAlarm(name, alarmId, deviceId)) found = (folder / name).string();
+    if (MatchesAlarm(name, alarmId, deviceId)) found = Utf8FromPath(folder / PathFromUtf8(name));
     return found.empty();
   });
   return found;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "media/NameRules.h"
+#include "platform/Utf8Path.h"
+
 namespace vantreel {
 namespace {
 
@@ -12,7 +15,7 @@ bool HasNul(std::string_view value) { return value.find('\0') != std::string_vie
 
 bool IsPlainComponent(std::string_view value) {
   return !value.empty() && value != "." && value != ".." && value.find_first_of("/\\") == std::string_view::npos &&
-         !HasNul(value);
+         !HasNul(value) && !IsAliasedName(value);
 }
 
 fs::path Resolved(const fs::path& path, std::error_code& ec) { return fs::weakly_canonical(fs::absolute(path, ec), ec); }
@@ -26,13 +29,14 @@ TSafeName TSafeName::Check(std::string_view value, std::string_view refusal) {
 
 TSafeRelativePath TSafeRelativePath::Check(std::string_view value, std::string_view refusal) {
   if (value.empty() || HasNul(value)) throw std::runtime_error(std::string(refusal));
-  fs::path path(value);
+  fs::path path = PathFromUtf8(value);
   if (path.has_root_name() || path.has_root_directory()) throw std::runtime_error(std::string(refusal));
   // Both separators count, whatever the platform, for the same reason as in TSafeName.
   std::string_view rest = value;
   while (!rest.empty()) {
     const std::size_t cut = rest.find_first_of("/\\");
-    if (rest.substr(0, cut) == "..") throw std::runtime_error(std::string(refusal));
+    const std::string_view part = rest.substr(0, cut);
+    if (part == ".." || IsAliasedName(part)) throw std::runtime_error(std::string(refusal));
     if (cut == std::string_view::npos) break;
     rest.remove_prefix(cut + 1);
   }
@@ -46,8 +50,8 @@ std::optional<TFileInFolder> TFileInFolder::Find(const fs::path& folder, std::st
   // later use could see another file than the text says.
   if (HasNul(value)) throw std::runtime_error(std::string(refusal));
   std::error_code ec;
-  if (value.empty() || !fs::is_regular_file(fs::path(value), ec)) return std::nullopt;
-  if (!IsDirectlyInsideFolder(folder, fs::path(value))) throw std::runtime_error(std::string(refusal));
+  if (value.empty() || !fs::is_regular_file(PathFromUtf8(value), ec)) return std::nullopt;
+  if (!IsDirectlyInsideFolder(folder, PathFromUtf8(value))) throw std::runtime_error(std::string(refusal));
   return TFileInFolder(std::string(value));
 }
 

@@ -16,6 +16,7 @@
 #include "media/JsonBase64.h"
 #include "media/SafeName.h"
 #include "platform/DebugOutput.h"
+#include "platform/Utf8Path.h"
 
 namespace vantreel {
 namespace {
@@ -42,11 +43,11 @@ void AddFailure(TJsonWriter& reply, std::string_view linePrefix, const std::stri
 
 bool IsExistingFile(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+  return !path.empty() && fs::is_regular_file(PathFromUtf8(path), ec);
 }
 
 TBytes ReadWholeFile(const std::string& path) {
-  std::ifstream in(fs::path(path), std::ios::binary | std::ios::ate);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary | std::ios::ate);
   if (!in) throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
   const std::streamoff size = in.tellg();
   if (size < 0) throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
@@ -64,9 +65,9 @@ std::int64_t LastModifiedMs(const fs::file_time_type& time) {
 }
 
 std::string PhotoEntry(const fs::path& folder, const std::string& name) {
-  const fs::path path = folder / name;
+  const fs::path path = folder / PathFromUtf8(name);
   TJsonWriter entry;
-  entry.AddString("fileName", name).AddString("filePath", path.string());
+  entry.AddString("fileName", name).AddString("filePath", Utf8FromPath(path));
   std::error_code sizeError, timeError;
   const std::uintmax_t size = fs::file_size(path, sizeError);
   const fs::file_time_type modified = fs::last_write_time(path, timeError);
@@ -92,12 +93,12 @@ std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alar
     const fs::path folder = GetAlarmPhotoDir();
     std::error_code ignored;  // a folder that cannot be made shows up as the write's failure
     fs::create_directories(folder, ignored);
-    const fs::path path = folder / name;
+    const fs::path path = folder / PathFromUtf8(name);
     WriteFileAtomically(path, DecodeDataUrl(photoData));
 
     AddOutcome(reply, true);
-    reply.AddString("filePath", path.string()).AddString("fileName", name).AddString("message", "图片保存成功");
-    OutputDebugLine("[ALARM_PHOTO] 保存成功: " + path.string());
+    reply.AddString("filePath", Utf8FromPath(path)).AddString("fileName", name).AddString("message", "图片保存成功");
+    OutputDebugLine("[ALARM_PHOTO] 保存成功: " + Utf8FromPath(path));
   } catch (const std::exception& e) {
     AddFailure(reply, "[ALARM_PHOTO] 保存失败: ", e.what());
   }
@@ -125,7 +126,7 @@ std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceI
     AppendBase64JsonEscaped(bytes, out);
     reply.EndString();
     reply.AddString("filePath", path)
-        .AddString("fileName", fs::path(path).filename().string())
+        .AddString("fileName", Utf8FromPath(PathFromUtf8(path).filename()))
         .AddInt64("fileSize", static_cast<std::int64_t>(bytes.size()));
     OutputDebugLine("[ALARM_PHOTO] 读取成功: " + path);
   } catch (const std::exception& e) {
@@ -176,7 +177,7 @@ std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& devi
     const auto findNamed = [&]() -> std::optional<TFileInFolder> {
       if (fileName.empty()) return std::nullopt;
       const TSafeName name = TSafeName::Check(fileName, kBadFileName);
-      return TFileInFolder::Find(folder, (folder / name.Text()).string(), kOutsideFolder);
+      return TFileInFolder::Find(folder, Utf8FromPath(folder / PathFromUtf8(name.Text())), kOutsideFolder);
     };
 
     std::string path;
@@ -189,7 +190,7 @@ std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& devi
     }
     if (!IsExistingFile(path)) throw std::runtime_error("图片文件不存在");
     std::error_code ec;
-    if (!fs::remove(fs::path(path), ec) || ec) {
+    if (!fs::remove(PathFromUtf8(path), ec) || ec) {
       throw std::runtime_error("删除文件失败: " + (ec ? ec.message() : std::string("文件已不存在")));
     }
 

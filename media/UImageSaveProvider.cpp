@@ -13,6 +13,7 @@
 #include "media/SafeName.h"
 #include "platform/DebugOutput.h"
 #include "platform/KnownFolders.h"
+#include "platform/Utf8Path.h"
 
 namespace vantreel {
 namespace {
@@ -57,12 +58,12 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
     if (!StaysUnderFolder(pictures, albumDir)) throw std::runtime_error(std::string(kAlbumOutside));
     std::error_code ignored;  // a folder that cannot be made shows up as the write's failure
     fs::create_directories(albumDir, ignored);
-    const fs::path path = albumDir / name.Text();
+    const fs::path path = albumDir / PathFromUtf8(name.Text());
     WriteFileAtomically(path, DecodeDataUrl(imageData));
 
     reply.AddBool("ok", true).AddBool("success", true);
-    reply.AddString("filePath", path.string()).AddString("message", "图片已保存到 " + albumDir.string());
-    OutputDebugLine("[IMAGE_SAVE] 保存成功: " + path.string());
+    reply.AddString("filePath", Utf8FromPath(path)).AddString("message", "图片已保存到 " + Utf8FromPath(albumDir));
+    OutputDebugLine("[IMAGE_SAVE] 保存成功: " + Utf8FromPath(path));
   } catch (const std::exception& e) {
     reply.AddBool("ok", false).AddBool("success", false).AddString("error", e.what());
     OutputDebugLine(std::string("[IMAGE_SAVE] 保存失败: ") + e.what());

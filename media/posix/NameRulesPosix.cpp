@@ -1,0 +1,7 @@
+#include "media/NameRules.h"
+
+namespace vantreel {
+
+bool IsAliasedName(std::string_view) { return false; }
+
+}  // namespace vantreel
