@@ -11,6 +11,7 @@
 
 #include "app/ResumeScripts.h"
 #include "app/UMainForm.h"
+#include "auth/Wipe.h"
 #include "bridge/UWebViewBridge.h"
 
 namespace vantreel {
@@ -50,6 +51,8 @@ void TMainForm::OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args) 
 
 void TMainForm::HandleWebMessage(const std::string& text) {
   std::string reply;
+  // A reply may carry the seed, a token or an answer; once posted it is no longer needed.
+  TWipeOnExit wipe(reply);
   if (ProcessWebMessage(text, reply)) SendReplyToPage(reply);
 }
 
