@@ -45,6 +45,11 @@ std::string TMainForm::UnwrapWebMessage(std::string json) {
 void TMainForm::OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args) {
   std::string json;
   if (!Succeeded(args.GetWebMessageAsJson(json))) return;
+  if (json.size() > kMaxWebMessageBytes) {
+    Log("页面消息过大，已丢弃：" + std::to_string(json.size()) + " 字节（上限 " +
+        std::to_string(kMaxWebMessageBytes) + " 字节）");
+    return;
+  }
   if (FLoadingPanel) HideLoadingOverlay("OnBrowserWebMessageReceived: 收到前端消息");
   HandleWebMessage(UnwrapWebMessage(std::move(json)));
 }
