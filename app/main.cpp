@@ -9,6 +9,7 @@
 #include "app/gtk/GtkMainFormUi.h"
 #include "browser/webkitgtk/DeveloperDoors.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "browser/webkitgtk/WebKitRenderer.h"
 #include "platform/DebugOutput.h"
 #include "platform/KnownFolders.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   // Before GTK or WebKit has read any of them.
   const auto cleared = vantreel::webkitgtk::ClearDeveloperEnvironment();
   g_set_prgname("Vantreel");  // the window class, matching the desktop entry
+  vantreel::webkitgtk::ChooseWebKitRenderer();
   gtk_init(&argc, &argv);
   vantreel::webkitgtk::BlockInspectorKeybinding();
   for (const auto& name : cleared) vantreel::OutputDebugLine("[BROWSER] developer variable cleared: " + name);

@@ -124,12 +124,19 @@ class TPrivateSystemBus {
       return;
     }
     FAddress = "unix:path=" + socket.string();
-    RunUntil([&socket] { return std::filesystem::exists(socket); }, std::chrono::seconds(10));
-    FLogind = g_dbus_connection_new_for_address_sync(
-        FAddress.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
+    // The socket file appears at bind(), a moment before the daemon listens on it: a busy
+    // machine refuses the first connections, so keep trying until the deadline.
+    RunUntil(
+        [&] {
+          g_clear_error(&error);
+          FLogind = g_dbus_connection_new_for_address_sync(
+              FAddress.c_str(),
+              static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+              nullptr, nullptr, &error);
+          return FLogind != nullptr;
+        },
+        std::chrono::seconds(10));
     if (FLogind == nullptr) {
       ADD_FAILURE() << "stand-in logind: " << error->message;
       g_clear_error(&error);
