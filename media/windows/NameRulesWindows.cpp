@@ -28,7 +28,8 @@ bool LooksLikeShortName(std::string_view component) {
 }  // namespace
 
 bool IsAliasedName(std::string_view component) {
-  if (component.empty()) return false;
+  // "." is this folder itself on every system; callers decide on it (and on "..").
+  if (component.empty() || component == "." || component == "..") return false;
   for (char c : component) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 32 || c == ':' || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return true;

@@ -43,9 +43,15 @@ TEST(TSafeName, TakesOnlyOnePlainComponent) {
 }
 
 TEST(TSafeRelativePath, TakesNestedFoldersButNeverARootOrParent) {
-  for (const std::string good : {"Screenshots", "a/b/c", "a/./b", "a/", "a..b/c..", "."}) {
+  for (const std::string good : {"Screenshots", "a/b/c", "a/./b", "a/", "a..b/c", "."}) {
     EXPECT_NO_THROW(TSafeRelativePath::Check(good, "no")) << good;
   }
+  // A trailing dot is dropped by Windows, which refuses it there.
+#ifdef _WIN32
+  EXPECT_THROW(TSafeRelativePath::Check("a..b/c..", "no"), std::runtime_error);
+#else
+  EXPECT_NO_THROW(TSafeRelativePath::Check("a..b/c..", "no"));
+#endif
   for (const std::string& bad : {std::string(""), std::string("/abs"), std::string("//x"), std::string(".."),
                                 std::string("a/../b"), std::string("a/.."), std::string("..\\x"),
                                 std::string("a\\..\\b"), std::string("\\x"), std::string("a\0/b", 4)}) {
