@@ -104,3 +104,18 @@ test('dates name their month or use the reader\'s own order, never a bare 12/10/
   assert.equal(formatBytes(512, 'en'), '512 bytes');
   assert.match(formatBytes(28322, 'fr'), /^28\sko$/);
 });
+
+test('the activity record shows the client\'s fixed texts in the reader\'s words', async () => {
+  const { readableReply } = await import('../../web/js/screens/activity.js');
+  const de = createTranslator('de');
+  const cases = [
+    [{ type: 'image_save_response', ok: true, message: '图片已保存到 /home/k/Bilder/Album' },
+      { message: 'Gespeichert in /home/k/Bilder/Album' }],
+    [{ ok: true, fileName: 'A1_D1_x.jpg', message: '图片保存成功' }, { message: 'Gespeichert als A1_D1_x.jpg' }],
+    [{ ok: true, message: '图片删除成功' }, { message: 'Foto gelöscht.' }],
+    [{ ok: false, error: '创建文件失败: Not a directory' },
+      { error: 'Die Datei konnte nicht erstellt werden. (Not a directory)' }],
+    [{ ok: true, message: 'something new' }, { message: 'something new' }],
+  ];
+  for (const [reply, expected] of cases) assert.deepEqual(readableReply(reply, de), { ...reply, ...expected });
+});

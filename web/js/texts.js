@@ -185,6 +185,7 @@ const en = {
   'error.readFolder': 'The photo folder could not be read.',
   'error.deleteFile': 'The photo could not be deleted.',
   'error.listFailed': 'The photos could not be listed.',
+  'activity.savedTo': 'Saved to {folder}',
 };
 
 const zh = {
@@ -361,6 +362,7 @@ const zh = {
   'error.readFolder': '无法读取照片文件夹。',
   'error.deleteFile': '无法删除照片。',
   'error.listFailed': '无法列出照片。',
+  'activity.savedTo': '已保存到 {folder}',
 };
 
 export const TEXTS = Object.freeze({

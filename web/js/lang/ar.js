@@ -174,4 +174,5 @@ export default {
   'error.readFolder': 'تعذّرت قراءة مجلد الصور.',
   'error.deleteFile': 'تعذّر حذف الصورة.',
   'error.listFailed': 'تعذّر عرض قائمة الصور.',
+  'activity.savedTo': 'حُفظت في {folder}',
 };

@@ -173,4 +173,5 @@ export default {
   'error.readFolder': 'Der Fotoordner konnte nicht gelesen werden.',
   'error.deleteFile': 'Das Foto konnte nicht gelöscht werden.',
   'error.listFailed': 'Die Fotos konnten nicht aufgelistet werden.',
+  'activity.savedTo': 'Gespeichert in {folder}',
 };

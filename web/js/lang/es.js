@@ -173,4 +173,5 @@ export default {
   'error.readFolder': 'No se pudo leer la carpeta de fotos.',
   'error.deleteFile': 'No se pudo eliminar la foto.',
   'error.listFailed': 'No se pudo obtener la lista de fotos.',
+  'activity.savedTo': 'Guardada en {folder}',
 };

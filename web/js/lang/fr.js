@@ -173,4 +173,5 @@ export default {
   'error.readFolder': 'Le dossier des photos n\u2019a pas pu être lu.',
   'error.deleteFile': 'La photo n\u2019a pas pu être supprimée.',
   'error.listFailed': 'La liste des photos n\u2019a pas pu être obtenue.',
+  'activity.savedTo': 'Enregistrée dans {folder}',
 };

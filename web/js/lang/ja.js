@@ -173,4 +173,5 @@ export default {
   'error.readFolder': '写真フォルダーを読み込めませんでした。',
   'error.deleteFile': '写真を削除できませんでした。',
   'error.listFailed': '写真の一覧を取得できませんでした。',
+  'activity.savedTo': '{folder} に保存しました',
 };

@@ -173,4 +173,5 @@ export default {
   'error.readFolder': '사진 폴더를 읽을 수 없습니다.',
   'error.deleteFile': '사진을 삭제할 수 없습니다.',
   'error.listFailed': '사진 목록을 가져올 수 없습니다.',
+  'activity.savedTo': '{folder}에 저장했습니다',
 };

@@ -173,4 +173,5 @@ export default {
   'error.readFolder': 'Não foi possível ler a pasta de fotos.',
   'error.deleteFile': 'Não foi possível excluir a foto.',
   'error.listFailed': 'Não foi possível listar as fotos.',
+  'activity.savedTo': 'Salva em {folder}',
 };

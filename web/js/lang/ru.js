@@ -173,4 +173,5 @@ export default {
   'error.readFolder': 'Не удалось прочитать папку фотографий.',
   'error.deleteFile': 'Не удалось удалить фото.',
   'error.listFailed': 'Не удалось получить список фото.',
+  'activity.savedTo': 'Сохранено в {folder}',
 };

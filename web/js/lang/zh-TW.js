@@ -173,4 +173,5 @@ export default {
   'error.readFolder': '無法讀取照片資料夾。',
   'error.deleteFile': '無法刪除照片。',
   'error.listFailed': '無法列出照片。',
+  'activity.savedTo': '已儲存到 {folder}',
 };
