@@ -84,6 +84,8 @@ test('the client\'s fixed Chinese messages reach the reader in the reader\'s lan
     'The photo could not be deleted. (The photo no longer exists.)');
   assert.equal(describeError(client('替换文件失败: Operation not permitted'), createTranslator('zh-CN')),
     '无法覆盖已有的文件。（Operation not permitted）');
+  assert.equal(describeError(client('[TOKEN_GEN] BCryptEncrypt failed: 0xC000000D'), en),
+    'The client could not make the token. (BCryptEncrypt failed: 0xC000000D)');
   // A prefix only counts as a whole word before ": ".
   assert.equal(describeError(client('创建文件失败了'), en), 'The client could not do this: 创建文件失败了');
 

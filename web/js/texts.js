@@ -186,6 +186,7 @@ const en = {
   'error.deleteFile': 'The photo could not be deleted.',
   'error.listFailed': 'The photos could not be listed.',
   'activity.savedTo': 'Saved to {folder}',
+  'error.tokenFailed': 'The client could not make the token.',
 };
 
 const zh = {
@@ -363,6 +364,7 @@ const zh = {
   'error.deleteFile': '无法删除照片。',
   'error.listFailed': '无法列出照片。',
   'activity.savedTo': '已保存到 {folder}',
+  'error.tokenFailed': '客户端无法生成令牌。',
 };
 
 export const TEXTS = Object.freeze({

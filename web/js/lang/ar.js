@@ -175,4 +175,5 @@ export default {
   'error.deleteFile': 'تعذّر حذف الصورة.',
   'error.listFailed': 'تعذّر عرض قائمة الصور.',
   'activity.savedTo': 'حُفظت في {folder}',
+  'error.tokenFailed': 'تعذّر على العميل إنشاء الرمز المميز.',
 };

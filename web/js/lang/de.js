@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': 'Das Foto konnte nicht gelöscht werden.',
   'error.listFailed': 'Die Fotos konnten nicht aufgelistet werden.',
   'activity.savedTo': 'Gespeichert in {folder}',
+  'error.tokenFailed': 'Der Client konnte das Token nicht erstellen.',
 };

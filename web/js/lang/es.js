@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': 'No se pudo eliminar la foto.',
   'error.listFailed': 'No se pudo obtener la lista de fotos.',
   'activity.savedTo': 'Guardada en {folder}',
+  'error.tokenFailed': 'El cliente no pudo crear el token.',
 };

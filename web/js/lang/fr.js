@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': 'La photo n\u2019a pas pu être supprimée.',
   'error.listFailed': 'La liste des photos n\u2019a pas pu être obtenue.',
   'activity.savedTo': 'Enregistrée dans {folder}',
+  'error.tokenFailed': 'Le client n\u2019a pas pu créer le jeton.',
 };

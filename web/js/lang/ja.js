@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': '写真を削除できませんでした。',
   'error.listFailed': '写真の一覧を取得できませんでした。',
   'activity.savedTo': '{folder} に保存しました',
+  'error.tokenFailed': 'クライアントはトークンを作成できませんでした。',
 };

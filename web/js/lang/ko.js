@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': '사진을 삭제할 수 없습니다.',
   'error.listFailed': '사진 목록을 가져올 수 없습니다.',
   'activity.savedTo': '{folder}에 저장했습니다',
+  'error.tokenFailed': '클라이언트가 토큰을 만들지 못했습니다.',
 };

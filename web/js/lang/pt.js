@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': 'Não foi possível excluir a foto.',
   'error.listFailed': 'Não foi possível listar as fotos.',
   'activity.savedTo': 'Salva em {folder}',
+  'error.tokenFailed': 'O cliente não conseguiu criar o token.',
 };

@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': 'Не удалось удалить фото.',
   'error.listFailed': 'Не удалось получить список фото.',
   'activity.savedTo': 'Сохранено в {folder}',
+  'error.tokenFailed': 'Клиенту не удалось создать токен.',
 };

@@ -174,4 +174,5 @@ export default {
   'error.deleteFile': '無法刪除照片。',
   'error.listFailed': '無法列出照片。',
   'activity.savedTo': '已儲存到 {folder}',
+  'error.tokenFailed': '用戶端無法產生權杖。',
 };
