@@ -141,6 +141,7 @@ void TMainForm::BindBrowserEvents() {
   FWVBrowser->OnInitializationError = [this](HResult code, const std::string& message) {
     OnBrowserInitializationError(code, message);
   };
+  FWVBrowser->OnProcessFailed = [this](const std::string& reason) { OnBrowserProcessFailed(reason); };
 }
 
 void TMainForm::ApplyReleaseSettings() {

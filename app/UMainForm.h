@@ -71,6 +71,10 @@ class TMainForm final : public IMainFormEvents {
   std::string ResolveEntryUrl();
   void OnBrowserAfterCreated();
   void OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage);
+  // The page's process ended: reopen the entry page, unless it ended this often lately.
+  void OnBrowserProcessFailed(const std::string& reason);
+  static constexpr std::size_t kProcessFailureLimit = 3;
+  static constexpr std::uint32_t kProcessFailureWindowMs = 60000;
 
   // Serving the bundle.
   void EnsureWebBundleLoaded();
@@ -132,6 +136,7 @@ class TMainForm final : public IMainFormEvents {
   std::unique_ptr<TWebAppBundle> FWebBundle;
   bool FWebResourceFilterInstalled = false;
   std::string FUiLanguage;
+  std::vector<std::uint32_t> FProcessFailureTicks;
 
   // A retried start-up makes a new host control and browser; the window keeps owning the
   // ones of the failed run until it is destroyed.

@@ -7,12 +7,20 @@
 
 #include "app/UMainForm.h"
 #include "app/gtk/GtkMainFormUi.h"
+#include "browser/webkitgtk/DeveloperDoors.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "browser/webkitgtk/WebKitRenderer.h"
+#include "platform/DebugOutput.h"
 #include "platform/KnownFolders.h"
 
 int main(int argc, char** argv) {
+  // Before GTK or WebKit has read any of them.
+  const auto cleared = vantreel::webkitgtk::ClearDeveloperEnvironment();
   g_set_prgname("Vantreel");  // the window class, matching the desktop entry
+  vantreel::webkitgtk::ChooseWebKitRenderer();
   gtk_init(&argc, &argv);
+  vantreel::webkitgtk::BlockInspectorKeybinding();
+  for (const auto& name : cleared) vantreel::OutputDebugLine("[BROWSER] developer variable cleared: " + name);
   try {
     vantreel::gtkui::TGtkMainFormUi ui;
     vantreel::webkitgtk::TWebKitBrowserFactory browserFactory(vantreel::ExecutableDir());

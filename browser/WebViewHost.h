@@ -98,6 +98,9 @@ class IWebBrowser {
   using InitializationErrorHandler = std::function<void(HResult errorCode, const std::string& errorMessage)>;
   using WebResourceRequestedHandler = std::function<void(IWebResourceRequestedEventArgs& args)>;
   using WebMessageReceivedHandler = std::function<void(IWebMessageReceivedEventArgs& args)>;
+  // The process that renders the page ended (crashed, was killed); `reason` is for the log.
+  // The view shows nothing live until the host navigates again.
+  using ProcessFailedHandler = std::function<void(const std::string& reason)>;
 
   virtual ~IWebBrowser() = default;
 
@@ -106,6 +109,7 @@ class IWebBrowser {
   InitializationErrorHandler OnInitializationError;
   WebResourceRequestedHandler OnWebResourceRequested;
   WebMessageReceivedHandler OnWebMessageReceived;
+  ProcessFailedHandler OnProcessFailed;
 
   // Before OnAfterCreated a read gives false and a write is ignored.
   virtual bool DefaultContextMenusEnabled() const = 0;

@@ -59,6 +59,7 @@ void TBareWebView::OnSchemeRequest(WebKitURISchemeRequest* request, gpointer) {
 
 void TBareWebView::OnEcho(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
   auto* bare = static_cast<TBareWebView*>(self);
+  if (bare->FEchoObserver) bare->FEchoObserver();
   gchar* text = jsc_value_to_string(webkit_javascript_result_get_js_value(result));
   GVariantDict args;
   g_variant_dict_init(&args, nullptr);

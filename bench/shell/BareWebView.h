@@ -23,6 +23,8 @@ class TBareWebView {
 
   // Shows the window and starts loading kBareEntryUrl.
   void Load();
+  // Called as each posted string arrives, before it is echoed.
+  void SetEchoObserver(void (*observer)()) { FEchoObserver = observer; }
   WebKitWebView* View() const { return FView; }
 
  private:
@@ -33,6 +35,7 @@ class TBareWebView {
   WebKitWebContext* FContext = nullptr;
   WebKitUserContentManager* FContent = nullptr;
   WebKitWebView* FView = nullptr;
+  void (*FEchoObserver)() = nullptr;
 };
 
 }  // namespace vantreel::bench

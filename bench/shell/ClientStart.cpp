@@ -17,6 +17,7 @@
 #include "app/gtk/GtkMainFormUi.h"
 #include "bench/shell/LoadFinished.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "browser/webkitgtk/WebKitRenderer.h"
 #include "bundle/BundleOrigin.h"
 
 int main(int argc, char** argv) {
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     });
   }
   g_set_prgname("Vantreel");
+  vantreel::webkitgtk::ChooseWebKitRenderer();
   gtk_init(&argc, &argv);
   vantreel::bench::ExitOnLoadFinished(std::string(vantreel::kBundleOriginPrefix));
   try {

@@ -8,9 +8,11 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 #include "bench/shell/LoadFinished.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
@@ -24,8 +26,9 @@ using Clock = std::chrono::steady_clock;
 
 // The parent's environment with the folders a program keeps its state in moved into `home`.
 // Built before the fork: the child may only exec.
-std::vector<std::string> FreshEnvironment(const std::filesystem::path& home) {
-  const char* replaced[] = {"HOME=", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=", "XDG_CACHE_HOME="};
+std::vector<std::string> FreshEnvironment(const std::filesystem::path& home, const std::vector<std::string>& extra) {
+  const char* replaced[] = {"HOME=", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=", "XDG_CACHE_HOME=",
+                            "WEBKIT_DISABLE_DMABUF_RENDERER=", kStayVariable};
   std::vector<std::string> env;
   for (char** entry = environ; *entry; ++entry) {
     bool keep = true;
@@ -36,6 +39,7 @@ std::vector<std::string> FreshEnvironment(const std::filesystem::path& home) {
   env.push_back("XDG_DATA_HOME=" + (home / "data").string());
   env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
   env.push_back("XDG_CACHE_HOME=" + (home / "cache").string());
+  env.insert(env.end(), extra.begin(), extra.end());
   return env;
 }
 
@@ -55,45 +59,136 @@ bool WaitForLoadedLine(int fd, Clock::time_point deadline) {
   }
 }
 
+// The parent of each live process.
+std::map<pid_t, pid_t> ParentsOfAll() {
+  std::map<pid_t, pid_t> parents;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream in(entry.path() / "stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 2));
+    char state = 0;
+    pid_t parent = 0;
+    if (rest >> state >> parent) parents[static_cast<pid_t>(std::stoi(name))] = parent;
+  }
+  return parents;
+}
+
+// `root` and every process below it, root first.
+std::vector<pid_t> ProcessTree(pid_t root) {
+  const std::map<pid_t, pid_t> parents = ParentsOfAll();
+  std::vector<pid_t> tree = {root};
+  for (std::size_t i = 0; i < tree.size(); ++i) {
+    for (const auto& [pid, parent] : parents)
+      if (parent == tree[i]) tree.push_back(pid);
+  }
+  return tree;
+}
+
+TProcessMemory ReadMemory(pid_t pid) {
+  TProcessMemory memory;
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::getline(comm, memory.name);
+  std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  std::string key;
+  double kib = 0;
+  std::string unit;
+  std::string line;
+  while (std::getline(rollup, line)) {
+    std::istringstream fields(line);
+    if (!(fields >> key >> kib)) continue;
+    const double mib = kib / 1024;
+    if (key == "Pss:") memory.pss = mib;
+    else if (key == "Pss_Anon:") memory.pssAnon = mib;
+    else if (key == "Pss_File:") memory.pssFile = mib;
+    else if (key == "Pss_Shmem:") memory.pssShmem = mib;
+    else if (key == "Rss:") memory.rss = mib;
+  }
+  return memory;
+}
+
+// A program started for one measurement, with its own home folder; ended with its whole
+// process tree when this goes.
+class TStartedProgram {
+ public:
+  TStartedProgram(const std::string& program, const std::vector<std::string>& extraEnv) {
+    const std::filesystem::path dataFolder = FHome.Path() / "webdata";
+    std::filesystem::create_directories(dataFolder);
+    std::vector<std::string> env = FreshEnvironment(FHome.Path(), extraEnv);
+    std::vector<char*> envp;
+    for (auto& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string programArg = program;
+    std::string folderArg = dataFolder.string();
+    char* argv[] = {programArg.data(), folderArg.data(), nullptr};
+
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    FStart = Clock::now();
+    FPid = fork();
+    if (FPid < 0) throw std::runtime_error("fork failed");
+    if (FPid == 0) {
+      // Its own process group, so that the web processes it leaves behind can be ended with it.
+      setpgid(0, 0);
+      dup2(out[1], STDOUT_FILENO);
+      execve(argv[0], argv, envp.data());
+      _exit(127);
+    }
+    setpgid(FPid, FPid);
+    close(out[1]);
+    FOut = out[0];
+  }
+  ~TStartedProgram() {
+    for (pid_t pid : ProcessTree(FPid)) kill(pid, SIGKILL);
+    kill(-FPid, SIGKILL);
+    close(FOut);
+    int status = 0;
+    waitpid(FPid, &status, 0);
+    // Helpers of the run still going would take the processor from the next one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+  TStartedProgram(const TStartedProgram&) = delete;
+  TStartedProgram& operator=(const TStartedProgram&) = delete;
+
+  bool WaitLoaded(std::chrono::milliseconds timeout) { return WaitForLoadedLine(FOut, FStart + timeout); }
+  Clock::time_point Start() const { return FStart; }
+  pid_t Pid() const { return FPid; }
+
+ private:
+  testing_support::TTempDir FHome;
+  Clock::time_point FStart;
+  pid_t FPid = -1;
+  int FOut = -1;
+};
+
 }  // namespace
 
-double TimeColdStart(const std::string& program, std::chrono::milliseconds timeout) {
-  testing_support::TTempDir home;
-  const std::filesystem::path dataFolder = home.Path() / "webdata";
-  std::filesystem::create_directories(dataFolder);
-  std::vector<std::string> env = FreshEnvironment(home.Path());
-  std::vector<char*> envp;
-  for (auto& entry : env) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-  std::string programArg = program;
-  std::string folderArg = dataFolder.string();
-  char* argv[] = {programArg.data(), folderArg.data(), nullptr};
-
-  int out[2];
-  if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  const auto start = Clock::now();
-  const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    // Its own process group, so that the web processes it leaves behind can be ended with it.
-    setpgid(0, 0);
-    dup2(out[1], STDOUT_FILENO);
-    execve(argv[0], argv, envp.data());
-    _exit(127);
-  }
-  setpgid(pid, pid);
-  close(out[1]);
-  const bool loaded = WaitForLoadedLine(out[0], start + timeout);
+double TimeColdStart(const std::string& program, const std::vector<std::string>& extraEnv,
+                     std::chrono::milliseconds timeout) {
+  TStartedProgram started(program, extraEnv);
+  const bool loaded = started.WaitLoaded(timeout);
   const auto end = Clock::now();
-  close(out[0]);
-  if (!loaded) kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  // Helpers of the run still going would take the processor from the next one.
-  kill(-pid, SIGKILL);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   if (!loaded) throw std::runtime_error(program + " did not report load-finished");
-  return std::chrono::duration<double, std::milli>(end - start).count();
+  return std::chrono::duration<double, std::milli>(end - started.Start()).count();
+}
+
+std::vector<TProcessMemory> MeasureSettledMemory(const std::string& program, const std::vector<std::string>& extraEnv,
+                                                 std::chrono::milliseconds settle, std::chrono::milliseconds timeout) {
+  std::vector<std::string> env = extraEnv;
+  env.push_back(std::string(kStayVariable) + "=1");
+  TStartedProgram started(program, env);
+  if (!started.WaitLoaded(timeout)) throw std::runtime_error(program + " did not report load-finished");
+  std::this_thread::sleep_for(settle);
+  std::vector<TProcessMemory> processes;
+  for (pid_t pid : ProcessTree(started.Pid())) {
+    TProcessMemory memory = ReadMemory(pid);
+    if (pid == started.Pid()) memory.name = "UI";
+    processes.push_back(memory);
+  }
+  return processes;
 }
 
 }  // namespace vantreel::bench

@@ -4,6 +4,7 @@
 #include <webkit2/webkit2.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace vantreel::bench {
@@ -17,6 +18,7 @@ gboolean OnLoadChanged(GSignalInvocationHint*, guint count, const GValue* values
   if (!uri || std::string(uri).rfind(*prefix, 0) != 0) return TRUE;
   std::printf("%s\n", kLoadedLine);
   std::fflush(stdout);
+  if (std::getenv(kStayVariable)) return FALSE;  // said once; the page stays up
   // Nothing after this point is measured; the web processes go when their pipe closes.
   _exit(0);
 }

@@ -11,7 +11,10 @@ namespace vantreel::bench {
 inline constexpr const char* kLoadedLine = "load-finished";
 
 // The first time any web view finishes loading a URI that starts with `uriPrefix`, writes
-// kLoadedLine to standard output and ends the process at once.
+// kLoadedLine to standard output and ends the process at once; with kStayVariable set in
+// the environment the process goes on showing the page (for memory figures) instead.
 void ExitOnLoadFinished(const std::string& uriPrefix);
+
+inline constexpr const char* kStayVariable = "VANTREEL_BENCH_STAY";
 
 }  // namespace vantreel::bench

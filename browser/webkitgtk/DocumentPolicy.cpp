@@ -75,4 +75,33 @@ std::string AdmitInternalOrigin(std::string_view html, std::string_view internal
   return result;
 }
 
+std::string ForbidFrames(std::string_view html) {
+  static constexpr std::string_view kPolicy =
+      "<meta http-equiv=\"Content-Security-Policy\" content=\"frame-src 'none'; child-src 'none'\">";
+  const std::string lower = Lower(html);
+  std::size_t at = 0;
+  // "<head>" or "<head ...>", never "<header>".
+  for (std::size_t head = lower.find("<head"); head != std::string::npos; head = lower.find("<head", head + 5)) {
+    const char next = head + 5 < lower.size() ? lower[head + 5] : '\0';
+    if (next == '>' || next == ' ' || next == '\t' || next == '\n' || next == '\r' || next == '/') {
+      const std::size_t end = lower.find('>', head);
+      if (end != std::string::npos) at = end + 1;
+      break;
+    }
+  }
+  if (at == 0) {
+    // Anything before the doctype would put the document in quirks mode.
+    std::size_t begin = lower.compare(0, 3, "\xef\xbb\xbf") == 0 ? 3 : 0;
+    while (begin < lower.size() && static_cast<unsigned char>(lower[begin]) <= 32) ++begin;
+    if (lower.compare(begin, 9, "<!doctype") == 0) {
+      const std::size_t end = lower.find('>', begin);
+      if (end != std::string::npos) at = end + 1;
+    }
+  }
+  std::string result;
+  result.reserve(html.size() + kPolicy.size());
+  result.append(html.substr(0, at)).append(kPolicy).append(html.substr(at));
+  return result;
+}
+
 }  // namespace vantreel::webkitgtk

@@ -4,10 +4,11 @@ namespace vantreel::webkitgtk {
 
 const char* const kPageChannelScript = R"JS((() => {
   'use strict';
-  const handlers = window.webkit && window.webkit.messageHandlers;
-  const channel = handlers && handlers.vantreel;
-  if (!channel || (window.chrome && window.chrome.webview)) return;
-  const post = channel.postMessage.bind(channel);
+  if (window.chrome && window.chrome.webview) return;
+  // The handler lives in another script world; the two worlds share only the DOM, so the
+  // text crosses as a string on an event of the document, read there synchronously.
+  const doc = document;
+  const post = (json) => doc.dispatchEvent(new CustomEvent('vantreel-bridge-post', { detail: json }));
   const target = new EventTarget();
   const webview = {
     postMessage(value) {
@@ -23,6 +24,14 @@ const char* const kPageChannelScript = R"JS((() => {
   // Not enumerable, so that page code walking window's properties never meets it.
   Object.defineProperty(window, '__vantreelDeliver', {
     value: (data) => { target.dispatchEvent(new MessageEvent('message', { data })); },
+  });
+})();)JS";
+
+const char* const kBridgeRelayScript = R"JS((() => {
+  'use strict';
+  const channel = window.webkit.messageHandlers.vantreel;
+  document.addEventListener('vantreel-bridge-post', (event) => {
+    if (typeof event.detail === 'string') channel.postMessage(event.detail);
   });
 })();)JS";
 

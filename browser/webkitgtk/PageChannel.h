@@ -6,11 +6,16 @@
 
 namespace vantreel::webkitgtk {
 
-// The script-message handler name that the document-start script posts through.
+// The script-message handler name that the relay posts through. It exists only in the
+// bridge's own script world, so no page script, and no frame of another origin, can reach it.
 inline constexpr const char* kScriptMessageHandler = "vantreel";
+inline constexpr const char* kBridgeWorld = "vantreel-bridge";
 
-// Runs at document start in the top frame.
+// Runs at document start in the page's world of the top frame, on the bundle origin only.
 extern const char* const kPageChannelScript;
+// Runs at document start in the bridge world of the same frame: hands each message that
+// the page's channel raised to the handler.
+extern const char* const kBridgeRelayScript;
 
 // Body for webkit_web_view_call_async_javascript_function with one argument `parts`: an
 // object whose keys "0", "1", ... hold the message's NUL-separated parts.

@@ -12,6 +12,7 @@
 #include "browser/webkitgtk/PageChannel.h"
 #include "browser/webkitgtk/WebKitEnvironment.h"
 #include "browser/webkitgtk/WebResourceResponse.h"
+#include "platform/DebugOutput.h"
 
 namespace vantreel::webkitgtk {
 namespace {
@@ -43,6 +44,8 @@ std::string OriginOf(const std::string& uri) {
 }
 
 std::string WithoutFragment(const std::string& uri) { return uri.substr(0, uri.find('#')); }
+
+void Refused(const std::string& what) { OutputDebugLine("[BROWSER] " + what); }
 
 // A GVariant string ends at NUL, and arrays are no argument type, so the text travels as an
 // object whose keys "0", "1", ... hold its NUL-separated parts in order.
@@ -125,13 +128,11 @@ bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebView
   }
 
   FContentManager = webkit_user_content_manager_new();
-  WebKitUserScript* channel = webkit_user_script_new(kPageChannelScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                                                     WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-  webkit_user_content_manager_add_script(FContentManager, channel);
-  webkit_user_script_unref(channel);
+  // The channel's scripts follow once a filter names the origins they may run on.
   const std::string signal = std::string("script-message-received::") + kScriptMessageHandler;
   g_signal_connect(FContentManager, signal.c_str(), G_CALLBACK(&TWebKitBrowser::OnScriptMessage), this);
-  webkit_user_content_manager_register_script_message_handler(FContentManager, kScriptMessageHandler);
+  webkit_user_content_manager_register_script_message_handler_in_world(FContentManager, kScriptMessageHandler,
+                                                                       kBridgeWorld);
 
   FView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", FEnvironment->Context(),
                                        "user-content-manager", FContentManager, nullptr));
@@ -144,6 +145,16 @@ bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebView
   g_signal_connect(FView, "context-menu", G_CALLBACK(&TWebKitBrowser::OnContextMenu), this);
   g_signal_connect(FView, "create", G_CALLBACK(&TWebKitBrowser::OnCreate), this);
   g_signal_connect(FView, "key-press-event", G_CALLBACK(&TWebKitBrowser::OnKeyPress), this);
+  g_signal_connect(FView, "permission-request", G_CALLBACK(&TWebKitBrowser::OnPermissionRequest), this);
+  g_signal_connect(FView, "script-dialog", G_CALLBACK(&TWebKitBrowser::OnScriptDialog), this);
+  g_signal_connect(FView, "print", G_CALLBACK(&TWebKitBrowser::OnPrint), this);
+  g_signal_connect(FView, "run-file-chooser", G_CALLBACK(&TWebKitBrowser::OnRunFileChooser), this);
+  g_signal_connect(FView, "web-process-terminated", G_CALLBACK(&TWebKitBrowser::OnWebProcessTerminated), this);
+  // A drop navigates the view, or hands a file input a file from anywhere, with no chooser.
+  // WebKit makes the view a drop target once, when it is constructed.
+  gtk_drag_dest_unset(GTK_WIDGET(FView));
+  WebKitSettings* settings = webkit_web_view_get_settings(FView);
+  webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
 
   // Client-aligned: the view takes the whole host control, whatever kind of container it is.
   gtk_widget_set_hexpand(GTK_WIDGET(FView), TRUE);
@@ -162,7 +173,38 @@ bool TWebKitBrowser::AddWebResourceRequestedFilter(const std::string& uriPattern
   if (!FCreated || uriPattern.empty()) return false;
   if (std::find(FFilters.begin(), FFilters.end(), uriPattern) == FFilters.end()) FFilters.push_back(uriPattern);
   FEnvironment->AddFilterPattern(uriPattern);
+  InstallPageChannel();
   return true;
+}
+
+void TWebKitBrowser::InstallPageChannel() {
+  // WebKit applies the allow-list to the document's URL, which for a document loaded from
+  // the host is its https URL; filter patterns have the same form.
+  std::vector<const gchar*> allowList;
+  for (const auto& pattern : FFilters) allowList.push_back(pattern.c_str());
+  allowList.push_back(nullptr);
+  webkit_user_content_manager_remove_all_scripts(FContentManager);
+  WebKitUserScript* channel =
+      webkit_user_script_new(kPageChannelScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allowList.data(), nullptr);
+  webkit_user_content_manager_add_script(FContentManager, channel);
+  webkit_user_script_unref(channel);
+  WebKitUserScript* relay = webkit_user_script_new_for_world(kBridgeRelayScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+                                                             kBridgeWorld, allowList.data(), nullptr);
+  webkit_user_content_manager_add_script(FContentManager, relay);
+  webkit_user_script_unref(relay);
+}
+
+bool TWebKitBrowser::ShowsFilteredDocument() const {
+  const char* current = webkit_web_view_get_uri(FView);
+  return current != nullptr && IsFiltered(current);
+}
+
+void TWebKitBrowser::RefuseOnce(std::string& lastLogged, const std::string& line) {
+  if (lastLogged == line) return;
+  lastLogged = line;
+  Refused(line);
 }
 
 bool TWebKitBrowser::IsFiltered(const std::string& uri) const {
@@ -179,11 +221,12 @@ std::shared_ptr<TWebResourceResponse> TWebKitBrowser::RaiseResourceRequest(const
 
 bool TWebKitBrowser::Navigate(const std::string& uri) {
   if (!FCreated) return false;
-  FNavigationPending = true;
   if (!IsFiltered(uri)) {
-    webkit_web_view_load_uri(FView, uri.c_str());
-    return true;
+    Refused("navigation refused: " + uri);
+    return false;
   }
+  if (FHomeUri.empty()) FHomeUri = uri;
+  FNavigationPending = true;
   if (!LoadFilteredDocument(uri)) {
     // Nothing will commit, so held scripts would wait forever.
     FNavigationPending = false;
@@ -201,8 +244,8 @@ bool TWebKitBrowser::LoadFilteredDocument(const std::string& uri) {
   const auto internalOrigin = ToInternalUri(OriginOf(uri));
   if (mediaType == "text/html" && internalOrigin) {
     const TBytes& content = *response->Content();
-    const std::string html = AdmitInternalOrigin(
-        std::string_view(reinterpret_cast<const char*>(content.data()), content.size()), *internalOrigin);
+    const std::string html = ForbidFrames(AdmitInternalOrigin(
+        std::string_view(reinterpret_cast<const char*>(content.data()), content.size()), *internalOrigin));
     body = g_bytes_new(html.data(), html.size());
   } else {
     body = SharedBytes(response->Content());
@@ -249,6 +292,10 @@ void TWebKitBrowser::AnswerInternalRequest(WebKitURISchemeRequest* request) {
 
 bool TWebKitBrowser::PostWebMessageAsString(const std::string& text) {
   if (!FCreated) return false;
+  if (!ShowsFilteredDocument()) {
+    Refused("message to a document of another origin dropped");
+    return false;
+  }
   // GVariant strings hold no NUL and must be UTF-8; only texts that break either take the
   // slower path that splits at NUL and repairs the encoding.
   if (text.find('\0') == std::string::npos && g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
@@ -287,13 +334,29 @@ void TWebKitBrowser::RunHeldScripts() {
 gboolean TWebKitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
                                         WebKitPolicyDecisionType type, gpointer self) {
   auto* browser = static_cast<TWebKitBrowser*>(self);
-  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+    webkit_policy_decision_ignore(decision);
+    Refused("new window refused");
+    return TRUE;
+  }
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    // What WebKit cannot show it would save to the disk.
+    if (webkit_response_policy_decision_is_mime_type_supported(WEBKIT_RESPONSE_POLICY_DECISION(decision)))
+      return FALSE;
+    webkit_policy_decision_ignore(decision);
+    Refused("download refused");
+    return TRUE;
+  }
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const char* target = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-  if (target == nullptr) return FALSE;
-  const std::string uri = target;
-  if (!browser->IsFiltered(uri)) return FALSE;
+  const std::string uri = target != nullptr ? target : "";
+  // The decision does not say which frame asks, so the allow-list holds for every frame.
+  if (!browser->IsFiltered(uri)) {
+    webkit_policy_decision_ignore(decision);
+    Refused("navigation refused: " + uri);
+    return TRUE;
+  }
 
   auto own = std::find(browser->FOwnLoads.begin(), browser->FOwnLoads.end(), uri);
   if (own != browser->FOwnLoads.end()) {
@@ -306,15 +369,23 @@ gboolean TWebKitBrowser::OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecisio
                             webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_RELOAD;
   if (fragmentOnly) return FALSE;
 
-  // Left to WebKit this would go to the network; load it from the answer instead.
+  // Left to WebKit this would go to the network; load it from the answer instead. Only the
+  // top frame gets here: the host's documents allow no frames (see ForbidFrames).
   webkit_policy_decision_ignore(decision);
   browser->FDeferred.Post([browser, uri] { browser->LoadFilteredDocument(uri); });
   return TRUE;
 }
 
-void TWebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+void TWebKitBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
   auto* browser = static_cast<TWebKitBrowser*>(self);
-  if (event == WEBKIT_LOAD_COMMITTED && browser->FNavigationPending) {
+  if (event != WEBKIT_LOAD_COMMITTED) return;
+  if (!browser->ShowsFilteredDocument() && !browser->FHomeUri.empty()) {
+    const char* current = webkit_web_view_get_uri(view);
+    Refused(std::string("document of another origin committed, returning: ") + (current ? current : ""));
+    browser->FDeferred.Post([browser] { browser->Navigate(browser->FHomeUri); });
+    return;
+  }
+  if (browser->FNavigationPending) {
     browser->FNavigationPending = false;
     browser->RunHeldScripts();
   }
@@ -329,7 +400,8 @@ gboolean TWebKitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, G
     browser->FNavigationPending = false;
     browser->RunHeldScripts();
   }
-  return FALSE;
+  // TRUE keeps WebKit's error page away: it is a document of no filtered origin.
+  return TRUE;
 }
 
 gboolean TWebKitBrowser::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
@@ -353,9 +425,51 @@ void TWebKitBrowser::OnScriptMessage(WebKitUserContentManager*, WebKitJavascript
   gchar* text = jsc_value_is_string(value) ? jsc_value_to_string(value) : jsc_value_to_json(value, 0);
   std::string json = text != nullptr ? text : "null";
   g_free(text);
+  // Only the relay of a filtered top document can post; this holds even if that changes.
+  if (!browser->ShowsFilteredDocument()) {
+    browser->RefuseOnce(browser->FLastRefusedMessage, "message from a document of another origin dropped");
+    return;
+  }
   if (!browser->OnWebMessageReceived) return;
   TWebMessageReceivedArgs args(std::move(json));
   browser->OnWebMessageReceived(args);
+}
+
+gboolean TWebKitBrowser::OnPermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer) {
+  webkit_permission_request_deny(request);
+  Refused("permission request refused");
+  return TRUE;
+}
+
+// Handled without a dialog: alert shows nothing, confirm answers false, prompt null.
+gboolean TWebKitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
+  Refused("script dialog refused");
+  return TRUE;
+}
+
+// GTK's print dialog can print to a file and its file dialog renames and deletes files.
+gboolean TWebKitBrowser::OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer) {
+  Refused("print refused");
+  return TRUE;
+}
+
+gboolean TWebKitBrowser::OnRunFileChooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer) {
+  webkit_file_chooser_request_cancel(request);
+  Refused("file chooser refused");
+  return TRUE;
+}
+
+void TWebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
+                                            gpointer self) {
+  auto* browser = static_cast<TWebKitBrowser*>(self);
+  // What the dead process committed will never be followed by the scripts held for it.
+  browser->FNavigationPending = false;
+  browser->FHeldScripts.clear();
+  browser->FOwnLoads.clear();
+  const char* text = reason == WEBKIT_WEB_PROCESS_CRASHED               ? "crashed"
+                     : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "exceeded its memory limit"
+                                                                          : "was terminated";
+  if (browser->OnProcessFailed) browser->OnProcessFailed(std::string("web process ") + text);
 }
 
 }  // namespace vantreel::webkitgtk

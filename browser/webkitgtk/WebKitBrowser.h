@@ -4,6 +4,12 @@
 // resource-request answer with its https URL as base, the page's sub-requests come back
 // through the internal scheme (see WebKitEnvironment.h), and navigations to such URLs
 // (reloads, links) are caught and loaded the same way. Everything runs on the main thread.
+//
+// The view is locked to the filtered origins: a navigation anywhere else, in any frame, is
+// refused, as are new windows, downloads, permission requests, script dialogs, printing,
+// file choosers and drops. The page's message channel exists only in the top frame of a
+// filtered document, and replies reach only such a document. Should the view still end up
+// on another document, it goes back to the first filtered URL it was told to navigate to.
 #pragma once
 
 #include <webkit2/webkit2.h>
@@ -51,6 +57,9 @@ class TWebKitBrowser final : public IWebBrowser {
 
  private:
   bool IsFiltered(const std::string& uri) const;
+  bool ShowsFilteredDocument() const;
+  void InstallPageChannel();
+  void RefuseOnce(std::string& lastLogged, const std::string& line);
   std::shared_ptr<TWebResourceResponse> RaiseResourceRequest(const std::string& uri);
   bool LoadFilteredDocument(const std::string& uri);
   void RunHeldScripts();
@@ -64,6 +73,11 @@ class TWebKitBrowser final : public IWebBrowser {
   static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer);
   static gboolean OnKeyPress(GtkWidget*, GdkEventKey*, gpointer self);
   static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer self);
+  static gboolean OnPermissionRequest(WebKitWebView*, WebKitPermissionRequest*, gpointer);
+  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer);
+  static gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer);
+  static gboolean OnRunFileChooser(WebKitWebView*, WebKitFileChooserRequest*, gpointer);
+  static void OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
 
   WebKitWebView* FView = nullptr;
   WebKitUserContentManager* FContentManager = nullptr;
@@ -79,6 +93,9 @@ class TWebKitBrowser final : public IWebBrowser {
   std::vector<std::string> FHeldScripts;
   // Documents this browser is loading itself, so that their own policy check lets them pass.
   std::vector<std::string> FOwnLoads;
+  // Where the view returns when it ends up on a document of no filtered origin.
+  std::string FHomeUri;
+  std::string FLastRefusedMessage;
   TDeferredCalls FDeferred;
 };
 

@@ -4,8 +4,10 @@
 #include <system_error>
 
 #include "browser/webkitgtk/InternalScheme.h"
+#include "browser/webkitgtk/SandboxProbe.h"
 #include "browser/webkitgtk/WebKitBrowser.h"
 #include "browser/webkitgtk/WebResourceResponse.h"
+#include "platform/DebugOutput.h"
 
 namespace vantreel::webkitgtk {
 
@@ -41,6 +43,21 @@ TWebKitEnvironment::TWebKitEnvironment(const std::filesystem::path& userDataFold
   WebKitSecurityManager* security = webkit_web_context_get_security_manager(FContext);
   webkit_security_manager_register_uri_scheme_as_secure(security, scheme.c_str());
   webkit_security_manager_register_uri_scheme_as_cors_enabled(security, scheme.c_str());
+
+  // Before the first web process starts; the setting cannot change afterwards.
+  const TSandboxProbe& sandbox = ProbeWebProcessSandbox();
+  if (sandbox.usable) {
+    webkit_web_context_set_sandbox_enabled(FContext, TRUE);
+    webkit_web_context_add_path_to_sandbox(FContext, extensionDir.c_str(), TRUE);
+  }
+  OutputDebugLine(std::string("[BROWSER] web-process sandbox ") +
+                  (webkit_web_context_get_sandbox_enabled(FContext) ? "on: " : "off: ") + sandbox.detail);
+  // Nothing may be saved to the disk on the page's behalf.
+  g_signal_connect(FContext, "download-started", G_CALLBACK(+[](WebKitWebContext*, WebKitDownload* download, gpointer) {
+                     webkit_download_cancel(download);
+                     OutputDebugLine("[BROWSER] download refused");
+                   }),
+                   nullptr);
 
   webkit_web_context_set_web_extensions_directory(FContext, extensionDir.c_str());
   g_signal_connect(FContext, "initialize-web-extensions",

@@ -27,5 +27,23 @@ TEST(AdmitInternalOrigin, OnlyInsideContentSecurityPolicyMeta) {
   for (const auto& c : cases) EXPECT_EQ(AdmitInternalOrigin(c.html, o), c.expected) << c.html;
 }
 
+TEST(ForbidFrames, PolicyOpensTheHeadAndNeverPrecedesTheDoctype) {
+  const std::string m = R"(<meta http-equiv="Content-Security-Policy" content="frame-src 'none'; child-src 'none'">)";
+  struct TCase {
+    std::string html;
+    std::string expected;
+  };
+  const TCase cases[] = {
+      {"<!doctype html><html><head><title>t</title></head>", "<!doctype html><html><head>" + m + "<title>t</title></head>"},
+      {"<!DOCTYPE html>\n<HEAD lang=en><header>x</header>", "<!DOCTYPE html>\n<HEAD lang=en>" + m + "<header>x</header>"},
+      {"<!doctype html><header>h</header><p>x", "<!doctype html>" + m + "<header>h</header><p>x"},
+      {"  <!doctype html><p>x", "  <!doctype html>" + m + "<p>x"},
+      {"\xef\xbb\xbf<!doctype html><p>x", "\xef\xbb\xbf<!doctype html>" + m + "<p>x"},
+      {"<p>no doctype", m + "<p>no doctype"},
+      {"", m},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ForbidFrames(c.html), c.expected) << c.html;
+}
+
 }  // namespace
 }  // namespace vantreel::webkitgtk

@@ -12,6 +12,7 @@
 #include "browser/WebViewHost.h"
 #include "browser/webkitgtk/WebKitBrowser.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "platform/DebugOutput.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 
 namespace vantreel {
@@ -57,6 +58,9 @@ const std::map<std::string, TFile>& Files() {
       {"/img/dot.png", {"image/png", kPng}},
       {"/data.json", {"application/json; charset=utf-8", Text("{\"answer\":42}")}},
       {"/empty.txt", {"text/plain; charset=utf-8", {}}},
+      {"/refresh.html",
+       {"text/html; charset=utf-8", Text("<!doctype html><meta http-equiv=refresh content=\"0; url=https://elsewhere.invalid/\"><p>r")}},
+      {"/file.bin", {"application/octet-stream", Text("not for the disk")}},
   };
   return files;
 }
@@ -64,6 +68,7 @@ const std::map<std::string, TFile>& Files() {
 class WebKitBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SetDebugOutputSinkForTesting([this](std::string_view line) { debug_.emplace_back(line); });
     factory_ = std::make_unique<TWebKitBrowserFactory>(VANTREEL_WEBEXT_DIR);
     loader_ = factory_->CreateLoader();
     loader_->SetUserDataFolder((temp_.Path() / "cache").string());
@@ -86,7 +91,10 @@ class WebKitBrowserTest : public ::testing::Test {
     SetGlobalWebView2Loader(nullptr);
     loader_.reset();
     gtk_widget_destroy(window_);
+    SetDebugOutputSinkForTesting({});
   }
+
+  int Debug(const std::string& line) const { return static_cast<int>(std::count(debug_.begin(), debug_.end(), line)); }
 
   // Creates the browser, serves Files() under kOrigin and records what reaches the host.
   void CreateServing() {
@@ -143,6 +151,11 @@ class WebKitBrowserTest : public ::testing::Test {
     ASSERT_TRUE(RunUntil([&] { return loadsFinished_ > before; })) << uri;
   }
 
+  // The page's marker survives only while no navigation replaced the document.
+  void ExpectStillOn(const std::string& uri, const std::string& what) {
+    EXPECT_EQ(CallPage(View(), "return [location.href, window.marker === 1];"), "[\"" + uri + "\",true]") << what;
+  }
+
   int Requests(const std::string& uri) const {
     return static_cast<int>(std::count(requested_.begin(), requested_.end(), uri));
   }
@@ -156,6 +169,7 @@ class WebKitBrowserTest : public ::testing::Test {
   std::unique_ptr<IWebBrowser> browser_;
   std::vector<std::string> requested_;
   std::vector<std::string> messages_;
+  std::vector<std::string> debug_;
   int loadsFinished_ = 0;
 };
 
@@ -333,6 +347,158 @@ TEST_F(WebKitBrowserTest, HostStringsReachThePageUnchanged) {
   browser_->PostWebMessageAsString("late");
   RunFor(std::chrono::milliseconds(300));
   EXPECT_EQ(CallPage(View(), "return window.got.length;"), "2");
+}
+
+// Every way a page leaves for another document, in the top frame and from a frame the page
+// makes: the view stays on its document, nothing of the origin loads into a frame, nothing
+// of another origin is asked for.
+TEST_F(WebKitBrowserTest, TheViewNeverLeavesTheOrigin) {
+  CreateServing();
+  const std::string entry = std::string(kOrigin) + "/";
+  NavigateAndWait(entry);
+  CallPage(View(), "window.marker = 1; return 0;");
+  struct TCase {
+    const char* what;
+    const char* script;
+  };
+  const TCase cases[] = {
+      {"script to another origin", "location.href = 'https://elsewhere.invalid/';"},
+      {"script to a file", "location.assign('file:///etc/passwd');"},
+      {"script to about:blank", "location.href = 'about:blank';"},
+      {"script to data", "location.href = 'data:text/html,<p>x';"},
+      {"link", "const a = document.createElement('a'); a.href = 'http://elsewhere.invalid/';"
+               " document.body.append(a); a.click();"},
+      {"link to a new window", "const a = document.createElement('a'); a.href = 'page2.html'; a.target = '_blank';"
+                               " document.body.append(a); a.click();"},
+      {"window.open", "window.open('page2.html');"},
+      {"form", "const f = document.createElement('form'); f.action = 'https://elsewhere.invalid/f';"
+               " f.method = 'post'; document.body.append(f); f.submit();"},
+      {"frame of another origin", "const f = document.createElement('iframe'); f.src = 'https://elsewhere.invalid/';"
+                                  " document.body.append(f);"},
+      {"frame of the origin", "const f = document.createElement('iframe'); f.src = 'js/app.js';"
+                              " document.body.append(f);"},
+      {"frame of a file", "const f = document.createElement('iframe'); f.src = 'file:///etc/hostname';"
+                          " document.body.append(f);"},
+      {"script in a frame", "const f = document.createElement('iframe');"
+                            " f.srcdoc = '<script>location.href = \"https://elsewhere.invalid/\";<\\/script>';"
+                            " document.body.append(f);"},
+      {"link in a frame", "const f = document.createElement('iframe');"
+                          " f.srcdoc = '<a id=l href=\"https://elsewhere.invalid/\">x</a><script>l.click();<\\/script>';"
+                          " document.body.append(f);"},
+      {"form in a frame", "const f = document.createElement('iframe');"
+                          " f.srcdoc = '<form id=f action=\"https://elsewhere.invalid/\"></form><script>f.submit();<\\/script>';"
+                          " document.body.append(f);"},
+      {"meta refresh in a frame", "const f = document.createElement('iframe');"
+                                  " f.srcdoc = '<meta http-equiv=refresh content=\"0; url=https://elsewhere.invalid/\">';"
+                                  " document.body.append(f);"},
+  };
+  for (const auto& c : cases) {
+    CallPage(View(), std::string(c.script) + " return 0;");
+    RunFor(std::chrono::milliseconds(400));
+    ExpectStillOn(entry, c.what);
+  }
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/page2.html"), 0);
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/js/app.js"), 1) << "only the document's own script";
+  for (const auto& uri : requested_) EXPECT_EQ(uri.rfind(kOrigin, 0), 0u) << uri;
+  EXPECT_EQ(CallPage(View(), "return [...document.querySelectorAll('iframe')].map((f) => {"
+                             " try { return f.contentDocument ? f.contentDocument.body.innerHTML : 'closed'; }"
+                             " catch (e) { return 'closed'; } }).filter((t) => t && t !== 'closed').length;"),
+            "0")
+      << "no frame shows anything";
+
+  // A meta refresh in the top document.
+  NavigateAndWait(std::string(kOrigin) + "/refresh.html");
+  RunFor(std::chrono::milliseconds(800));
+  EXPECT_EQ(CallPage(View(), "return location.href;"), "\"" + std::string(kOrigin) + "/refresh.html\"");
+  EXPECT_GE(Debug("[BROWSER] navigation refused: https://elsewhere.invalid/"), 1);
+  EXPECT_GE(Debug("[BROWSER] new window refused"), 1);
+}
+
+TEST_F(WebKitBrowserTest, TheHostCannotNavigateElsewhereEither) {
+  CreateServing();
+  EXPECT_FALSE(browser_->Navigate("https://elsewhere.invalid/"));
+  const std::string entry = std::string(kOrigin) + "/";
+  NavigateAndWait(entry);
+  CallPage(View(), "window.marker = 1; return 0;");
+  webkit_web_view_load_html(View(), "<p id=foreign>foreign</p>", "https://elsewhere.invalid/");
+  webkit_web_view_load_uri(View(), "file:///etc/hostname");
+  RunFor(std::chrono::milliseconds(500));
+  ExpectStillOn(entry, "loads of the view itself");
+}
+
+// The side dialogs and what they lead to: nothing opens, nothing reaches the disk, every
+// refusal is in the log, and the page goes on.
+TEST_F(WebKitBrowserTest, SideDoorsStayShut) {
+  CreateServing();
+  const std::string entry = std::string(kOrigin) + "/";
+  NavigateAndWait(entry);
+  CallPage(View(), "window.marker = 1; return 0;");
+  const auto toplevels = [] {
+    GList* list = gtk_window_list_toplevels();
+    int visible = 0;
+    for (GList* l = list; l != nullptr; l = l->next) visible += gtk_widget_get_visible(GTK_WIDGET(l->data)) ? 1 : 0;
+    g_list_free(list);
+    return visible;
+  };
+  const int windowsBefore = toplevels();
+
+  EXPECT_EQ(CallPage(View(), "window.print(); return 'returned';"), "\"returned\"");
+  EXPECT_EQ(CallPage(View(), "alert('a'); return [confirm('c'), prompt('p', 'default')];"), "[false,null]");
+  EXPECT_EQ(CallPage(View(), "return await Notification.requestPermission();"), "\"denied\"");
+  EXPECT_EQ(CallPage(View(), "return await new Promise((resolve) => navigator.geolocation.getCurrentPosition("
+                             " () => resolve('granted'), (e) => resolve(e.code)));"),
+            "1");
+  // A file input opens no chooser.
+  CallPage(View(), "const i = document.createElement('input'); i.type = 'file'; i.id = 'pick';"
+                   " document.body.append(i); i.click(); return 0;");
+  ASSERT_TRUE(RunUntil([&] { return Debug("[BROWSER] file chooser refused") == 1; })) << "the chooser was asked for";
+  ExpectStillOn(entry, "after the dialogs");
+
+  // Downloads: one that the browser is asked for, and a document WebKit cannot show.
+  WebKitDownload* download = webkit_web_view_download_uri(View(), (std::string(kOrigin) + "/file.bin").c_str());
+  bool finished = false;
+  g_signal_connect(download, "finished", G_CALLBACK(+[](WebKitDownload*, gpointer flag) { *static_cast<bool*>(flag) = true; }),
+                   &finished);
+  ASSERT_TRUE(RunUntil([&] { return Debug("[BROWSER] download refused") == 1 && finished; }));
+  EXPECT_EQ(webkit_download_get_destination(download), nullptr) << "nothing was written";
+  g_object_unref(download);
+  // A document of the origin that WebKit would rather save is shown from memory instead.
+  CallPage(View(), "location.href = 'file.bin'; return 0;");
+  ASSERT_TRUE(RunUntil([&] { return Requests(std::string(kOrigin) + "/file.bin") == 1; }));
+  RunUntil([&] { return CallPage(View(), "return location.pathname;") == "\"/file.bin\""; });
+  EXPECT_EQ(Debug("[BROWSER] download refused"), 1);
+  RunFor(std::chrono::milliseconds(300));
+
+  EXPECT_EQ(toplevels(), windowsBefore) << "no dialog, chooser or window";
+  for (const char* line : {"[BROWSER] print refused", "[BROWSER] script dialog refused",
+                           "[BROWSER] permission request refused"})
+    EXPECT_GE(Debug(line), 1) << line;
+}
+
+// Neither the page's own scripts nor any frame can reach the native handler; only the
+// channel posts, and only from a document of the origin.
+TEST_F(WebKitBrowserTest, OnlyTheOriginsTopDocumentReachesTheHost) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  EXPECT_EQ(CallPage(View(), "return typeof (window.webkit && window.webkit.messageHandlers &&"
+                             " window.webkit.messageHandlers.vantreel);"),
+            "\"undefined\"");
+  CallPage(View(), "const f = document.createElement('iframe'); f.srcdoc = '<p>x';"
+                   " document.body.append(f); return 0;");
+  RunFor(std::chrono::milliseconds(300));
+  EXPECT_EQ(CallPage(View(), "const w = document.querySelector('iframe').contentWindow;"
+                             " try { return [typeof w.chrome, typeof (w.webkit && w.webkit.messageHandlers &&"
+                             " w.webkit.messageHandlers.vantreel)]; } catch (e) { return 'closed'; }"),
+            "[\"undefined\",\"undefined\"]");
+  CallPage(View(), "chrome.webview.postMessage({type: 'top'}); return 0;");
+  ASSERT_TRUE(RunUntil([&] { return messages_.size() == 1; }));
+  EXPECT_EQ(messages_[0], R"({"type":"top"})");
+}
+
+TEST_F(WebKitBrowserTest, NothingCanBeDroppedOnTheView) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  EXPECT_EQ(gtk_drag_dest_get_target_list(GTK_WIDGET(View())), nullptr);
 }
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <vector>
 
 #include "tests/browser/webkit/MainFormHarness.h"
 
@@ -110,12 +113,19 @@ class TPrivateSystemBus {
       return;
     }
     FAddress = "unix:path=" + socket.string();
-    RunUntil([&socket] { return std::filesystem::exists(socket); }, std::chrono::seconds(10));
-    FLogind = g_dbus_connection_new_for_address_sync(
-        FAddress.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
+    // The socket file appears at bind(), a moment before the daemon listens on it: a busy
+    // machine refuses the first connections, so keep trying until the deadline.
+    RunUntil(
+        [&] {
+          g_clear_error(&error);
+          FLogind = g_dbus_connection_new_for_address_sync(
+              FAddress.c_str(),
+              static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+              nullptr, nullptr, &error);
+          return FLogind != nullptr;
+        },
+        std::chrono::seconds(10));
     if (FLogind == nullptr) {
       ADD_FAILURE() << "stand-in logind: " << error->message;
       g_clear_error(&error);
@@ -207,6 +217,73 @@ TEST(WebKitMainForm, MinimiseHidesOnlyWhileATrayIconCanRestore) {
   g_signal_emit_by_name(window, "window-state-event", &event, &handled);
   EXPECT_TRUE(harness.Ui().IsVisible());
   EXPECT_FALSE(harness.HasLog("用户点击最小化"));
+}
+
+// WebKit's web processes among this process's descendants (bubblewrap sits between when the
+// sandbox is on).
+std::vector<pid_t> WebProcesses() {
+  std::map<pid_t, pid_t> parents;
+  std::map<pid_t, std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) continue;
+    const std::size_t open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) continue;
+    const pid_t pid = std::stoi(name);
+    names[pid] = line.substr(open + 1, close - open - 1);
+    parents[pid] = std::stoi(line.substr(close + 4));  // ") S <ppid>"
+  }
+  std::vector<pid_t> found;
+  for (const auto& [pid, name] : names) {
+    if (name.rfind("WebKitWebProces", 0) != 0) continue;
+    for (pid_t up = parents[pid]; up > 1; up = parents.count(up) ? parents[up] : 0) {
+      if (up == getpid()) {
+        found.push_back(pid);
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+// What a task manager, the out-of-memory killer or a crash does to the page: the window
+// shows its overlay, opens the entry page again and the page answers; when it keeps
+// happening, the window stops and says so.
+TEST(WebKitMainForm, AKilledWebProcessIsReplacedUntilItKeepsDying) {
+  TMainFormHarness harness;
+  ASSERT_TRUE(harness.ShowAndLoad());
+  WebKitWebView* view = harness.View();
+  const auto killAll = [] {
+    const auto pids = WebProcesses();
+    for (pid_t pid : pids) kill(pid, SIGKILL);
+    return !pids.empty();
+  };
+  for (int round = 1; round < static_cast<int>(TMainForm::kProcessFailureLimit); ++round) {
+    CallPage(view, "window.marked = true; return 0;");
+    ASSERT_TRUE(killAll()) << "no web process found";
+    ASSERT_TRUE(RunUntil([&] { return harness.CountLog("Web 进程已终止") == round; })) << harness.Dump();
+    EXPECT_TRUE(harness.Form().LoadingOverlayShown());
+    ASSERT_TRUE(RunUntil([&] {
+      return CallPage(view, "return document.readyState === 'complete' && !!window.replies && !window.marked;") == "true";
+    })) << harness.Dump();
+    CallPage(view, "chrome.webview.postMessage({type: 'auth_seed_request', requestId: 'after-" + std::to_string(round) +
+                       "'}); return 0;");
+    ASSERT_TRUE(RunUntil([&] {
+      return CallPage(view, "return window.replies.some((r) => JSON.parse(r).requestId === 'after-" +
+                                std::to_string(round) + "');") == "true";
+    })) << harness.Dump();
+    EXPECT_FALSE(harness.Form().LoadingOverlayShown()) << "the first message removed it again";
+  }
+  EXPECT_TRUE(harness.MessageBoxes().empty());
+
+  ASSERT_TRUE(killAll());
+  ASSERT_TRUE(RunUntil([&] { return !harness.MessageBoxes().empty(); })) << harness.Dump();
+  EXPECT_EQ(harness.CountLog("Web 进程反复终止，停止恢复。"), 1);
+  RunFor(std::chrono::milliseconds(500));
+  EXPECT_EQ(harness.MessageBoxes().size(), 1u);
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
-// Alarm photos: take a photo (generated test frame or a picked file), save it for an alarm and
-// device, browse the gallery with a device filter, view one full size, delete it.
+// Alarm photos: take a photo (a generated test frame), save it for an alarm and device, browse
+// the gallery with a device filter, view one full size, delete it. Photos come only from the
+// page itself: a file chooser would open the whole disk to the child at the keyboard.
 
 import { $, h, busy, showMessage, openDialog, confirmDialog, toast } from '../ui.js';
 import { describeError } from '../errors.js';
 import { formatBytes, formatDateTime, dataUrlByteLength } from '../format.js';
 import { drawTestPhoto } from '../pictures.js';
 
-const ACCEPTED_TYPES = new Set(['image/jpeg', 'image/png', 'image/gif', 'image/webp']);
-const MAX_FILE_MB = 15;
 // The client names files alarm_device_stamp.ext and reads the ids back by splitting at "_".
 const ID_PATTERN = /^[A-Za-z0-9-]*$/;
 
@@ -53,33 +52,6 @@ export function setupPhotos({ t, language, module }) {
       timestamp: when.getTime(),
       label: t('capture.generated', { size: formatBytes(dataUrlByteLength(dataUrl), language) }),
     });
-  });
-
-  $('#capture-pick').addEventListener('keydown', (event) => {
-    if (event.key === 'Enter' || event.key === ' ') {
-      event.preventDefault();
-      $('#capture-file').click();
-    }
-  });
-  $('#capture-file').addEventListener('change', (event) => {
-    const file = event.target.files?.[0];
-    event.target.value = '';
-    if (!file) return;
-    const message = $('#capture-message');
-    if (!ACCEPTED_TYPES.has(file.type)) return showMessage(message, t('capture.notImage'), 'error');
-    if (file.size > MAX_FILE_MB * 1024 * 1024) {
-      return showMessage(message, t('capture.tooLarge', { mb: MAX_FILE_MB }), 'error');
-    }
-    const reader = new FileReader();
-    reader.onload = () =>
-      showCapture({
-        dataUrl: reader.result,
-        mimetype: file.type,
-        timestamp: Date.now(),
-        label: `${file.name} · ${formatBytes(file.size, language)}`,
-      });
-    reader.onerror = () => showMessage(message, t('capture.readFailed'), 'error');
-    reader.readAsDataURL(file);
   });
 
   $('#capture-form').addEventListener('submit', (event) => {
