@@ -74,7 +74,7 @@ const en = {
 
   'capture.title': 'Take a photo',
   'capture.testImage': 'Test image',
-  'capture.empty': 'No photo yet. Generate a test image or choose a file.',
+  'capture.empty': 'No photo yet. Generate a test image.',
   'capture.alarmId': 'Alarm ID',
   'capture.deviceId': 'Device ID',
   'capture.save': 'Save photo',
@@ -248,7 +248,7 @@ const zh = {
 
   'capture.title': '拍摄照片',
   'capture.testImage': '测试图像',
-  'capture.empty': '还没有照片。请生成测试图像或选择文件。',
+  'capture.empty': '还没有照片。请生成测试图像。',
   'capture.alarmId': '告警 ID',
   'capture.deviceId': '设备 ID',
   'capture.save': '保存照片',

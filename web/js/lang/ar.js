@@ -62,7 +62,7 @@ export default {
 
   'capture.title': 'التقاط صورة',
   'capture.testImage': 'صورة تجريبية',
-  'capture.empty': 'لا توجد صورة بعد. أنشئ صورة تجريبية أو اختر ملفًا.',
+  'capture.empty': 'لا توجد صورة بعد. أنشئ صورة تجريبية.',
   'capture.alarmId': 'معرّف التنبيه',
   'capture.deviceId': 'معرّف الجهاز',
   'capture.save': 'حفظ الصورة',

@@ -62,7 +62,7 @@ export default {
 
   'capture.title': 'Foto aufnehmen',
   'capture.testImage': 'Testbild',
-  'capture.empty': 'Noch kein Foto. Erzeugen Sie ein Testbild oder wählen Sie eine Datei.',
+  'capture.empty': 'Noch kein Foto. Erzeugen Sie ein Testbild.',
   'capture.alarmId': 'Alarm-ID',
   'capture.deviceId': 'Geräte-ID',
   'capture.save': 'Foto speichern',

@@ -62,7 +62,7 @@ export default {
 
   'capture.title': 'Tomar una foto',
   'capture.testImage': 'Imagen de prueba',
-  'capture.empty': 'Todavía no hay foto. Genere una imagen de prueba o elija un archivo.',
+  'capture.empty': 'Todavía no hay foto. Genere una imagen de prueba.',
   'capture.alarmId': 'ID de alarma',
   'capture.deviceId': 'ID de dispositivo',
   'capture.save': 'Guardar foto',

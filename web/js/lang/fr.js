@@ -62,7 +62,7 @@ export default {
 
   'capture.title': 'Prendre une photo',
   'capture.testImage': 'Image de test',
-  'capture.empty': 'Pas encore de photo. Générez une image de test ou choisissez un fichier.',
+  'capture.empty': 'Pas encore de photo. Générez une image de test.',
   'capture.alarmId': 'ID d\u2019alarme',
   'capture.deviceId': 'ID d\u2019appareil',
   'capture.save': 'Enregistrer la photo',

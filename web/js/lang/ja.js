@@ -62,7 +62,7 @@ export default {
 
   'capture.title': '写真を撮る',
   'capture.testImage': 'テスト画像',
-  'capture.empty': 'まだ写真がありません。テスト画像を生成するか、ファイルを選択してください。',
+  'capture.empty': 'まだ写真がありません。テスト画像を生成してください。',
   'capture.alarmId': 'アラーム ID',
   'capture.deviceId': 'デバイス ID',
   'capture.save': '写真を保存',

@@ -62,7 +62,7 @@ export default {
 
   'capture.title': '사진 찍기',
   'capture.testImage': '테스트 이미지',
-  'capture.empty': '아직 사진이 없습니다. 테스트 이미지를 생성하거나 파일을 선택하세요.',
+  'capture.empty': '아직 사진이 없습니다. 테스트 이미지를 생성하세요.',
   'capture.alarmId': '알람 ID',
   'capture.deviceId': '장치 ID',
   'capture.save': '사진 저장',

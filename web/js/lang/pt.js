@@ -62,7 +62,7 @@ export default {
 
   'capture.title': 'Tirar uma foto',
   'capture.testImage': 'Imagem de teste',
-  'capture.empty': 'Ainda não há foto. Gere uma imagem de teste ou escolha um arquivo.',
+  'capture.empty': 'Ainda não há foto. Gere uma imagem de teste.',
   'capture.alarmId': 'ID do alarme',
   'capture.deviceId': 'ID do dispositivo',
   'capture.save': 'Salvar foto',

@@ -62,7 +62,7 @@ export default {
 
   'capture.title': 'Сделать фото',
   'capture.testImage': 'Тестовое изображение',
-  'capture.empty': 'Фото пока нет. Создайте тестовое изображение или выберите файл.',
+  'capture.empty': 'Фото пока нет. Создайте тестовое изображение.',
   'capture.alarmId': 'ID тревоги',
   'capture.deviceId': 'ID устройства',
   'capture.save': 'Сохранить фото',

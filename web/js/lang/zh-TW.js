@@ -62,7 +62,7 @@ export default {
 
   'capture.title': '拍攝照片',
   'capture.testImage': '測試影像',
-  'capture.empty': '還沒有照片。請產生測試影像或選擇檔案。',
+  'capture.empty': '還沒有照片。請產生測試影像。',
   'capture.alarmId': '警示 ID',
   'capture.deviceId': '裝置 ID',
   'capture.save': '儲存照片',
