@@ -21,3 +21,27 @@ vantreel_install_deps() {
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
+
+# The WebView2 SDK (NuGet package Microsoft.Web.WebView2) for the Windows build, restored by
+# the .NET SDK into build/webview2-sdk; skipped when the pinned version is there already.
+vantreel_webview2_sdk_version() {
+  sed -n 's/.*Include="Microsoft.Web.WebView2" Version="\[\([0-9.]*\)\]".*/\1/p' \
+    "$root/tools/webview2-sdk/WebView2Sdk.csproj"
+}
+
+vantreel_restore_webview2_sdk() {
+  local cache="$root/build/webview2-sdk"
+  local version
+  version=$(vantreel_webview2_sdk_version)
+  [ -f "$cache/microsoft.web.webview2/$version/build/native/include/WebView2.h" ] && return 0
+  if ! command -v dotnet >/dev/null; then
+    echo "The WebView2 SDK needs the .NET SDK's 'dotnet' command to restore it from NuGet." >&2
+    return 1
+  fi
+  echo "Restoring Microsoft.Web.WebView2 $version into $cache"
+  # The project is copied so that restore leaves its obj/ folder in the cache, not the tree.
+  mkdir -p "$cache/project"
+  cp "$root/tools/webview2-sdk/WebView2Sdk.csproj" "$cache/project/"
+  DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1 DOTNET_SKIP_FIRST_TIME_EXPERIENCE=1 \
+    dotnet restore "$cache/project/WebView2Sdk.csproj" --packages "$cache" --verbosity quiet
+}
