@@ -85,7 +85,7 @@ export function setupActivity({ t, language, activity }) {
     badge.hidden = unseen === 0;
     const label = t('nav.activity');
     navItem.setAttribute('aria-label', unseen ? `${label}, ${t('activity.badge', { n: unseen })}` : label);
-    navItem.title = navItem.getAttribute('aria-label');
+    if (navItem.hasAttribute('title')) navItem.title = navItem.getAttribute('aria-label');
     $('#activity-empty').hidden = activity.entries.length > 0;
   }
 
