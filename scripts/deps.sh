@@ -8,10 +8,21 @@ VANTREEL_PACKAGES=(
   fonts-noto-cjk
 )
 
+# The Windows cross-build: compilers, static zlib, Wine and Xvfb for its tests, icoutils for
+# the icon, and the build machine's half (cmake, OpenSSL, zlib, Python) for the packer.
+VANTREEL_WINDOWS_PACKAGES=(
+  cmake ninja-build python3 libssl-dev zlib1g-dev g++
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine xvfb xauth icoutils imagemagick
+  googletest nlohmann-json3-dev
+)
+
+# vantreel_install_deps [windows]: the Linux build's packages, or the Windows build's.
 vantreel_install_deps() {
   local missing=()
   local pkg
-  for pkg in "${VANTREEL_PACKAGES[@]}"; do
+  local wanted=("${VANTREEL_PACKAGES[@]}")
+  [ "${1:-}" = windows ] && wanted=("${VANTREEL_WINDOWS_PACKAGES[@]}")
+  for pkg in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -20,4 +31,28 @@ vantreel_install_deps() {
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+# The WebView2 SDK (NuGet package Microsoft.Web.WebView2) for the Windows build, restored by
+# the .NET SDK into build/webview2-sdk; skipped when the pinned version is there already.
+vantreel_webview2_sdk_version() {
+  sed -n 's/.*Include="Microsoft.Web.WebView2" Version="\[\([0-9.]*\)\]".*/\1/p' \
+    "$root/tools/webview2-sdk/WebView2Sdk.csproj"
+}
+
+vantreel_restore_webview2_sdk() {
+  local cache="$root/build/webview2-sdk"
+  local version
+  version=$(vantreel_webview2_sdk_version)
+  [ -f "$cache/microsoft.web.webview2/$version/build/native/include/WebView2.h" ] && return 0
+  if ! command -v dotnet >/dev/null; then
+    echo "The WebView2 SDK needs the .NET SDK's 'dotnet' command to restore it from NuGet." >&2
+    return 1
+  fi
+  echo "Restoring Microsoft.Web.WebView2 $version into $cache"
+  # The project is copied so that restore leaves its obj/ folder in the cache, not the tree.
+  mkdir -p "$cache/project"
+  cp "$root/tools/webview2-sdk/WebView2Sdk.csproj" "$cache/project/"
+  DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1 DOTNET_SKIP_FIRST_TIME_EXPERIENCE=1 \
+    dotnet restore "$cache/project/WebView2Sdk.csproj" --packages "$cache" --verbosity quiet
 }

@@ -1,0 +1,46 @@
+#include "browser/webview2/WebView2Runtime.h"
+
+#include <cstdio>
+
+#include "browser/webview2/WideText.h"
+
+namespace vantreel::webview2 {
+namespace {
+
+using TCreateFn = HRESULT(STDAPICALLTYPE*)(PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*,
+                                            ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
+
+std::string Hex(DWORD code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
+  return text;
+}
+
+}  // namespace
+
+TWebView2Runtime LoadRuntimeFrom(const std::filesystem::path& folder) {
+  TWebView2Runtime runtime;
+  const std::filesystem::path dll = folder / kLoaderDllName;
+  const std::string shown = Narrow(dll.wstring());
+  if (GetFileAttributesW(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    runtime.UnavailableReason = "WebView2Loader.dll is missing: " + shown;
+    return runtime;
+  }
+  // Its dependencies come from the system folder only, never from the working folder.
+  HMODULE module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module == nullptr) {
+    runtime.UnavailableReason = "WebView2Loader.dll cannot be loaded (" + Hex(GetLastError()) + "): " + shown;
+    return runtime;
+  }
+  auto create = reinterpret_cast<TCreateFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "CreateCoreWebView2EnvironmentWithOptions")));
+  if (create == nullptr) {
+    runtime.UnavailableReason = "WebView2Loader.dll has no CreateCoreWebView2EnvironmentWithOptions: " + shown;
+    FreeLibrary(module);
+    return runtime;
+  }
+  runtime.CreateEnvironment = create;
+  return runtime;
+}
+
+}  // namespace vantreel::webview2

@@ -1,0 +1,3 @@
+// WebView2.h asks for the mixed-case name; MinGW ships the header in lower case.
+#pragma once
+#include <eventtoken.h>

@@ -1,0 +1,100 @@
+#include "FakeRuntime.h"
+
+#include "browser/webview2/WebView2Loader.h"
+
+namespace vantreel::webview2::fake {
+
+std::string TFakeResponse::ReadContent() const {
+  std::string body;
+  char buffer[7];  // small on purpose: reads that end mid-stream must line up
+  ULONG read = 0;
+  LARGE_INTEGER start{};
+  Content->Seek(start, STREAM_SEEK_SET, nullptr);
+  while (SUCCEEDED(Content->Read(buffer, sizeof buffer, &read)) && read > 0) body.append(buffer, read);
+  return body;
+}
+
+HRESULT TFakeEnvironment::CreateCoreWebView2Controller(HWND parent,
+                                                       ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+  ParentWindow = parent;
+  if (FAILED(CreateResult)) return CreateResult;
+  Pending = TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(handler);
+  if (AutoComplete) {
+    TComPtr<TFakeEnvironment> self(this);
+    FDeferred.Post([self] { self->CompleteController(); });
+  }
+  return S_OK;
+}
+
+TComPtr<TFakeController> TFakeEnvironment::CompleteController() {
+  auto handler = std::move(Pending);
+  if (!handler) return {};
+  if (FAILED(CompletionResult)) {
+    handler->Invoke(CompletionResult, nullptr);
+    return {};
+  }
+  auto controller = MakeFake<TFakeController>();
+  Controllers.push_back(controller);
+  handler->Invoke(S_OK, controller.Get());
+  return controller;
+}
+
+HRESULT TFakeEnvironment::CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
+                                                    LPCWSTR headers, ICoreWebView2WebResourceResponse** response) {
+  auto fake = MakeFake<TFakeResponse>();
+  fake->Content = TComPtr<IStream>(content);
+  fake->StatusCode = statusCode;
+  fake->ReasonPhrase = Narrow(reasonPhrase);
+  fake->Headers = Narrow(headers);
+  *response = fake.Detach();
+  return S_OK;
+}
+
+void TFakeRuntimeState::CompletePending() {
+  auto handler = std::move(Pending);
+  if (!handler) return;
+  if (FAILED(CompletionResult)) {
+    handler->Invoke(CompletionResult, nullptr);
+    return;
+  }
+  auto environment = MakeFake<TFakeEnvironment>();
+  if (Prepare) Prepare(*environment.Get());
+  Environments.push_back(environment);
+  handler->Invoke(S_OK, environment.Get());
+}
+
+TWebView2Runtime MakeFakeRuntime(std::shared_ptr<TFakeRuntimeState> state) {
+  TWebView2Runtime runtime;
+  runtime.CreateEnvironment = [state](PCWSTR browserFolder, PCWSTR userDataFolder,
+                                      ICoreWebView2EnvironmentOptions* options,
+                                      ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) -> HRESULT {
+    ++state->Calls;
+    state->BrowserFolder = browserFolder != nullptr ? Narrow(browserFolder) : "";
+    state->UserDataFolder = userDataFolder != nullptr ? Narrow(userDataFolder) : "";
+    LPWSTR text = nullptr;
+    if (SUCCEEDED(options->get_Language(&text))) state->Language = TakeCoTaskString(text);
+    if (SUCCEEDED(options->get_AdditionalBrowserArguments(&text)))
+      state->AdditionalBrowserArguments = TakeCoTaskString(text);
+    options->get_AllowSingleSignOnUsingOSPrimaryAccount(&state->SingleSignOn);
+    state->VariablesSeen.clear();
+    for (const wchar_t* name : kRuntimeEnvironmentVariables) {
+      wchar_t value[256] = {};
+      if (GetEnvironmentVariableW(name, value, 256) > 0) state->VariablesSeen[name] = value;
+    }
+    if (FAILED(state->CallResult)) return state->CallResult;
+    state->Pending = TComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(handler);
+    if (state->CompleteAtOnce) state->CompletePending();
+    return S_OK;
+  };
+  return runtime;
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace vantreel::webview2::fake
