@@ -45,7 +45,7 @@ TSafeRelativePath TSafeRelativePath::Check(std::string_view value, std::string_v
   std::string generic(value);
   for (char& c : generic)
     if (c == '\\') c = '/';
-  return TSafeRelativePath(fs::path(generic));
+  return TSafeRelativePath(PathFromUtf8(generic));
 }
 
 std::optional<TFileInFolder> TFileInFolder::Find(const fs::path& folder, std::string_view value,
