@@ -401,11 +401,14 @@ bool TWebView2Browser::PostWebMessageAsString(const std::string& text) {
 
 bool TWebView2Browser::ExecuteScript(const std::string& script, int /*executionId*/) {
   if (!HasCoreWebView2()) return false;
-  FEntryScripts.push_back(script);
-  if (FNavigationPending)
+  if (FNavigationPending) {
+    // Meant for the document on its way (the resume listener): a reloaded entry page gets it
+    // again. Scripts for a document already there (a resume notice) are not repeated.
     FHeldScripts.push_back(script);
-  else
+    FEntryScripts.push_back(script);
+  } else {
     RunScript(script);
+  }
   return true;
 }
 

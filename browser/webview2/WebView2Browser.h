@@ -103,7 +103,7 @@ class TWebView2Browser final : public IWebBrowser {
   std::optional<bool> FContextMenus, FDevTools, FAcceleratorKeys;
   std::vector<std::string> FFilters;
   TNavigationPolicy FPolicy;
-  // The last document the window opened and the scripts it submitted for it, for recovery.
+  // The last document the window opened and the scripts held for it, for recovery.
   std::string FEntryUri;
   std::vector<std::string> FEntryScripts;
   bool FNavigationPending = false;
