@@ -13,10 +13,22 @@ struct TMessage {
   std::intptr_t Result = 0;
 };
 
+// <windows.h> defines the same names as macros with the same values; where it came first,
+// its macros stand in for these (and where it comes later, its macros take over the uses).
+#ifndef WM_SYSCOMMAND
 inline constexpr std::uint32_t WM_SYSCOMMAND = 0x0112;
+#endif
+#ifndef WM_POWERBROADCAST
 inline constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
+#endif
+#ifndef SC_MINIMIZE
 inline constexpr std::uintptr_t SC_MINIMIZE = 0xF020;
+#endif
+#ifndef PBT_APMRESUMESUSPEND
 inline constexpr std::uintptr_t PBT_APMRESUMESUSPEND = 7;
+#endif
+#ifndef PBT_APMRESUMEAUTOMATIC
 inline constexpr std::uintptr_t PBT_APMRESUMEAUTOMATIC = 18;
+#endif
 
 }  // namespace vantreel

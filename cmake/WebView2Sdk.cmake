@@ -2,6 +2,8 @@
 # version pinned in tools/webview2-sdk/WebView2Sdk.csproj, restored by scripts/deps.sh into
 # build/webview2-sdk. Defines the imported target WebView2::Headers, the path of the
 # WebView2Loader.dll to ship beside the executable, and the SDK's target runtime version.
+include_guard(GLOBAL)
+
 file(READ "${CMAKE_SOURCE_DIR}/tools/webview2-sdk/WebView2Sdk.csproj" _wv2_project)
 string(REGEX MATCH "Include=\"Microsoft.Web.WebView2\" Version=\"\\[([0-9.]+)\\]\"" _wv2_match "${_wv2_project}")
 set(VANTREEL_WEBVIEW2_VERSION "${CMAKE_MATCH_1}")

@@ -8,10 +8,21 @@ VANTREEL_PACKAGES=(
   fonts-noto-cjk
 )
 
+# The Windows cross-build: compilers, static zlib, Wine and Xvfb for its tests, icoutils for
+# the icon, and the build machine's half (cmake, OpenSSL, zlib, Python) for the packer.
+VANTREEL_WINDOWS_PACKAGES=(
+  cmake ninja-build python3 libssl-dev zlib1g-dev g++
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine xvfb xauth icoutils imagemagick
+  googletest nlohmann-json3-dev
+)
+
+# vantreel_install_deps [windows]: the Linux build's packages, or the Windows build's.
 vantreel_install_deps() {
   local missing=()
   local pkg
-  for pkg in "${VANTREEL_PACKAGES[@]}"; do
+  local wanted=("${VANTREEL_PACKAGES[@]}")
+  [ "${1:-}" = windows ] && wanted=("${VANTREEL_WINDOWS_PACKAGES[@]}")
+  for pkg in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/UiLanguageId.h"
+#include "platform/linux/LocaleLangId.h"
 
 namespace vantreel {
 namespace {

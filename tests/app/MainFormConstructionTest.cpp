@@ -1,6 +1,7 @@
 #include <regex>
 
 #include "tests/app/MainFormTestSupport.h"
+#include "tests/support/TestEnv.h"
 
 namespace vantreel::test {
 namespace {
@@ -70,7 +71,7 @@ TEST_F(ConstructionTest, LanguageDecidesCaptionReadingOrderAndTrayTexts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.locale);
-    ::setenv("LC_ALL", c.locale, 1);
+    test::SetEnvVar("LC_ALL", c.locale);
     FakeMainFormUi localUi;
     ScriptedBrowserFactory localBrowsers;
     TMainForm f(localUi, localBrowsers);

@@ -1,4 +1,5 @@
 #include "tests/app/MainFormTestSupport.h"
+#include "tests/support/TestEnv.h"
 
 namespace vantreel::test {
 namespace {
@@ -97,7 +98,7 @@ TEST_F(OverlayTest, ATickWithoutPanelReleasesTheTimer) {
 
 TEST_F(OverlayTest, ArabicTextsAreUsed) {
   form.reset();
-  ::setenv("LC_ALL", "ar_EG.UTF-8", 1);
+  test::SetEnvVar("LC_ALL", "ar_EG.UTF-8");
   Make();
   form->ShowLoadingOverlay("r");
   ui.FireTimers();

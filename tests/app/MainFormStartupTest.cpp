@@ -1,6 +1,7 @@
 #include <fstream>
 
 #include "tests/app/MainFormTestSupport.h"
+#include "tests/support/TestEnv.h"
 
 namespace vantreel::test {
 namespace {
@@ -139,7 +140,7 @@ TEST_F(StartupTest, LoaderErrorWinsOverInitializedAndIsNotWaitedFor) {
 TEST_F(StartupTest, CacheFolderFailureLeavesAnUnstartedLoaderThatTimesOutNextTime) {
   const auto blocker = dataDir / "not-a-folder";
   std::ofstream(blocker) << "x";
-  ::setenv("XDG_DATA_HOME", blocker.c_str(), 1);
+  test::SetEnvVar("XDG_DATA_HOME", blocker.string().c_str());
   browsers.failNextCreateLoader = 1;  // the constructor's early start fails
   TMainForm& f = Make();
   ui.Show();
@@ -162,7 +163,7 @@ TEST_F(StartupTest, CacheFolderFailureLeavesAnUnstartedLoaderThatTimesOutNextTim
 }
 
 TEST_F(StartupTest, InitializationErrorIsShownWithCodeAndNotRetried) {
-  ::setenv("LC_ALL", "zh_CN.UTF-8", 1);
+  test::SetEnvVar("LC_ALL", "zh_CN.UTF-8");
   TMainForm& f = MakeAndShow();
   browsers.browser->RaiseInitializationError(static_cast<HResult>(0x8007000Eu), "内存不足");
   EXPECT_EQ(ui.messageBoxes, std::vector<std::string>{"WebView2 初始化失败：内存不足 (0x8007000E)"});
@@ -252,12 +253,12 @@ TEST(MainFormCacheDir, LocalDataFolderOrProfileFallback) {
   const std::string savedXdg = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
-    c.xdg ? ::setenv("XDG_DATA_HOME", c.xdg, 1) : ::unsetenv("XDG_DATA_HOME");
-    c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+    c.xdg ? test::SetEnvVar("XDG_DATA_HOME", c.xdg) : test::UnsetEnvVar("XDG_DATA_HOME");
+    c.home ? test::SetEnvVar("HOME", c.home) : test::UnsetEnvVar("HOME");
     EXPECT_EQ(TMainForm::GetWebViewCacheDir(), c.expected);
   }
-  ::setenv("HOME", savedHome.c_str(), 1);
-  ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+  test::SetEnvVar("HOME", savedHome.c_str());
+  test::SetEnvVar("XDG_DATA_HOME", savedXdg.c_str());
 }
 
 }  // namespace

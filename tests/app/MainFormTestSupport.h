@@ -14,6 +14,7 @@
 #include "app/UMainForm.h"
 #include "tests/app/FakeMainFormUi.h"
 #include "tests/browser/ScriptedBrowser.h"
+#include "tests/support/TestEnv.h"
 
 namespace vantreel::test {
 
@@ -56,11 +57,11 @@ class MainFormTest : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dataDir = std::filesystem::temp_directory_path() /
-              ("vantreel-mainform-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+              ("vantreel-mainform-" + std::to_string(test::CurrentProcessId()) + "-" + info->test_suite_name() + "-" + info->name());
     std::filesystem::remove_all(dataDir);
     std::filesystem::create_directories(dataDir);
-    ::setenv("XDG_DATA_HOME", dataDir.c_str(), 1);
-    ::setenv("LC_ALL", "en_US.UTF-8", 1);
+    test::SetEnvVar("XDG_DATA_HOME", dataDir.string().c_str());
+    test::SetEnvVar("LC_ALL", "en_US.UTF-8");
   }
   void TearDown() override {
     form.reset();

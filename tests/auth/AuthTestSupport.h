@@ -54,6 +54,7 @@ inline std::string EscapeSolidus(const std::string& text) {
   return out;
 }
 
+#if VANTREEL_TEST_HAS_REFERENCE
 // Runs auth_reference.py; one output line per element.
 inline std::vector<std::string> RunReference(const std::vector<std::string>& args) {
   std::string command = std::string(VANTREEL_TEST_PYTHON) + " " + VANTREEL_TEST_AUTH_REFERENCE;
@@ -73,6 +74,7 @@ inline std::vector<std::string> RunReference(const std::vector<std::string>& arg
   for (std::string line; std::getline(stream, line);) lines.push_back(line);
   return lines;
 }
+#endif
 
 // Forces the environment check while it lives.
 class TForcedEnvironment {

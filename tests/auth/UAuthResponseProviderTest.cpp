@@ -71,6 +71,7 @@ std::string Unmask(const TPieces& pieces) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+#if VANTREEL_TEST_HAS_REFERENCE  // the reference runs Python and OpenSSL of the build machine
 TEST(AuthResponse, MatchesAnIndependentDigestAndTheClock) {
   struct Case {
     std::string timestamp, random, clientType, identifier;
@@ -104,6 +105,7 @@ TEST(AuthResponse, MatchesAnIndependentDigestAndTheClock) {
     EXPECT_TRUE(clockMatches) << response;
   }
 }
+#endif
 
 TEST(AuthResponse, SameChallengeTwiceGivesTheSameDigest) {
   const std::string first = ComputeAuthResponse("1700000000123", "abcd", "pc", "x");

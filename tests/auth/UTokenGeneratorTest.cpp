@@ -31,7 +31,7 @@ std::string ErrorOf(const std::string& identifier) {
 
 // Identifiers of 1 to 48 UTF-8 bytes: ASCII around the block edges, Chinese characters (3
 // bytes each), a character outside the BMP, and blanks that must not be trimmed.
-std::vector<std::string> Identifiers() {
+[[maybe_unused]] std::vector<std::string> Identifiers() {
   std::vector<std::string> ids;
   for (std::size_t n : {1, 15, 16, 17, 31, 32, 33, 47, 48}) ids.push_back(std::string(n, 'a' + static_cast<char>(n % 26)));
   ids.push_back("学生");                          // 6 bytes
@@ -43,6 +43,7 @@ std::vector<std::string> Identifiers() {
   return ids;
 }
 
+#if VANTREEL_TEST_HAS_REFERENCE  // the reference runs Python and OpenSSL of the build machine
 TEST(Token, MatchesOpensslForIdentifiersUpTo48Bytes) {
   const auto ids = Identifiers();
   std::vector<std::string> args = {"token", VANTREEL_TEST_PROVISIONING};
@@ -61,6 +62,7 @@ TEST(Token, MatchesOpensslForIdentifiersUpTo48Bytes) {
   EXPECT_NE(GenerateToken(" device-42 "), GenerateToken("device-42"));
   EXPECT_EQ(GenerateToken("device-42"), GenerateToken("device-42"));
 }
+#endif
 
 TEST(Token, BlockSizesGiveTheDocumentedLengths) {
   EXPECT_EQ(GenerateToken(std::string(15, 'x')).size(), 24u);
@@ -69,6 +71,7 @@ TEST(Token, BlockSizesGiveTheDocumentedLengths) {
   EXPECT_EQ(GenerateToken(std::string(48, 'x')).size(), 88u);
 }
 
+#if VANTREEL_TEST_HAS_REFERENCE  // the reference runs Python and OpenSSL of the build machine
 TEST(Token, SeedCharactersAreEncodedAsUtf16) {
   TSubstitutedSecrets substituted(kTestSeedNonAscii);
   const auto expected = test::RunReference(
@@ -76,6 +79,7 @@ TEST(Token, SeedCharactersAreEncodedAsUtf16) {
   ASSERT_EQ(expected.size(), 1u);
   EXPECT_EQ(GenerateToken("device-42"), expected[0]);
 }
+#endif
 
 TEST(Token, Errors) {
   for (const std::string blank : {"", "   ", "\t\r\n", " \x01 "}) {
@@ -96,6 +100,7 @@ TEST(Token, Errors) {
   }
 }
 
+#if VANTREEL_TEST_HAS_REFERENCE  // the reference runs Python and OpenSSL of the build machine
 TEST(TokenCipher, MatchesOpensslFrom0To48Bytes) {
   TBytes key(32), iv(16);
   for (std::size_t i = 0; i < key.size(); ++i) key[i] = static_cast<std::uint8_t>(i * 7 + 1);
@@ -113,6 +118,7 @@ TEST(TokenCipher, MatchesOpensslFrom0To48Bytes) {
     EXPECT_EQ(Base64Encode(cipher), expected[n]) << n;
   }
 }
+#endif
 
 TEST(TokenCipher, PlatformFailuresCarryTheirStepAndStatus) {
   struct Case {

@@ -3,12 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -18,6 +18,14 @@
 #include "tools/packer/ZipWriter.h"
 
 namespace vantreel::test {
+
+// CNG refuses a ciphertext that is not whole blocks when asked for the output size; OpenSSL
+// finds it only at the end of the decryption.
+#ifdef _WIN32
+inline const std::string kNotWholeBlocksFailure = "BCryptDecrypt(size) 失败: 0x";
+#else
+inline const std::string kNotWholeBlocksFailure = "BCryptDecrypt 失败: 0x";
+#endif
 
 // The message of the error that `action` raises, or "" when it raises none.
 inline std::string ErrorOf(const std::function<void()>& action) {
@@ -32,9 +40,13 @@ inline std::string ErrorOf(const std::function<void()>& action) {
 class TTempDir {
  public:
   TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantreel-bundle-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
+      std::filesystem::path candidate = std::filesystem::temp_directory_path() /
+                                        ("vantreel-bundle-" + std::to_string(random()) + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder");
   }
   ~TTempDir() { std::filesystem::remove_all(path_); }
   TTempDir(const TTempDir&) = delete;

@@ -151,7 +151,7 @@ TEST(WebAppBundleTest, EachLoadFailureCarriesItsMessageAndLeavesTheBundleUnloade
        "资源包 SHA256 校验失败，expected=" + goodDigest + ", actual=" + Sha256Hex(tampered)},
       {"wrong key", otherKey, "", "BCryptDecrypt 失败: 0x"},
       {"wrong IV", otherIv, "", "Zip 文件无效："},
-      {"not a multiple of 16", TBytes(good.begin(), good.end() - 3), "", "BCryptDecrypt 失败: 0x"},
+      {"not a multiple of 16", TBytes(good.begin(), good.end() - 3), "", test::kNotWholeBlocksFailure},
       {"plaintext is no zip", EncryptBundle(Bytes("just some text")), "", "Zip 文件无效：未找到中央目录结束记录。"},
       {"CRC mismatch", EncryptBundle(badCrc), "", "Zip 条目“index.html”的 CRC 校验失败。"},
       {"unsupported method", EncryptBundle(badMethod), "",
@@ -332,7 +332,7 @@ TEST(WebAppBundlePreparationTest, ALaterLoadRunsInPlaceAgain) {
   ASSERT_EQ(loaded.Load(), "");
   EXPECT_EQ(loaded.log.size(), 3u);
   loaded.cipher.resize(loaded.cipher.size() - 1);
-  EXPECT_EQ(loaded.Load().rfind("BCryptDecrypt 失败: 0x", 0), 0u);
+  EXPECT_EQ(loaded.Load().rfind(test::kNotWholeBlocksFailure, 0), 0u);
   EXPECT_FALSE(loaded.bundle.Loaded());
 }
 

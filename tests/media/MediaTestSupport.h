@@ -12,12 +12,15 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 
 #include <csignal>
+#endif
 
 #include "platform/DebugOutput.h"
 #include "tests/support/CapturedDebugLines.h"
+#include "tests/support/TestEnv.h"
 
 namespace vantreel::testing {
 
@@ -51,16 +54,16 @@ class TScopedEnv {
   TScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
     if (value != nullptr) {
-      setenv(name, value, 1);
+      test::SetEnvVar(name, value);
     } else {
-      unsetenv(name);
+      test::UnsetEnvVar(name);
     }
   }
   ~TScopedEnv() {
     if (old_) {
-      setenv(name_.c_str(), old_->c_str(), 1);
+      test::SetEnvVar(name_.c_str(), old_->c_str());
     } else {
-      unsetenv(name_.c_str());
+      test::UnsetEnvVar(name_.c_str());
     }
   }
   TScopedEnv(const TScopedEnv&) = delete;
@@ -83,6 +86,7 @@ inline std::string ReadFile(const fs::path& path) {
   return text.str();
 }
 
+#ifndef _WIN32
 // A file-size limit makes the write fail halfway, as a full disk would.
 class TFileSizeLimit {
  public:
@@ -102,6 +106,7 @@ class TFileSizeLimit {
   rlimit old_{};
   void (*oldHandler_)(int) = nullptr;
 };
+#endif
 
 // Every entry below `root` (links not followed) with its kind and, for files, contents.
 inline std::map<std::string, std::string> Snapshot(const fs::path& root) {

@@ -1,4 +1,4 @@
-#include "platform/UiLanguageId.h"
+#include "platform/linux/LocaleLangId.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
-#include "MediaTestSupport.h"
+#include "tests/media/MediaTestSupport.h"
 
 namespace vantreel {
 namespace {

@@ -1,0 +1,10 @@
+// SHA-256 from the platform's own library (OpenSSL, CNG), the yardstick for ours.
+#pragma once
+
+#include "crypto/Sha256.h"
+
+namespace vantreel::test {
+
+Sha256Digest ReferenceSha256(ByteView data);
+
+}  // namespace vantreel::test
