@@ -11,6 +11,7 @@
 
 #include "app/ResumeScripts.h"
 #include "app/UMainForm.h"
+#include "auth/Wipe.h"
 #include "bridge/UWebViewBridge.h"
 
 namespace vantreel {
@@ -44,12 +45,19 @@ std::string TMainForm::UnwrapWebMessage(std::string json) {
 void TMainForm::OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args) {
   std::string json;
   if (!Succeeded(args.GetWebMessageAsJson(json))) return;
+  if (json.size() > kMaxWebMessageBytes) {
+    Log("页面消息过大，已丢弃：" + std::to_string(json.size()) + " 字节（上限 " +
+        std::to_string(kMaxWebMessageBytes) + " 字节）");
+    return;
+  }
   if (FLoadingPanel) HideLoadingOverlay("OnBrowserWebMessageReceived: 收到前端消息");
   HandleWebMessage(UnwrapWebMessage(std::move(json)));
 }
 
 void TMainForm::HandleWebMessage(const std::string& text) {
   std::string reply;
+  // A reply may carry the seed, a token or an answer; once posted it is no longer needed.
+  TWipeOnExit wipe(reply);
   if (ProcessWebMessage(text, reply)) SendReplyToPage(reply);
 }
 

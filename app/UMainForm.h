@@ -83,6 +83,9 @@ class TMainForm final : public IMainFormEvents {
 
   // Page messages and the resume notice.
   void OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args);
+  // A larger message is dropped unread with one log line: room for the largest image a
+  // service accepts (32 MB decoded, about 43 MB as Base64) and its request around it.
+  static constexpr std::size_t kMaxWebMessageBytes = 64u << 20;
   void HandleWebMessage(const std::string& text);
   void SendReplyToPage(const std::string& text);
   void InjectSystemResumeListener();

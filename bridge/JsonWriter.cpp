@@ -47,7 +47,12 @@ void AppendJsonString(std::string& out, std::string_view value) {
   out.push_back('"');
 }
 
-TJsonWriter::TJsonWriter() : out_("{") {}
+TJsonWriter::TJsonWriter() {
+  // Replies carrying a seed, token or answer fit without growing: a grown buffer would leave
+  // its earlier copy in freed memory, where no wipe reaches it.
+  out_.reserve(256);
+  out_.push_back('{');
+}
 
 void TJsonWriter::Name(std::string_view name) {
   if (!first_) out_.push_back(',');

@@ -7,6 +7,7 @@
 #include "auth/UAuthResponseProvider.h"
 #include "auth/UAuthSeedProvider.h"
 #include "auth/UTokenGenerator.h"
+#include "auth/Wipe.h"
 #include "bridge/JsonFields.h"
 #include "bridge/JsonReader.h"
 #include "bridge/JsonWriter.h"
@@ -45,7 +46,8 @@ bool HandleAuthChallenge(TJsonValue request, std::string& reply) {
   TJsonWriter writer;
   writer.AddString("type", "auth_response");
   try {
-    const std::string response = ComputeAuthResponse(timestamp, random, clientType, identifier);
+    std::string response = ComputeAuthResponse(timestamp, random, clientType, identifier);
+    TWipeOnExit wipe(response);
     writer.AddBool("ok", true).AddString("response", response);
   } catch (const std::exception& error) {
     writer.AddBool("ok", false).AddString("error", error.what());
@@ -64,7 +66,8 @@ bool HandleGenerateToken(TJsonValue request, std::string& reply) {
   writer.AddString("type", "generate_token_response").AddString("requestId", requestId);
   try {
     if (IsBlank(identifier)) throw std::runtime_error("identifier 参数不能为空");
-    const std::string token = GenerateToken(identifier);
+    std::string token = GenerateToken(identifier);
+    TWipeOnExit wipe(token);
     writer.AddBool("ok", true).AddString("token", token);
     Log("[WEBVIEW_BRIDGE] Token 生成成功");
   } catch (const std::exception& error) {

@@ -1,5 +1,8 @@
 #include "media/DataUrl.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "crypto/Base64.h"
 
 namespace vantreel {
@@ -8,6 +11,18 @@ TBytes DecodeDataUrl(std::string_view data) {
   const std::size_t comma = data.find(',');
   if (comma != std::string_view::npos) data.remove_prefix(comma + 1);
   return Base64DecodeLenient(data);
+}
+
+TBytes DecodeBoundedDataUrl(std::string_view data) {
+  const std::size_t comma = data.find(',');
+  const std::size_t encoded = comma == std::string_view::npos ? data.size() : data.size() - comma - 1;
+  // Four characters carry at most three bytes; skipped characters only make it smaller.
+  if (encoded / 4 * 3 > kMaxImageBytes + 3)
+    throw std::runtime_error("图片过大: 最多 " + std::to_string(kMaxImageBytes >> 20) + " MB");
+  TBytes bytes = DecodeDataUrl(data);
+  if (bytes.size() > kMaxImageBytes)
+    throw std::runtime_error("图片过大: 最多 " + std::to_string(kMaxImageBytes >> 20) + " MB");
+  return bytes;
 }
 
 }  // namespace vantreel

@@ -12,4 +12,13 @@ namespace vantreel {
 // and bits that do not fill a last byte are dropped. Never fails.
 TBytes DecodeDataUrl(std::string_view data);
 
+// The largest image a media service accepts, decoded: well above any photo or drawing the
+// page makes (a 4K frame as PNG is about 25 MB), and small enough that a request cannot
+// make the client hold gigabytes.
+inline constexpr std::size_t kMaxImageBytes = 32u << 20;
+
+// DecodeDataUrl, refusing with std::runtime_error (a message fit for the reply) an image
+// larger than kMaxImageBytes; the size is judged before anything is decoded.
+TBytes DecodeBoundedDataUrl(std::string_view data);
+
 }  // namespace vantreel

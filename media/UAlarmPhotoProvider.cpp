@@ -89,11 +89,13 @@ std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alar
     if (!deviceId.empty()) device = TSafeName::Check(deviceId, kBadId);
     const std::string name = BuildAlarmPhotoFileName(alarm, device, timestamp, mimeType);
 
+    const TBytes photo = DecodeBoundedDataUrl(photoData);
+
     const fs::path folder = GetAlarmPhotoDir();
     std::error_code ignored;  // a folder that cannot be made shows up as the write's failure
     fs::create_directories(folder, ignored);
     const fs::path path = folder / name;
-    WriteFileAtomically(path, DecodeDataUrl(photoData));
+    WriteFileAtomically(path, photo);
 
     AddOutcome(reply, true);
     reply.AddString("filePath", path.string()).AddString("fileName", name).AddString("message", "图片保存成功");

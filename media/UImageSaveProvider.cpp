@@ -51,6 +51,8 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
     if (nameText.empty()) nameText = "image_" + FormatLocalStamp(CurrentSecondsSinceEpoch()) + ".png";
     const TSafeName name = TSafeName::Check(nameText, kBadFileName);
 
+    const TBytes image = DecodeBoundedDataUrl(imageData);
+
     const fs::path pictures = GetPicturesDir();
     const fs::path albumDir = pictures / album.Path();
     // Checked before anything is created: a link inside Pictures could lead elsewhere.
@@ -58,7 +60,7 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
     std::error_code ignored;  // a folder that cannot be made shows up as the write's failure
     fs::create_directories(albumDir, ignored);
     const fs::path path = albumDir / name.Text();
-    WriteFileAtomically(path, DecodeDataUrl(imageData));
+    WriteFileAtomically(path, image);
 
     reply.AddBool("ok", true).AddBool("success", true);
     reply.AddString("filePath", path.string()).AddString("message", "图片已保存到 " + albumDir.string());

@@ -2,6 +2,8 @@
 
 #include <libsoup/soup.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <sstream>
 #include <utility>
@@ -44,6 +46,22 @@ std::string OriginOf(const std::string& uri) {
 }
 
 std::string WithoutFragment(const std::string& uri) { return uri.substr(0, uri.find('#')); }
+
+// A GVariant string over a copy that is wiped when GLib lets go of it: replies can carry
+// secrets. (WebKit's own copies on the way to the page are out of reach.)
+GVariant* WipedOnFreeString(const std::string& text) {
+  auto* copy = new std::string(text);
+  GBytes* bytes = g_bytes_new_with_free_func(copy->c_str(), copy->size() + 1,
+                                             [](gpointer p) {
+                                               auto* s = static_cast<std::string*>(p);
+                                               explicit_bzero(s->data(), s->size());
+                                               delete s;
+                                             },
+                                             copy);
+  GVariant* value = g_variant_new_from_bytes(G_VARIANT_TYPE_STRING, bytes, TRUE);
+  g_bytes_unref(bytes);
+  return value;
+}
 
 void Refused(const std::string& what) { OutputDebugLine("[BROWSER] " + what); }
 
@@ -301,7 +319,7 @@ bool TWebKitBrowser::PostWebMessageAsString(const std::string& text) {
   if (text.find('\0') == std::string::npos && g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
     GVariantDict args;
     g_variant_dict_init(&args, nullptr);
-    g_variant_dict_insert_value(&args, "m", g_variant_new_string(text.c_str()));
+    g_variant_dict_insert_value(&args, "m", WipedOnFreeString(text));
     webkit_web_view_call_async_javascript_function(FView, kDeliverPlainMessageBody, -1, g_variant_dict_end(&args),
                                                    nullptr, nullptr, nullptr, nullptr, nullptr);
     return true;

@@ -72,6 +72,20 @@ TEST_F(MessagesTest, PostedObjectsAndStringsReachTheBridgeAndItsReplyThePage) {
   EXPECT_TRUE(browsers.browser->postedMessages.empty());
 }
 
+TEST_F(MessagesTest, AMessageOverTheCapIsDroppedUnreadWithOneLine) {
+  MakeAndShow();
+  browsers.browser->RaiseAfterCreated();
+  const std::string padding(TMainForm::kMaxWebMessageBytes, ' ');
+  browsers.browser->RaiseWebMessage(R"({"type":"generate_token","requestId":"big","identifier":" "})" + padding);
+  EXPECT_TRUE(browsers.browser->postedMessages.empty());
+  ASSERT_EQ(log.Starting("页面消息过大").size(), 1u);
+  EXPECT_NE(log.Starting("页面消息过大")[0].find("67108924 字节"), std::string::npos) << log.Starting("页面消息过大")[0];
+  // At the cap it is handled as any other.
+  browsers.browser->RaiseWebMessage(R"({"type":"generate_token","requestId":"cap","identifier":" "})" +
+                                    padding.substr(0, TMainForm::kMaxWebMessageBytes - 61));
+  EXPECT_EQ(browsers.browser->postedMessages.size(), 1u);
+}
+
 TEST_F(MessagesTest, RepliesAreSentOnlyOnceTheBrowserExists) {
   TMainForm& f = MakeAndShow();
   f.SendReplyToPage("early");

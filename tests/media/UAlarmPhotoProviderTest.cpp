@@ -1,3 +1,4 @@
+#include "media/DataUrl.h"
 #include "media/UAlarmPhotoProvider.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,21 @@ TEST_F(AlarmPhotoStore, SaveFailuresReplyWithTheirMessageAndLeaveNoFile) {
     EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[ALARM_PHOTO] 保存失败: 图片数据或警告ID不能为空"});
   }
   EXPECT_FALSE(fs::exists(folder_));
+
+  // An image over the size limit, whether told by its Base64 length or by what it decodes to.
+  for (const std::string& data : {"data:image/png;base64," + std::string((kMaxImageBytes / 3 + 2) * 4, 'A'),
+                                  std::string((kMaxImageBytes / 3 + 1) * 4, 'A')}) {
+    lines_.Clear();
+    EXPECT_EQ(SaveAlarmPhoto(data, "A1", "D9", "image/png", 0, "r4"),
+              "{\"type\":\"alarm_photo_save_response\",\"requestId\":\"r4\",\"ok\":false,\"success\":false,"
+              "\"error\":\"图片过大: 最多 32 MB\"}");
+    EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[ALARM_PHOTO] 保存失败: 图片过大: 最多 32 MB"});
+  }
+  EXPECT_FALSE(fs::exists(folder_));
+  lines_.Clear();
+  EXPECT_EQ(Json::parse(SaveAlarmPhoto(std::string(kMaxImageBytes / 3 * 4, 'A'), "A1", "D9", "image/png", 0, "r5"))["ok"],
+            true) << "just under the limit";
+  fs::remove_all(folder_.parent_path());
 
   // A folder that cannot be made surfaces as the write's failure, with the system's words.
   WriteFile(temp_.Path() / "app", "a file where the folder should be");

@@ -1,3 +1,4 @@
+#include "media/DataUrl.h"
 #include "media/UImageSaveProvider.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,9 @@ TEST_F(ImageSaver, FailuresReplyWithTheirMessage) {
             "{\"type\":\"image_save_response\",\"requestId\":\"r2\",\"ok\":false,\"success\":false,"
             "\"error\":\"图片数据不能为空\"}");
   EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: 图片数据不能为空"});
+  lines_.Clear();
+  EXPECT_EQ(Json::parse(SaveImage(std::string((kMaxImageBytes / 3 + 2) * 4, 'A'), "x.png", "Screenshots", "r4"))["error"],
+            "图片过大: 最多 32 MB");
   EXPECT_FALSE(fs::exists(pictures_));
 
   WriteFile(pictures_, "a file where the folder should be");

@@ -67,8 +67,8 @@ export class CommunicationModule {
     this.setSeed({ state: 'checking' });
     try {
       const reply = await this.request('auth_seed_request');
-      this.setSeed({ state: 'available', value: reply.seed, at: this.clock() });
-      return reply.seed;
+      // Only its length is kept: the page never holds or shows the seed itself.
+      this.setSeed({ state: 'available', length: String(reply.seed ?? '').length, at: this.clock() });
     } catch (error) {
       this.setSeed({ state: 'unavailable', error, at: this.clock() });
       throw error;

@@ -40,3 +40,9 @@ export function dataUrlByteLength(dataUrl) {
   const padding = body.endsWith('==') ? 2 : body.endsWith('=') ? 1 : 0;
   return Math.max(0, Math.floor((body.length * 3) / 4) - padding);
 }
+
+// A secret on screen shows only its ends, enough to tell two apart.
+export function shortenSecret(text) {
+  const value = String(text ?? '');
+  return value.length <= 12 ? '•'.repeat(value.length) : `${value.slice(0, 6)}…${value.slice(-4)}`;
+}

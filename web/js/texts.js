@@ -41,8 +41,6 @@ const en = {
   'seed.available': 'Available',
   'seed.unavailable': 'Unavailable',
   'seed.length': '{n} characters',
-  'seed.show': 'Show',
-  'seed.hide': 'Hide',
   'seed.check': 'Check again',
   'seed.checkedAt': 'Checked at {time}',
 
@@ -213,8 +211,6 @@ const zh = {
   'seed.available': '可用',
   'seed.unavailable': '不可用',
   'seed.length': '{n} 个字符',
-  'seed.show': '显示',
-  'seed.hide': '隐藏',
   'seed.check': '重新检查',
   'seed.checkedAt': '检查于 {time}',
 

@@ -29,8 +29,6 @@ export default {
   'seed.available': 'متاحة',
   'seed.unavailable': 'غير متاحة',
   'seed.length': '{n} حرفًا',
-  'seed.show': 'إظهار',
-  'seed.hide': 'إخفاء',
   'seed.check': 'تحقق مرة أخرى',
   'seed.checkedAt': 'تم التحقق في {time}',
 

@@ -29,8 +29,6 @@ export default {
   'seed.available': 'Verfügbar',
   'seed.unavailable': 'Nicht verfügbar',
   'seed.length': '{n} Zeichen',
-  'seed.show': 'Anzeigen',
-  'seed.hide': 'Ausblenden',
   'seed.check': 'Erneut prüfen',
   'seed.checkedAt': 'Geprüft um {time}',
 

@@ -29,8 +29,6 @@ export default {
   'seed.available': 'Disponible',
   'seed.unavailable': 'No disponible',
   'seed.length': '{n} caracteres',
-  'seed.show': 'Mostrar',
-  'seed.hide': 'Ocultar',
   'seed.check': 'Volver a comprobar',
   'seed.checkedAt': 'Comprobada a las {time}',
 

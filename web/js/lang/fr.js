@@ -29,8 +29,6 @@ export default {
   'seed.available': 'Disponible',
   'seed.unavailable': 'Indisponible',
   'seed.length': '{n} caractères',
-  'seed.show': 'Afficher',
-  'seed.hide': 'Masquer',
   'seed.check': 'Vérifier à nouveau',
   'seed.checkedAt': 'Vérifiée à {time}',
 

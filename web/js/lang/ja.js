@@ -29,8 +29,6 @@ export default {
   'seed.available': '利用可能',
   'seed.unavailable': '利用不可',
   'seed.length': '{n} 文字',
-  'seed.show': '表示',
-  'seed.hide': '隠す',
   'seed.check': '再確認',
   'seed.checkedAt': '{time} に確認',
 

@@ -29,8 +29,6 @@ export default {
   'seed.available': '사용 가능',
   'seed.unavailable': '사용할 수 없음',
   'seed.length': '{n}자',
-  'seed.show': '표시',
-  'seed.hide': '숨기기',
   'seed.check': '다시 확인',
   'seed.checkedAt': '{time}에 확인함',
 

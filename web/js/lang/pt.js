@@ -29,8 +29,6 @@ export default {
   'seed.available': 'Disponível',
   'seed.unavailable': 'Indisponível',
   'seed.length': '{n} caracteres',
-  'seed.show': 'Mostrar',
-  'seed.hide': 'Ocultar',
   'seed.check': 'Verificar novamente',
   'seed.checkedAt': 'Verificada às {time}',
 

@@ -29,8 +29,6 @@ export default {
   'seed.available': 'Доступно',
   'seed.unavailable': 'Недоступно',
   'seed.length': 'Символов: {n}',
-  'seed.show': 'Показать',
-  'seed.hide': 'Скрыть',
   'seed.check': 'Проверить снова',
   'seed.checkedAt': 'Проверено в {time}',
 

@@ -29,8 +29,6 @@ export default {
   'seed.available': '可用',
   'seed.unavailable': '無法使用',
   'seed.length': '{n} 個字元',
-  'seed.show': '顯示',
-  'seed.hide': '隱藏',
   'seed.check': '重新檢查',
   'seed.checkedAt': '檢查於 {time}',
 

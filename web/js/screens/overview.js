@@ -2,9 +2,7 @@
 
 import { $, busy, showMessage, wireCopyButton } from '../ui.js';
 import { describeError } from '../errors.js';
-import { formatTime } from '../format.js';
-
-const MASK = '•'.repeat(16);
+import { formatTime, shortenSecret } from '../format.js';
 
 function randomHex(length) {
   const bytes = new Uint8Array(Math.ceil(length / 2));
@@ -13,32 +11,20 @@ function randomHex(length) {
 }
 
 export function setupOverview({ t, language, module }) {
-  let revealed = false;
-  const seedValue = $('#seed-value');
-  const seedToggle = $('#seed-toggle');
-
+  // The seed is never shown, only its state, length and the time of the check.
   function renderSeed(seed) {
     const status = $('#seed-status');
     status.dataset.state = seed.state === 'idle' ? 'checking' : seed.state;
     status.textContent = t(
       seed.state === 'available' ? 'seed.available' : seed.state === 'unavailable' ? 'seed.unavailable' : 'seed.checking',
     );
-    const value = seed.state === 'available' ? seed.value : '';
-    if (!value) revealed = false;
-    seedValue.textContent = value && revealed ? value : MASK;
-    seedToggle.disabled = !value;
-    seedToggle.textContent = t(revealed ? 'seed.hide' : 'seed.show');
     const meta = [];
-    if (value) meta.push(t('seed.length', { n: value.length }));
+    if (seed.state === 'available') meta.push(t('seed.length', { n: seed.length }));
     if (seed.at) meta.push(t('seed.checkedAt', { time: formatTime(seed.at, language) }));
     $('#seed-meta').textContent = meta.join(' · ');
     showMessage($('#seed-message'), seed.state === 'unavailable' ? describeError(seed.error, t) : '', 'error');
   }
 
-  seedToggle.addEventListener('click', () => {
-    revealed = !revealed;
-    renderSeed(module.seed);
-  });
   $('#seed-check').addEventListener('click', (event) =>
     busy(event.currentTarget, () => module.checkSeed().catch(() => {})),
   );
@@ -55,7 +41,9 @@ export function setupOverview({ t, language, module }) {
     setTimeout(() => card.classList.remove('is-recent'), 8000);
   });
 
-  // Challenge answer.
+  // Challenge answer and token: shown shortened; the copy buttons still give the whole value.
+  let answer = '';
+  let token = '';
   $('#challenge-generate').addEventListener('click', () => {
     $('#challenge-timestamp').value = String(Date.now());
     $('#challenge-random').value = randomHex(16);
@@ -79,7 +67,8 @@ export function setupOverview({ t, language, module }) {
             },
           },
         });
-        $('#challenge-response').textContent = reply.response;
+        answer = reply.response;
+        $('#challenge-response').textContent = shortenSecret(answer);
         $('#challenge-result-label').textContent = t('challenge.result', { n: reply.response.length });
         result.hidden = false;
       } catch (error) {
@@ -88,7 +77,7 @@ export function setupOverview({ t, language, module }) {
       }
     });
   });
-  wireCopyButton($('#challenge-copy'), () => $('#challenge-response').textContent, t);
+  wireCopyButton($('#challenge-copy'), () => answer, t);
 
   // Token.
   $('#token-form').addEventListener('submit', (event) => {
@@ -99,7 +88,8 @@ export function setupOverview({ t, language, module }) {
       showMessage(message, '');
       try {
         const reply = await module.request('generate_token', { identifier: $('#token-identifier').value });
-        $('#token-value').textContent = reply.token;
+        token = reply.token;
+        $('#token-value').textContent = shortenSecret(token);
         $('#token-result-label').textContent = t('token.result', { n: reply.token.length });
         result.hidden = false;
       } catch (error) {
@@ -108,5 +98,5 @@ export function setupOverview({ t, language, module }) {
       }
     });
   });
-  wireCopyButton($('#token-copy'), () => $('#token-value').textContent, t);
+  wireCopyButton($('#token-copy'), () => token, t);
 }
