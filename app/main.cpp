@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
   gtk_init(&argc, &argv);
   vantreel::webkitgtk::BlockInspectorKeybinding();
   for (const auto& name : cleared) vantreel::OutputDebugLine("[BROWSER] developer variable cleared: " + name);
+#if defined(VANTREEL_DEVELOPMENT_SECRETS)
+  vantreel::OutputDebugLine("[WARNING] this build carries the DEVELOPMENT secrets (resources/provisioning.dev.json): "
+                            "not for users");
+#endif
   try {
     vantreel::gtkui::TGtkMainFormUi ui;
     vantreel::webkitgtk::TWebKitBrowserFactory browserFactory(vantreel::ExecutableDir());

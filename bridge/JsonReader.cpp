@@ -36,6 +36,15 @@ long Hex4(const unsigned char* p) {
   return value;
 }
 
+bool IsHighSurrogate(long unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+// `p` (with `left` bytes after it) starts with an escaped low surrogate, "\uDC00".."\uDFFF".
+bool IsLowSurrogateEscape(const unsigned char* p, std::size_t left) {
+  if (left < 6 || p[0] != '\\' || p[1] != 'u') return false;
+  const long low = Hex4(p + 2);
+  return low >= 0xDC00 && low <= 0xDFFF;
+}
+
 void AppendUtf8(std::string& out, std::uint32_t cp) {
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
@@ -204,8 +213,9 @@ class TJsonDocument::TParser {
     return true;
   }
 
-  // At a reverse solidus; moves past the escape. A high surrogate must be followed by an
-  // escaped low one, and a low one may not stand alone.
+  // At a reverse solidus; moves past the escape. A surrogate escape without its partner is
+  // well-formed JSON (JSON.stringify writes one for half of a broken emoji) and decodes to
+  // U+FFFD; a high surrogate followed by an escaped low one is one character.
   bool SkipEscape(std::size_t& i) const {
     const unsigned char c = At(i + 1);
     if (c != 'u') {
@@ -215,12 +225,9 @@ class TJsonDocument::TParser {
     if (n_ - i < 6) return false;
     const long unit = Hex4(p_ + i + 2);
     i += 6;
-    if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
-    if (unit < 0xD800 || unit > 0xDBFF) return true;
-    if (n_ - i < 6 || p_[i] != '\\' || p_[i + 1] != 'u') return false;
-    const long low = Hex4(p_ + i + 2);
-    i += 6;
-    return low >= 0xDC00 && low <= 0xDFFF;
+    if (unit < 0) return false;
+    if (IsHighSurrogate(unit) && IsLowSurrogateEscape(p_ + i, n_ - i)) i += 6;
+    return true;
   }
 
   // At a byte >= 0x80; moves past one well-formed UTF-8 sequence (RFC 3629: no overlong
@@ -297,13 +304,15 @@ std::string TJsonDocument::DecodeString(const TToken& token) const {
       case 'r': out.push_back('\r'); break;
       case 't': out.push_back('\t'); break;
       case 'u': {
-        // Parse has checked the digits and the surrogate pairing.
+        // Parse has checked the digits; pairing is decided as Parse decided it.
         auto cp = static_cast<std::uint32_t>(Hex4(p + i));
         i += 4;
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
+        if (IsHighSurrogate(cp) && IsLowSurrogateEscape(p + i, raw.size() - i)) {
           const auto low = static_cast<std::uint32_t>(Hex4(p + i + 2));
           i += 6;
           cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+          cp = 0xFFFD;
         }
         AppendUtf8(out, cp);
         break;

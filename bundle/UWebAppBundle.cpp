@@ -95,17 +95,24 @@ void TWebAppBundle::StartPreparing() {
     // The worker loads into a bundle of its own, so that it shares nothing with this one
     // but the preparation record; the source is copied for the same reason.
     preparation->Worker = std::thread([shared, source = FSource] {
-      TWebAppBundle worker([shared](const std::string& line) { shared->LogLines.push_back(line); }, source);
-      worker.FCancelled = &shared->Cancelled;
+      // Nothing may leave the thread function: every error is the load's, for the owner.
       try {
-        worker.LoadFromResource();
+        TWebAppBundle worker([shared](const std::string& line) { shared->LogLines.push_back(line); }, source);
+        worker.FCancelled = &shared->Cancelled;
+        try {
+          worker.LoadFromResource();
+        } catch (const TPreparationCancelled&) {
+          throw;
+        } catch (...) {
+          shared->Error = std::current_exception();
+        }
+        shared->FileMap = std::move(worker.FFileMap);
+        shared->Loaded = worker.FLoaded;
       } catch (const TPreparationCancelled&) {
-        return;
+        // The owner is going; it wants nothing.
       } catch (...) {
         shared->Error = std::current_exception();
       }
-      shared->FileMap = std::move(worker.FFileMap);
-      shared->Loaded = worker.FLoaded;
     });
   } catch (const std::system_error&) {
     return;  // no thread to be had: LoadFromResource does the work itself

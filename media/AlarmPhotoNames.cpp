@@ -44,10 +44,17 @@ bool IsImageFile(std::string_view fileName) {
 
 std::string BuildAlarmPhotoFileName(const TSafeName& alarmId, const std::optional<TSafeName>& deviceId,
                                     std::int64_t timestamp, std::string_view mimeType) {
+  return BuildAlarmPhotoFileName(alarmId.Text(), deviceId ? std::string_view(deviceId->Text()) : std::string_view(),
+                                 timestamp, mimeType);
+}
+
+std::string BuildAlarmPhotoFileName(std::string_view alarmId, std::string_view deviceId, std::int64_t timestamp,
+                                    std::string_view mimeType) {
   // C++ division truncates towards zero, as the stamp requires for times before 1970.
   const std::string stamp = FormatLocalStamp(timestamp / 1000);
-  return alarmId.Text() + "_" + (deviceId ? deviceId->Text() : std::string("unknown")) + "_" + stamp +
-         ExtensionForMimeType(mimeType);
+  std::string name(alarmId);
+  name.append("_").append(deviceId.empty() ? std::string_view("unknown") : deviceId).append("_");
+  return name + stamp + ExtensionForMimeType(mimeType);
 }
 
 std::optional<TPhotoNameIds> ReadNameIds(std::string_view fileName) {

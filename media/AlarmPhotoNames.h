@@ -20,6 +20,10 @@ bool IsImageFile(std::string_view fileName);
 // std::runtime_error when the time cannot be written as a date.
 std::string BuildAlarmPhotoFileName(const TSafeName& alarmId, const std::optional<TSafeName>& deviceId,
                                     std::int64_t timestamp, std::string_view mimeType);
+// The same from unchecked ids (an empty device id stands for "unknown"); the caller checks
+// that the result is one plain name, which is what keeps the photo in its folder.
+std::string BuildAlarmPhotoFileName(std::string_view alarmId, std::string_view deviceId, std::int64_t timestamp,
+                                    std::string_view mimeType);
 
 // Fields 1 and 2 of a name split at every "_" (empty fields count), when there are two.
 struct TPhotoNameIds {

@@ -26,7 +26,7 @@ TSafeName TSafeName::Check(std::string_view value, std::string_view refusal) {
 
 TSafeRelativePath TSafeRelativePath::Check(std::string_view value, std::string_view refusal) {
   if (value.empty() || HasNul(value)) throw std::runtime_error(std::string(refusal));
-  fs::path path(value);
+  const fs::path path(value);
   if (path.has_root_name() || path.has_root_directory()) throw std::runtime_error(std::string(refusal));
   // Both separators count, whatever the platform, for the same reason as in TSafeName.
   std::string_view rest = value;
@@ -37,7 +37,11 @@ TSafeRelativePath TSafeRelativePath::Check(std::string_view value, std::string_v
     rest.remove_prefix(cut + 1);
   }
   if (value.front() == '\\') throw std::runtime_error(std::string(refusal));
-  return TSafeRelativePath(std::move(path));
+  // Both separators nest, on every platform: "a\\b" is the folder b inside a, as on Windows.
+  std::string generic(value);
+  for (char& c : generic)
+    if (c == '\\') c = '/';
+  return TSafeRelativePath(fs::path(generic));
 }
 
 std::optional<TFileInFolder> TFileInFolder::Find(const fs::path& folder, std::string_view value,

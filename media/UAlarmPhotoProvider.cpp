@@ -77,6 +77,18 @@ std::string PhotoEntry(const fs::path& folder, const std::string& name) {
   return entry.Finish();
 }
 
+// A page-supplied path or name that would lead outside the folder is refused (and logged)
+// and then counts as naming no file, so that the request falls back to the alarm id.
+template <typename TFind>
+std::optional<TFileInFolder> FindOrRefuse(TFind find) {
+  try {
+    return find();
+  } catch (const std::runtime_error& refusal) {
+    OutputDebugLine(std::string("[ALARM_PHOTO] 已拒绝: ") + refusal.what());
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alarmId, const std::string& deviceId,
@@ -84,10 +96,10 @@ std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alar
   TJsonWriter reply = StartReply("alarm_photo_save_response", requestId);
   try {
     if (photoData.empty() || alarmId.empty()) throw std::runtime_error("图片数据或警告ID不能为空");
-    const TSafeName alarm = TSafeName::Check(alarmId, kBadId);
-    std::optional<TSafeName> device;
-    if (!deviceId.empty()) device = TSafeName::Check(deviceId, kBadId);
-    const std::string name = BuildAlarmPhotoFileName(alarm, device, timestamp, mimeType);
+    // The ids are parts of the name; what must hold is that the whole name is one plain
+    // component (so "." or ".." as an id is fine, "a/b" is not).
+    const std::string name =
+        TSafeName::Check(BuildAlarmPhotoFileName(alarmId, deviceId, timestamp, mimeType), kBadId).Text();
 
     const TBytes photo = DecodeBoundedDataUrl(photoData);
 
@@ -111,7 +123,7 @@ std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceI
   TJsonWriter reply = StartReply("alarm_photo_get_response", requestId);
   try {
     std::string path;
-    if (auto given = TFileInFolder::Find(GetAlarmPhotoDir(), filePath, kOutsideFolder)) {
+    if (auto given = FindOrRefuse([&] { return TFileInFolder::Find(GetAlarmPhotoDir(), filePath, kOutsideFolder); })) {
       path = given->Text();
     } else if (!alarmId.empty()) {
       path = FindAlarmPhotoFile(alarmId, deviceId);
@@ -177,12 +189,14 @@ std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& devi
     // names its file by path is not refused for a bad name it never needed.
     const auto findNamed = [&]() -> std::optional<TFileInFolder> {
       if (fileName.empty()) return std::nullopt;
-      const TSafeName name = TSafeName::Check(fileName, kBadFileName);
-      return TFileInFolder::Find(folder, (folder / name.Text()).string(), kOutsideFolder);
+      return FindOrRefuse([&] {
+        const TSafeName name = TSafeName::Check(fileName, kBadFileName);
+        return TFileInFolder::Find(folder, (folder / name.Text()).string(), kOutsideFolder);
+      });
     };
 
     std::string path;
-    if (auto given = TFileInFolder::Find(folder, filePath, kOutsideFolder)) {
+    if (auto given = FindOrRefuse([&] { return TFileInFolder::Find(folder, filePath, kOutsideFolder); })) {
       path = given->Text();
     } else if (auto named = findNamed()) {
       path = named->Text();

@@ -204,7 +204,7 @@ double CpuSecondsOf(F work) {
   return ThreadCpuSeconds() - start;
 }
 
-constexpr int kPairs = 21;
+constexpr int kPairs = 61;
 
 struct TPairFigures {
   double median = 0, low = 0, high = 0, q1 = 0, q3 = 0;

@@ -1,8 +1,11 @@
 // POSIX backend of the atomic file writer.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <random>
 #include <stdexcept>
@@ -20,11 +23,41 @@ namespace fs = std::filesystem;
   throw std::runtime_error(std::string(what) + ": " + std::generic_category().message(error));
 }
 
+constexpr std::string_view kTemporaryPrefix = ".vantreel-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+// Older than this, a temporary of ours belongs to no write still running.
+constexpr auto kStaleTemporaryAge = std::chrono::minutes(5);
+
+// A write past the file-size limit (RLIMIT_FSIZE) raises SIGXFSZ, whose default kills the
+// client and leaves the temporary behind; ignored, the write fails with EFBIG instead.
+void IgnoreFileSizeSignal() {
+  static const bool ignored = [] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)ignored;
+}
+
+// Temporaries that a killed or crashed client left in the folder.
+void RemoveStaleTemporaries(const fs::path& folder) {
+  std::error_code ec;
+  const auto now = fs::file_time_type::clock::now();
+  for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) continue;
+    std::error_code entryError;
+    if (!it->is_regular_file(entryError) || entryError) continue;
+    const auto modified = it->last_write_time(entryError);
+    if (!entryError && now - modified > kStaleTemporaryAge) fs::remove(it->path(), entryError);
+  }
+}
+
 // Hidden and ending in ".tmp", so that no listing of the store takes it for a photo.
 fs::path TemporaryName(const fs::path& folder) {
   std::random_device random;
   char name[40];
-  std::snprintf(name, sizeof name, ".vantreel-%08x%08x.tmp", random(), random());
+  std::snprintf(name, sizeof name, "%s%08x%08x%s", std::string(kTemporaryPrefix).c_str(), random(), random(),
+                std::string(kTemporarySuffix).c_str());
   return folder / name;
 }
 
@@ -62,10 +95,16 @@ void SyncFolder(const fs::path& folder) {
 }  // namespace
 
 void WriteFileAtomically(const fs::path& target, ByteView data) {
+  IgnoreFileSizeSignal();
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  RemoveStaleTemporaries(folder);
+  // The replacement keeps the permissions of the file it replaces (not a link's target's).
+  struct stat old {};
+  const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
   fs::path temporary;
   int fd = CreateTemporary(folder, temporary);
   try {
+    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) Fail("写入文件失败", errno);
     WriteAll(fd, data);
     if (::fsync(fd) != 0) Fail("写入文件失败", errno);
     const int closed = ::close(fd);

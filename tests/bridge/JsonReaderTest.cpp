@@ -18,19 +18,39 @@ TEST(JsonReader, AcceptsExactlyOneWellFormedValue) {
   const std::string_view accepted[] = {
       "{}", "[]", " \t\r\n{ \"a\" : [ 1 , 2 ] }\n", "\"x\"", "0", "-0", "-12.50e+10", "1E-3", "true", "false", "null",
       R"([1,[2,{"a":[],"b":{}}],"c"])", R"("\"\\\/\b\f\n\r\t\u00e9\uD83D\uDE00")", "\"é中\xF0\x9F\x98\x80\x7F\"",
-      R"("\u0000")", R"({"a":1,"a":2})",
+      R"("\u0000")", R"({"a":1,"a":2})", R"("\ud800")", R"("\udc00")", R"("\ud800\u0041")", R"("\ud800x")",
   };
   for (auto text : accepted) EXPECT_TRUE(Parses(text)) << text;
 
   const std::string_view refused[] = {
       "", " ", "{} {}", "{}x", "[1] [2]", "1 2", R"({"a":1,})", "[1,]", "[,1]", R"({"a"})", "{a:1}", "{'a':1}",
       R"({"a":1 "b":2})", "[1}", "{]", "\"abc", "01", "1.", ".5", "-", "+1", "1e", "0x10", "NaN", "Infinity", "tru",
-      "nulll", "True", R"("\x")", R"("\u12G4")", R"("\u12")", R"("\ud800")", R"("\udc00")", R"("\ud800\u0041")",
-      R"("\ud800x")", "\"a\x01\"", "\"tab\there\"", "\"\xC0\xAF\"", "\"\xED\xA0\x80\"", "\"\xF4\x90\x80\x80\"",
+      "nulll", "True", R"("\x")", R"("\u12G4")", R"("\u12")", R"("\ud800\u12")", "\"a\x01\"", "\"tab\there\"", "\"\xC0\xAF\"", "\"\xED\xA0\x80\"", "\"\xF4\x90\x80\x80\"",
       "\"\xE4\xB8\"", "\"\x80\"", "\"\xFF\"", "\xEF\xBB\xBF{}", std::string_view("{}\0", 3),
       std::string_view("\"a\0\"", 4), "/* c */ {}",
   };
   for (auto text : refused) EXPECT_FALSE(Parses(text)) << text;
+}
+
+// What JSON.stringify makes of half an emoji: each lone surrogate becomes U+FFFD.
+TEST(JsonReader, LoneSurrogateEscapesDecodeToReplacementCharacter) {
+  struct TCase {
+    std::string_view json;
+    std::string text;
+  };
+  const TCase cases[] = {
+      {R"("\ud800")", "\xEF\xBF\xBD"},
+      {R"("a\udc00b")", "a\xEF\xBF\xBD" "b"},
+      {R"("\ud83d\ude00")", "\xF0\x9F\x98\x80"},
+      {R"("\ud83d\u0041")", "\xEF\xBF\xBD" "A"},
+      {R"("\ude00\ud83d")", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {R"("\ud83d\ud83d\ude00")", "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    TJsonDocument doc;
+    ASSERT_TRUE(doc.Parse(c.json)) << c.json;
+    EXPECT_EQ(doc.Root().Text(), c.text) << c.json;
+  }
 }
 
 TEST(JsonReader, NestingIsBoundedWithoutRecursion) {

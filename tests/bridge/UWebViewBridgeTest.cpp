@@ -171,6 +171,10 @@ TEST(Bridge, GenerateTokenFailuresAreReplies) {
       {R"({"type":"generate_token","requestId":"t1","identifier":"  "})", true,
        R"({"type":"generate_token_response","requestId":"t1","ok":false,"error":"identifier 参数不能为空"})",
        "identifier 参数不能为空"},
+      // Half an emoji, as JSON.stringify writes it, is still a request that gets its reply.
+      {R"({"type":"generate_token","requestId":"t\ud83d","identifier":"  "})", true,
+       "{\"type\":\"generate_token_response\",\"requestId\":\"t\xEF\xBF\xBD\",\"ok\":false,\"error\":\"identifier 参数不能为空\"}",
+       "identifier 参数不能为空"},
       {R"({"type":"generate_token","requestId":"t2"})", true,
        R"({"type":"generate_token_response","requestId":"t2","ok":false,"error":"identifier 参数不能为空"})",
        "identifier 参数不能为空"},

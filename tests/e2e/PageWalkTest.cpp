@@ -420,6 +420,9 @@ TEST_P(PageLanguageWalk, ThePageSpeaksTheWindowsLanguage) {
   EXPECT_EQ(JsonUnquote(page->Eval("return document.documentElement.lang;")), c.code);
   EXPECT_EQ(JsonUnquote(page->Eval("return document.documentElement.dir;")), c.direction);
   EXPECT_EQ(page->Text("#nav-photos"), c.photosNav);
+  // Named for screen readers, for the narrow window that shows icons only.
+  EXPECT_EQ(JsonUnquote(page->Eval("return document.querySelector('#nav-photos').getAttribute('aria-label');")),
+            c.photosNav);
   // Right to left puts the sidebar on the right-hand side.
   const bool sidebarOnRight = page->Eval(
       "return document.querySelector('.sidebar').getBoundingClientRect().left >"

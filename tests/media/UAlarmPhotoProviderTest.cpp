@@ -53,6 +53,19 @@ TEST_F(AlarmPhotoStore, SaveWritesTheDecodedBytesUnderTheBuiltNameAndRepliesInOr
   EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[ALARM_PHOTO] 保存成功: " + path.string()});
 }
 
+// The ids only have to make one plain file name together: "." and ".." do.
+TEST_F(AlarmPhotoStore, SaveChecksTheBuiltNameNotTheIds) {
+  for (const auto& [alarm, device, name] : {std::tuple{".", "D9", "._D9_19700101_080000.jpg"},
+                                            std::tuple{"..", "", ".._unknown_19700101_080000.jpg"},
+                                            std::tuple{"A1", "..", "A1_.._19700101_080000.jpg"}}) {
+    const Json reply = Json::parse(SaveAlarmPhoto("aGk=", alarm, device, "image/jpeg", 0, ""));
+    EXPECT_TRUE(reply["ok"]) << alarm << " " << device;
+    EXPECT_EQ(reply["fileName"], name);
+    EXPECT_EQ(ReadFile(folder_ / name), "hi");
+  }
+  EXPECT_EQ(Snapshot(folder_).size(), 3u);
+}
+
 TEST_F(AlarmPhotoStore, SaveDecodesWhateverDataItGets) {
   struct Case {
     const char* data;
@@ -265,7 +278,9 @@ TEST_F(AlarmPhotoStore, DeleteTriesFilePathThenFileNameThenAlarmId) {
   }
 }
 
-// Every attempt to reach outside the folder fails with its message and changes nothing.
+// Every attempt to reach outside the folder changes nothing: an unsafe id fails the save; an
+// unsafe path or name is refused with a line of its own and then names no file, so the
+// request falls back to its alarm id (Z9 has no photo, so these fail as "not found").
 TEST_F(AlarmPhotoStore, NoRequestReachesOutsideThePhotoFolder) {
   Put("A1_D9_20231115_061320.jpg", "inside");
   WriteFile(temp_.Path() / "app" / "secret.jpg", "outside");
@@ -280,14 +295,15 @@ TEST_F(AlarmPhotoStore, NoRequestReachesOutsideThePhotoFolder) {
   const std::string badId = "警告ID或设备ID不是合法的文件名";
   const std::string outside = "文件路径不在图片目录内";
   const std::string badName = "文件名不合法: 只能是图片目录中的单个文件名";
+  const std::string notFound = "未找到图片文件";
+  const std::string notThere = "图片文件不存在";
   struct Case {
     std::string label;
     std::function<std::string()> call;
     std::string error;
     std::string linePrefix;
+    std::string refusal = {};
   } cases[] = {
-      {"save id ..", [] { return SaveAlarmPhoto("aGk=", "..", "", "image/jpeg", 0, ""); }, badId, "保存失败"},
-      {"save id .", [] { return SaveAlarmPhoto("aGk=", ".", "D9", "image/jpeg", 0, ""); }, badId, "保存失败"},
       {"save id ../x", [] { return SaveAlarmPhoto("aGk=", "../x", "", "image/jpeg", 0, ""); }, badId, "保存失败"},
       {"save id abs", [] { return SaveAlarmPhoto("aGk=", "/tmp/x", "", "image/jpeg", 0, ""); }, badId, "保存失败"},
       {"save id bs", [] { return SaveAlarmPhoto("aGk=", "a\\b", "", "image/jpeg", 0, ""); }, badId, "保存失败"},
@@ -296,24 +312,25 @@ TEST_F(AlarmPhotoStore, NoRequestReachesOutsideThePhotoFolder) {
       {"save device ../..", [] { return SaveAlarmPhoto("aGk=", "A1", "../../x", "image/jpeg", 0, ""); }, badId,
        "保存失败"},
       {"save device a/b", [] { return SaveAlarmPhoto("aGk=", "A1", "a/b", "image/jpeg", 0, ""); }, badId, "保存失败"},
-      {"get abs", [&] { return GetAlarmPhoto("A1", "", secret, ""); }, outside, "读取失败"},
-      {"get ..", [&] { return GetAlarmPhoto("A1", "", viaParent, ""); }, outside, "读取失败"},
-      {"get relative", [&] { return GetAlarmPhoto("A1", "", relative, ""); }, outside, "读取失败"},
-      {"get link", [&] { return GetAlarmPhoto("A1", "", link, ""); }, outside, "读取失败"},
-      {"get nul", [&] { return GetAlarmPhoto("A1", "", nul, ""); }, outside, "读取失败"},
+      {"get abs", [&] { return GetAlarmPhoto("Z9", "", secret, ""); }, notFound, "读取失败", outside},
+      {"get ..", [&] { return GetAlarmPhoto("Z9", "", viaParent, ""); }, notFound, "读取失败", outside},
+      {"get relative", [&] { return GetAlarmPhoto("Z9", "", relative, ""); }, notFound, "读取失败", outside},
+      {"get link", [&] { return GetAlarmPhoto("Z9", "", link, ""); }, notFound, "读取失败", outside},
+      {"get nul", [&] { return GetAlarmPhoto("Z9", "", nul, ""); }, notFound, "读取失败", outside},
       {"get id finds link", [] { return GetAlarmPhoto("L1", "", "", ""); }, "未找到图片文件", "读取失败"},
-      {"delete abs", [&] { return DeleteAlarmPhoto("A1", "", secret, "", ""); }, outside, "删除失败"},
-      {"delete ..", [&] { return DeleteAlarmPhoto("A1", "", viaParent, "", ""); }, outside, "删除失败"},
-      {"delete relative", [&] { return DeleteAlarmPhoto("A1", "", relative, "", ""); }, outside, "删除失败"},
-      {"delete link", [&] { return DeleteAlarmPhoto("A1", "", link, "", ""); }, outside, "删除失败"},
-      {"delete nul", [&] { return DeleteAlarmPhoto("A1", "", nul, "", ""); }, outside, "删除失败"},
-      {"delete name ../", [] { return DeleteAlarmPhoto("A1", "", "", "../secret.jpg", ""); }, badName, "删除失败"},
-      {"delete name abs", [&] { return DeleteAlarmPhoto("A1", "", "", secret, ""); }, badName, "删除失败"},
-      {"delete name ..", [] { return DeleteAlarmPhoto("A1", "", "", "..", ""); }, badName, "删除失败"},
-      {"delete name nul", [] { return DeleteAlarmPhoto("A1", "", "", std::string("x.jpg\0", 6), ""); }, badName,
-       "删除失败"},
-      {"delete name link", [] { return DeleteAlarmPhoto("A1", "", "", "L1_D9_20231115_061320.jpg", ""); }, outside,
-       "删除失败"},
+      {"delete abs", [&] { return DeleteAlarmPhoto("Z9", "", secret, "", ""); }, notThere, "删除失败", outside},
+      {"delete ..", [&] { return DeleteAlarmPhoto("Z9", "", viaParent, "", ""); }, notThere, "删除失败", outside},
+      {"delete relative", [&] { return DeleteAlarmPhoto("Z9", "", relative, "", ""); }, notThere, "删除失败", outside},
+      {"delete link", [&] { return DeleteAlarmPhoto("Z9", "", link, "", ""); }, notThere, "删除失败", outside},
+      {"delete nul", [&] { return DeleteAlarmPhoto("Z9", "", nul, "", ""); }, notThere, "删除失败", outside},
+      {"delete name ../", [] { return DeleteAlarmPhoto("Z9", "", "", "../secret.jpg", ""); }, notThere, "删除失败",
+       badName},
+      {"delete name abs", [&] { return DeleteAlarmPhoto("Z9", "", "", secret, ""); }, notThere, "删除失败", badName},
+      {"delete name ..", [] { return DeleteAlarmPhoto("Z9", "", "", "..", ""); }, notThere, "删除失败", badName},
+      {"delete name nul", [] { return DeleteAlarmPhoto("Z9", "", "", std::string("x.jpg\0", 6), ""); }, notThere,
+       "删除失败", badName},
+      {"delete name link", [] { return DeleteAlarmPhoto("Z9", "", "", "L1_D9_20231115_061320.jpg", ""); }, notThere,
+       "删除失败", outside},
       {"delete id finds link", [] { return DeleteAlarmPhoto("L1", "", "", "", ""); }, "图片文件不存在", "删除失败"},
   };
   const auto before = Snapshot(temp_.Path());
@@ -323,9 +340,16 @@ TEST_F(AlarmPhotoStore, NoRequestReachesOutsideThePhotoFolder) {
     EXPECT_FALSE(reply["ok"]) << c.label;
     EXPECT_FALSE(reply["success"]) << c.label;
     EXPECT_EQ(reply["error"], c.error) << c.label;
-    EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[ALARM_PHOTO] " + c.linePrefix + ": " + c.error}) << c.label;
+    std::vector<std::string> lines;
+    if (!c.refusal.empty()) lines.push_back("[ALARM_PHOTO] 已拒绝: " + c.refusal);
+    lines.push_back("[ALARM_PHOTO] " + c.linePrefix + ": " + c.error);
+    EXPECT_EQ(lines_.Lines(), lines) << c.label;
     EXPECT_EQ(Snapshot(temp_.Path()), before) << c.label;
   }
+  // With an alarm id that has a photo, the refused path falls back to it.
+  const Json fallback = Json::parse(GetAlarmPhoto("A1", "", secret, ""));
+  EXPECT_TRUE(fallback["ok"]);
+  EXPECT_EQ(fallback["filePath"], inside);
   // The link is left out of listings too, and the photo inside stays readable.
   const Json list = Json::parse(ListAlarmPhotos("", ""));
   ASSERT_EQ(list["photos"].size(), 1u);

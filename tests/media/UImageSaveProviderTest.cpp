@@ -95,6 +95,8 @@ TEST_F(ImageSaver, UsesTheGivenNamesAsTheyAre) {
       {"data:image/png;base64,aGVsbG8=", "shot.jpg", "Trips", pictures_ / "Trips" / "shot.jpg", "hello"},
       {"data:,", " padded.png ", "a/b/c", pictures_ / "a" / "b" / "c" / "padded.png", ""},
       {"   ", "blank.png", " Trips ", pictures_ / "Trips" / "blank.png", ""},
+      // A backslash nests as it does on Windows, never a folder named "x\\y".
+      {"aGVsbG8=", "bs.png", "x\\y", pictures_ / "x" / "y" / "bs.png", "hello"},
   };
   for (const Case& c : cases) {
     const Json reply = Json::parse(SaveImage(c.data, c.name, c.album, ""));

@@ -84,6 +84,8 @@ test('the client\'s fixed Chinese messages reach the reader in the reader\'s lan
     'The photo could not be deleted. (The photo no longer exists.)');
   assert.equal(describeError(client('替换文件失败: Operation not permitted'), createTranslator('zh-CN')),
     '无法覆盖已有的文件。（Operation not permitted）');
+  assert.equal(describeError(client('[TOKEN_GEN] BCryptEncrypt failed: 0xC000000D'), en),
+    'The client could not make the token. (BCryptEncrypt failed: 0xC000000D)');
   // A prefix only counts as a whole word before ": ".
   assert.equal(describeError(client('创建文件失败了'), en), 'The client could not do this: 创建文件失败了');
 
@@ -103,4 +105,19 @@ test('dates name their month or use the reader\'s own order, never a bare 12/10/
   for (const [language, pattern] of cases) assert.match(formatDateTime(when, language), pattern, language);
   assert.equal(formatBytes(512, 'en'), '512 bytes');
   assert.match(formatBytes(28322, 'fr'), /^28\sko$/);
+});
+
+test('the activity record shows the client\'s fixed texts in the reader\'s words', async () => {
+  const { readableReply } = await import('../../web/js/screens/activity.js');
+  const de = createTranslator('de');
+  const cases = [
+    [{ type: 'image_save_response', ok: true, message: '图片已保存到 /home/k/Bilder/Album' },
+      { message: 'Gespeichert in /home/k/Bilder/Album' }],
+    [{ ok: true, fileName: 'A1_D1_x.jpg', message: '图片保存成功' }, { message: 'Gespeichert als A1_D1_x.jpg' }],
+    [{ ok: true, message: '图片删除成功' }, { message: 'Foto gelöscht.' }],
+    [{ ok: false, error: '创建文件失败: Not a directory' },
+      { error: 'Die Datei konnte nicht erstellt werden. (Not a directory)' }],
+    [{ ok: true, message: 'something new' }, { message: 'something new' }],
+  ];
+  for (const [reply, expected] of cases) assert.deepEqual(readableReply(reply, de), { ...reply, ...expected });
 });

@@ -39,6 +39,8 @@ const CLIENT_PREFIXES = [
 // Reasons that the client itself words in Chinese.
 const CLIENT_DETAILS = new Map([['文件已不存在', 'error.photoGone']]);
 
+const TOKEN_PREFIX = '[TOKEN_GEN] ';
+
 const KIND_MESSAGES = {
   timeout: 'error.timeout',
   unavailable: 'error.unavailable',
@@ -56,6 +58,10 @@ export function describeClientMessage(message, t) {
     if (!reason) return t(prefixKey);
     const detailKey = CLIENT_DETAILS.get(reason);
     return t('error.detail', { message: t(prefixKey), detail: detailKey ? t(detailKey) : reason });
+  }
+  // The token generator's own failures (a key of the wrong length, a failed cipher call).
+  if (text.startsWith(TOKEN_PREFIX)) {
+    return t('error.detail', { message: t('error.tokenFailed'), detail: text.slice(TOKEN_PREFIX.length) });
   }
   return t('error.generic', { detail: text });
 }

@@ -54,6 +54,18 @@ function showScreen(name) {
 for (const item of document.querySelectorAll('.nav-item')) {
   item.addEventListener('click', () => showScreen(item.dataset.screen));
 }
+
+// Where the sidebar shows icons alone its items get their names as tooltips; wide, a tooltip
+// would only repeat the label under the pointer.
+const narrowSidebar = window.matchMedia('(max-width: 900px)');
+function syncNavTooltips() {
+  for (const item of document.querySelectorAll('.nav-item')) {
+    if (narrowSidebar.matches) item.title = item.getAttribute('aria-label') ?? '';
+    else item.removeAttribute('title');
+  }
+}
+narrowSidebar.addEventListener('change', syncNavTooltips);
+syncNavTooltips();
 showScreen('overview');
 
 const connectionKeys = {

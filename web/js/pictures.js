@@ -31,7 +31,11 @@ function stamp(date) {
 }
 
 // A room seen by a monitoring camera: a child at a glowing screen, with the camera's overlay.
-export function drawTestPhoto(canvas, { alarmId = '', deviceId = '', when = new Date() } = {}) {
+// The overlay's labels come in the reader's language; `direction` is the page's reading order.
+export function drawTestPhoto(
+  canvas,
+  { alarmId = '', deviceId = '', when = new Date(), cameraLabel, alarmLabel, direction = 'ltr' } = {},
+) {
   const W = (canvas.width = 640);
   const H = (canvas.height = 480);
   const ctx = canvas.getContext('2d');
@@ -107,20 +111,24 @@ export function drawTestPhoto(canvas, { alarmId = '', deviceId = '', when = new 
   ctx.fillRect(0, 0, W, H);
 
   // Camera overlay.
-  ctx.font = '600 16px ui-monospace, "DejaVu Sans Mono", Menlo, Consolas, monospace';
+  ctx.font = '600 16px ui-monospace, "DejaVu Sans Mono", Menlo, Consolas, monospace, sans-serif';
   ctx.textBaseline = 'middle';
+  ctx.direction = direction;
+  // Boxes are measured and placed from the left whatever the reading order.
+  ctx.textAlign = 'left';
+  const camera = (cameraLabel ?? `CAM ${deviceId || '—'}`).slice(0, 20);
   ctx.fillStyle = 'rgba(0,0,0,0.45)';
-  roundRect(ctx, 14, 14, 170, 30, 6);
+  roundRect(ctx, 14, 14, Math.max(170, ctx.measureText(camera).width + 46), 30, 6);
   ctx.fill();
   ctx.fillStyle = '#ff4d4d';
   ctx.beginPath();
   ctx.arc(32, 29, 6, 0, Math.PI * 2);
   ctx.fill();
   ctx.fillStyle = '#ffffff';
-  ctx.fillText(`CAM ${deviceId || '—'}`.slice(0, 16), 46, 30);
+  ctx.fillText(camera, 46, 30);
 
   if (alarmId) {
-    const label = `ALARM ${alarmId}`.slice(0, 24);
+    const label = (alarmLabel ?? `ALARM ${alarmId}`).slice(0, 24);
     const width = ctx.measureText(label).width + 24;
     ctx.fillStyle = 'rgba(214, 40, 40, 0.9)';
     roundRect(ctx, W - width - 14, 14, width, 30, 6);

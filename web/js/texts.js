@@ -72,7 +72,7 @@ const en = {
 
   'capture.title': 'Take a photo',
   'capture.testImage': 'Test image',
-  'capture.empty': 'No photo yet. Generate a test image or choose a file.',
+  'capture.empty': 'No photo yet. Generate a test image.',
   'capture.alarmId': 'Alarm ID',
   'capture.deviceId': 'Device ID',
   'capture.save': 'Save photo',
@@ -179,6 +179,8 @@ const en = {
   'error.readFolder': 'The photo folder could not be read.',
   'error.deleteFile': 'The photo could not be deleted.',
   'error.listFailed': 'The photos could not be listed.',
+  'activity.savedTo': 'Saved to {folder}',
+  'error.tokenFailed': 'The client could not make the token.',
 };
 
 const zh = {
@@ -242,7 +244,7 @@ const zh = {
 
   'capture.title': '拍摄照片',
   'capture.testImage': '测试图像',
-  'capture.empty': '还没有照片。请生成测试图像或选择文件。',
+  'capture.empty': '还没有照片。请生成测试图像。',
   'capture.alarmId': '告警 ID',
   'capture.deviceId': '设备 ID',
   'capture.save': '保存照片',
@@ -349,6 +351,8 @@ const zh = {
   'error.readFolder': '无法读取照片文件夹。',
   'error.deleteFile': '无法删除照片。',
   'error.listFailed': '无法列出照片。',
+  'activity.savedTo': '已保存到 {folder}',
+  'error.tokenFailed': '客户端无法生成令牌。',
 };
 
 export const TEXTS = Object.freeze({

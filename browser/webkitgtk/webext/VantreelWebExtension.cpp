@@ -1,8 +1,9 @@
 // Web-process extension, loaded by WebKit into each of its web processes (so it is built
 // without our sanitizer flags). It keeps a filtered https origin in-process: every request
 // for a URL that matches a host filter pattern is moved to the internal scheme, which the
-// host answers from memory. The document's own URL is left alone, because the host loads the
-// document itself (with that URL as base) and WebKit still announces it here.
+// host answers from memory. The document's own load is left alone, because the host loads
+// the document itself (with that URL as base) and WebKit still announces it here.
+#include <libsoup/soup.h>
 #include <webkit2/webkit-web-extension.h>
 
 #include <string>
@@ -40,8 +41,13 @@ bool IsFiltered(const char* uri) {
 gboolean OnSendRequest(WebKitWebPage* page, WebKitURIRequest* request, WebKitURIResponse*, gpointer) {
   const char* uri = webkit_uri_request_get_uri(request);
   if (uri == nullptr || !IsFiltered(uri)) return FALSE;
+  // The document's own load is left alone; WebKit marks every request a page makes (fetch,
+  // XHR, subresources) with Sec-Fetch-Mode, which page script cannot set, and the host's
+  // load of the document itself carries none. So fetch(location.href) is answered too.
   const char* pageUri = webkit_web_page_get_uri(page);
-  if (pageUri != nullptr && g_strcmp0(pageUri, uri) == 0) return FALSE;
+  SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request);
+  const bool fromThePage = headers != nullptr && soup_message_headers_get_one(headers, "Sec-Fetch-Mode") != nullptr;
+  if (pageUri != nullptr && g_strcmp0(pageUri, uri) == 0 && !fromThePage) return FALSE;
   if (auto internal = ToInternalUri(uri)) webkit_uri_request_set_uri(request, internal->c_str());
   return FALSE;
 }

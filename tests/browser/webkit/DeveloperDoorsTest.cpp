@@ -133,6 +133,8 @@ TEST(DeveloperDoors, TheEnvironmentOpensNothingInTheClient) {
   EXPECT_EQ(xClients, 1) << "GTK_DEBUG=interactive";
   EXPECT_EQ(errors.find("VANTREEL-INJECTED-CODE-LOADED"), std::string::npos) << "WEBKIT_INJECTED_BUNDLE_PATH";
   EXPECT_NE(errors.find("developer variable cleared: WEBKIT_INJECTED_BUNDLE_PATH"), std::string::npos) << errors;
+  // Tests build with the development provisioning, and the client says so at start.
+  EXPECT_NE(errors.find("[WARNING] this build carries the DEVELOPMENT secrets"), std::string::npos) << errors;
 }
 
 TEST(DeveloperDoors, ClearingRemovesEveryListedVariableAndNothingElse) {

@@ -270,6 +270,10 @@ TEST_F(WebKitBrowserTest, OriginIsServedFromTheHostWithItsHeaders) {
             "[404,\"Not Found\",\"Not Found\",\"text/plain; charset=utf-8\"]");
   EXPECT_EQ(CallPage(View(), "const r = await fetch('/empty.txt'); return [r.status, (await r.text()).length];"),
             "[200,0]");
+  // The page's own URL, asked for by the page, is answered like any other.
+  EXPECT_EQ(CallPage(View(), "const r = await fetch(location.href); return [r.status, (await r.text()).includes('entry')];"),
+            "[200,true]");
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/"), 2) << "the document, then the fetch";
   // Left without an answer: a network error, never a network request.
   EXPECT_EQ(CallPage(View(), "try { await fetch('/unanswered'); return 'answered'; }"
                              " catch (e) { return e.name; }"),

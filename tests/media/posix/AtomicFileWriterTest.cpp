@@ -1,6 +1,7 @@
 #include "media/AtomicFileWriter.h"
 
 #include <gtest/gtest.h>
+#include <chrono>
 #include <stdexcept>
 
 #include "tests/media/MediaTestSupport.h"
@@ -52,6 +53,34 @@ TEST(WriteFileAtomically, AWriteThatFailsHalfwayKeepsTheOldFileAndNoTemporary) {
     }
   }
   EXPECT_EQ(Snapshot(temp.Path()), (std::map<std::string, std::string>{{"photo.jpg", "file:the earlier photo"}}));
+}
+
+TEST(WriteFileAtomically, TheReplacementKeepsThePermissions) {
+  TTempFolder temp;
+  for (const auto perms : {fs::perms::owner_read | fs::perms::owner_write,
+                           fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read}) {
+    const auto target = temp.Path() / "photo.jpg";
+    WriteFile(target, "old");
+    fs::permissions(target, perms);
+    WriteFileAtomically(target, AsBytes("new"));
+    EXPECT_EQ(fs::status(target).permissions(), perms);
+    EXPECT_EQ(ReadFile(target), "new");
+  }
+}
+
+TEST(WriteFileAtomically, StaleTemporariesOfOursGoFreshOnesAndOthersStay) {
+  TTempFolder temp;
+  const auto stale = temp.Path() / ".vantreel-0123456789abcdef.tmp";
+  const auto fresh = temp.Path() / ".vantreel-fedcba9876543210.tmp";
+  const auto foreign = temp.Path() / ".other-0123.tmp";
+  for (const auto& file : {stale, fresh, foreign}) WriteFile(file, "x");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(10);
+  fs::last_write_time(stale, old);
+  fs::last_write_time(foreign, old);
+  WriteFileAtomically(temp.Path() / "photo.jpg", AsBytes("new"));
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(fresh));
+  EXPECT_TRUE(fs::exists(foreign));
 }
 
 TEST(WriteFileAtomically, ALinkAtTheTargetIsReplacedNotFollowed) {

@@ -60,7 +60,7 @@ export default {
 
   'capture.title': 'التقاط صورة',
   'capture.testImage': 'صورة تجريبية',
-  'capture.empty': 'لا توجد صورة بعد. أنشئ صورة تجريبية أو اختر ملفًا.',
+  'capture.empty': 'لا توجد صورة بعد. أنشئ صورة تجريبية.',
   'capture.alarmId': 'معرّف التنبيه',
   'capture.deviceId': 'معرّف الجهاز',
   'capture.save': 'حفظ الصورة',
@@ -168,4 +168,6 @@ export default {
   'error.readFolder': 'تعذّرت قراءة مجلد الصور.',
   'error.deleteFile': 'تعذّر حذف الصورة.',
   'error.listFailed': 'تعذّر عرض قائمة الصور.',
+  'activity.savedTo': 'حُفظت في {folder}',
+  'error.tokenFailed': 'تعذّر على العميل إنشاء الرمز المميز.',
 };

@@ -60,7 +60,7 @@ export default {
 
   'capture.title': 'Foto aufnehmen',
   'capture.testImage': 'Testbild',
-  'capture.empty': 'Noch kein Foto. Erzeugen Sie ein Testbild oder wählen Sie eine Datei.',
+  'capture.empty': 'Noch kein Foto. Erzeugen Sie ein Testbild.',
   'capture.alarmId': 'Alarm-ID',
   'capture.deviceId': 'Geräte-ID',
   'capture.save': 'Foto speichern',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': 'Der Fotoordner konnte nicht gelesen werden.',
   'error.deleteFile': 'Das Foto konnte nicht gelöscht werden.',
   'error.listFailed': 'Die Fotos konnten nicht aufgelistet werden.',
+  'activity.savedTo': 'Gespeichert in {folder}',
+  'error.tokenFailed': 'Der Client konnte das Token nicht erstellen.',
 };

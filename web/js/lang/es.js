@@ -60,7 +60,7 @@ export default {
 
   'capture.title': 'Tomar una foto',
   'capture.testImage': 'Imagen de prueba',
-  'capture.empty': 'Todavía no hay foto. Genere una imagen de prueba o elija un archivo.',
+  'capture.empty': 'Todavía no hay foto. Genere una imagen de prueba.',
   'capture.alarmId': 'ID de alarma',
   'capture.deviceId': 'ID de dispositivo',
   'capture.save': 'Guardar foto',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': 'No se pudo leer la carpeta de fotos.',
   'error.deleteFile': 'No se pudo eliminar la foto.',
   'error.listFailed': 'No se pudo obtener la lista de fotos.',
+  'activity.savedTo': 'Guardada en {folder}',
+  'error.tokenFailed': 'El cliente no pudo crear el token.',
 };

@@ -60,7 +60,7 @@ export default {
 
   'capture.title': 'Prendre une photo',
   'capture.testImage': 'Image de test',
-  'capture.empty': 'Pas encore de photo. Générez une image de test ou choisissez un fichier.',
+  'capture.empty': 'Pas encore de photo. Générez une image de test.',
   'capture.alarmId': 'ID d\u2019alarme',
   'capture.deviceId': 'ID d\u2019appareil',
   'capture.save': 'Enregistrer la photo',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': 'Le dossier des photos n\u2019a pas pu être lu.',
   'error.deleteFile': 'La photo n\u2019a pas pu être supprimée.',
   'error.listFailed': 'La liste des photos n\u2019a pas pu être obtenue.',
+  'activity.savedTo': 'Enregistrée dans {folder}',
+  'error.tokenFailed': 'Le client n\u2019a pas pu créer le jeton.',
 };

@@ -60,7 +60,7 @@ export default {
 
   'capture.title': '写真を撮る',
   'capture.testImage': 'テスト画像',
-  'capture.empty': 'まだ写真がありません。テスト画像を生成するか、ファイルを選択してください。',
+  'capture.empty': 'まだ写真がありません。テスト画像を生成してください。',
   'capture.alarmId': 'アラーム ID',
   'capture.deviceId': 'デバイス ID',
   'capture.save': '写真を保存',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': '写真フォルダーを読み込めませんでした。',
   'error.deleteFile': '写真を削除できませんでした。',
   'error.listFailed': '写真の一覧を取得できませんでした。',
+  'activity.savedTo': '{folder} に保存しました',
+  'error.tokenFailed': 'クライアントはトークンを作成できませんでした。',
 };

@@ -60,7 +60,7 @@ export default {
 
   'capture.title': '사진 찍기',
   'capture.testImage': '테스트 이미지',
-  'capture.empty': '아직 사진이 없습니다. 테스트 이미지를 생성하거나 파일을 선택하세요.',
+  'capture.empty': '아직 사진이 없습니다. 테스트 이미지를 생성하세요.',
   'capture.alarmId': '알람 ID',
   'capture.deviceId': '장치 ID',
   'capture.save': '사진 저장',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': '사진 폴더를 읽을 수 없습니다.',
   'error.deleteFile': '사진을 삭제할 수 없습니다.',
   'error.listFailed': '사진 목록을 가져올 수 없습니다.',
+  'activity.savedTo': '{folder}에 저장했습니다',
+  'error.tokenFailed': '클라이언트가 토큰을 만들지 못했습니다.',
 };

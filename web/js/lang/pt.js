@@ -60,7 +60,7 @@ export default {
 
   'capture.title': 'Tirar uma foto',
   'capture.testImage': 'Imagem de teste',
-  'capture.empty': 'Ainda não há foto. Gere uma imagem de teste ou escolha um arquivo.',
+  'capture.empty': 'Ainda não há foto. Gere uma imagem de teste.',
   'capture.alarmId': 'ID do alarme',
   'capture.deviceId': 'ID do dispositivo',
   'capture.save': 'Salvar foto',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': 'Não foi possível ler a pasta de fotos.',
   'error.deleteFile': 'Não foi possível excluir a foto.',
   'error.listFailed': 'Não foi possível listar as fotos.',
+  'activity.savedTo': 'Salva em {folder}',
+  'error.tokenFailed': 'O cliente não conseguiu criar o token.',
 };

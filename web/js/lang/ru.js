@@ -60,7 +60,7 @@ export default {
 
   'capture.title': 'Сделать фото',
   'capture.testImage': 'Тестовое изображение',
-  'capture.empty': 'Фото пока нет. Создайте тестовое изображение или выберите файл.',
+  'capture.empty': 'Фото пока нет. Создайте тестовое изображение.',
   'capture.alarmId': 'ID тревоги',
   'capture.deviceId': 'ID устройства',
   'capture.save': 'Сохранить фото',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': 'Не удалось прочитать папку фотографий.',
   'error.deleteFile': 'Не удалось удалить фото.',
   'error.listFailed': 'Не удалось получить список фото.',
+  'activity.savedTo': 'Сохранено в {folder}',
+  'error.tokenFailed': 'Клиенту не удалось создать токен.',
 };

@@ -60,7 +60,7 @@ export default {
 
   'capture.title': '拍攝照片',
   'capture.testImage': '測試影像',
-  'capture.empty': '還沒有照片。請產生測試影像或選擇檔案。',
+  'capture.empty': '還沒有照片。請產生測試影像。',
   'capture.alarmId': '警示 ID',
   'capture.deviceId': '裝置 ID',
   'capture.save': '儲存照片',
@@ -167,4 +167,6 @@ export default {
   'error.readFolder': '無法讀取照片資料夾。',
   'error.deleteFile': '無法刪除照片。',
   'error.listFailed': '無法列出照片。',
+  'activity.savedTo': '已儲存到 {folder}',
+  'error.tokenFailed': '用戶端無法產生權杖。',
 };

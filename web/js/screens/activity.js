@@ -4,6 +4,7 @@
 import { $, h } from '../ui.js';
 import { formatTime, formatBytes } from '../format.js';
 import { summarizeMembers } from '../activity.js';
+import { describeClientMessage } from '../errors.js';
 
 const KIND_LABELS = {
   request: 'activity.request',
@@ -19,6 +20,22 @@ export function breakableType(type) {
   return String(type)
     .split(/(?<=_)/)
     .flatMap((part, index) => (index === 0 ? [part] : [h('wbr'), part]));
+}
+
+const SAVED_TO_PREFIX = '图片已保存到 ';
+
+// The client's fixed Chinese texts in a reply ("error", "message"), put in the reader's words.
+export function readableReply(message, t) {
+  if (!message || typeof message !== 'object') return message;
+  const copy = { ...message };
+  if (typeof copy.error === 'string') copy.error = describeClientMessage(copy.error, t);
+  if (typeof copy.message === 'string') {
+    if (copy.message.startsWith(SAVED_TO_PREFIX)) {
+      copy.message = t('activity.savedTo', { folder: copy.message.slice(SAVED_TO_PREFIX.length) });
+    } else if (copy.message === '图片保存成功') copy.message = t('capture.saved', { name: copy.fileName ?? '' });
+    else if (copy.message === '图片删除成功') copy.message = t('photos.deleted');
+  }
+  return copy;
 }
 
 export function setupActivity({ t, language, activity }) {
@@ -42,7 +59,8 @@ export function setupActivity({ t, language, activity }) {
       case 'unmatched':
         return entry.message ? summarizeMembers(entry.message, formatRedacted) : entry.text;
       default: {
-        const parts = [summarizeMembers(entry.message, formatRedacted)];
+        const message = entry.kind === 'reply' ? readableReply(entry.message, t) : entry.message;
+        const parts = [summarizeMembers(message, formatRedacted)];
         if (entry.kind === 'reply') parts.push(t('activity.elapsed', { ms: Math.max(0, entry.elapsedMs).toFixed(1) }));
         return parts.filter(Boolean).join(' · ');
       }
@@ -67,7 +85,7 @@ export function setupActivity({ t, language, activity }) {
     badge.hidden = unseen === 0;
     const label = t('nav.activity');
     navItem.setAttribute('aria-label', unseen ? `${label}, ${t('activity.badge', { n: unseen })}` : label);
-    navItem.title = navItem.getAttribute('aria-label');
+    if (navItem.hasAttribute('title')) navItem.title = navItem.getAttribute('aria-label');
     $('#activity-empty').hidden = activity.entries.length > 0;
   }
 

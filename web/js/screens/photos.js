@@ -35,10 +35,15 @@ export function setupPhotos({ t, language, module }) {
   $('#capture-generate').addEventListener('click', () => {
     const when = new Date();
     const canvas = document.createElement('canvas');
+    const alarmId = $('#capture-alarm-id').value.trim();
+    const deviceId = $('#capture-device-id').value.trim();
     drawTestPhoto(canvas, {
-      alarmId: $('#capture-alarm-id').value.trim(),
-      deviceId: $('#capture-device-id').value.trim(),
+      alarmId,
+      deviceId,
       when,
+      cameraLabel: t('gallery.device', { id: deviceId || '—' }),
+      alarmLabel: t('gallery.alarm', { id: alarmId }),
+      direction: document.documentElement.dir || 'ltr',
     });
     const dataUrl = canvas.toDataURL('image/jpeg', 0.88);
     showCapture({
