@@ -191,6 +191,10 @@ void TWebView2Browser::OnControllerCreated(HRESULT result, ICoreWebView2Controll
     for (const auto& pattern : FFilters)
       FWebView->AddWebResourceRequestedFilter(Widen(pattern).c_str(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
     Log("A new browser is in place after the runtime's browser process exited.");
+    if (!FReportAfterRecovery.empty()) {
+      RaiseProcessFailed(std::exchange(FReportAfterRecovery, std::string()));
+      return;
+    }
     RecoverPage();
     return;
   }
@@ -401,11 +405,14 @@ bool TWebView2Browser::PostWebMessageAsString(const std::string& text) {
 
 bool TWebView2Browser::ExecuteScript(const std::string& script, int /*executionId*/) {
   if (!HasCoreWebView2()) return false;
-  FEntryScripts.push_back(script);
-  if (FNavigationPending)
+  if (FNavigationPending) {
+    // Meant for the document on its way (the resume listener): a reloaded entry page gets it
+    // again. Scripts for a document already there (a resume notice) are not repeated.
     FHeldScripts.push_back(script);
-  else
+    FEntryScripts.push_back(script);
+  } else {
     RunScript(script);
+  }
   return true;
 }
 
@@ -480,7 +487,21 @@ HRESULT TWebView2Browser::HandleProcessFailed(ICoreWebView2ProcessFailedEventArg
   // Other processes (GPU, utilities, a frame's renderer, an unresponsive page) the runtime
   // brings back or reports again as one of the two above.
   if (!page && !runtime) return S_OK;
-  Log(page ? "The page's render process exited." : "The runtime's browser process exited.");
+  const std::string reason = page ? "The page's render process exited." : "The runtime's browser process exited.";
+  Log(reason);
+  if (OnProcessFailed) {
+    // The window reopens its entry page and decides when failures come too often; a dead
+    // runtime needs a new controller first.
+    FDeferred.Post([this, page, reason] {
+      if (page) {
+        RaiseProcessFailed(reason);
+      } else {
+        FReportAfterRecovery = reason;
+        RecoverRuntime();
+      }
+    });
+    return S_OK;
+  }
   if (!CountFailure()) {
     CloseController();
     ReportInitializationError(HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED),
@@ -491,6 +512,10 @@ HRESULT TWebView2Browser::HandleProcessFailed(ICoreWebView2ProcessFailedEventArg
   // Not inside the runtime's own call: recovery closes the controller that raised it.
   FDeferred.Post([this, page] { page ? RecoverPage() : RecoverRuntime(); });
   return S_OK;
+}
+
+void TWebView2Browser::RaiseProcessFailed(const std::string& reason) {
+  if (OnProcessFailed) Guarded("OnProcessFailed", [&] { OnProcessFailed(reason); });
 }
 
 bool TWebView2Browser::CountFailure() {

@@ -8,9 +8,10 @@
 // windows, no document or frame from outside our origin, no other app through a URI scheme,
 // no downloads, no permissions, no script dialogs, no host objects, no dropped files, no
 // status bar, zoom, swipe navigation, autofill, password saving or runtime error page, and no
-// printing. Messages reach the window only from our own top document. A crashed page is
-// reloaded and a crashed runtime replaced, until failures come too fast, which ends as an
-// initialisation error.
+// printing. Messages reach the window only from our own top document. A crashed runtime is
+// replaced by a new controller; then a window that handles OnProcessFailed is told, and
+// reopens its page itself. Without that handler the backend reloads the entry page itself,
+// until failures come too fast, which ends as an initialisation error.
 #pragma once
 
 #include <deque>
@@ -83,6 +84,7 @@ class TWebView2Browser final : public IWebBrowser {
   HRESULT HandleWebMessage(ICoreWebView2WebMessageReceivedEventArgs* args);
   HRESULT HandleResourceRequest(ICoreWebView2WebResourceRequestedEventArgs* args);
   HRESULT HandleProcessFailed(ICoreWebView2ProcessFailedEventArgs* args);
+  void RaiseProcessFailed(const std::string& reason);
   void RecoverPage();
   void RecoverRuntime();
   bool CountFailure();
@@ -103,12 +105,14 @@ class TWebView2Browser final : public IWebBrowser {
   std::optional<bool> FContextMenus, FDevTools, FAcceleratorKeys;
   std::vector<std::string> FFilters;
   TNavigationPolicy FPolicy;
-  // The last document the window opened and the scripts it submitted for it, for recovery.
+  // The last document the window opened and the scripts held for it, for recovery.
   std::string FEntryUri;
   std::vector<std::string> FEntryScripts;
   bool FNavigationPending = false;
   std::vector<std::string> FHeldScripts;
   std::deque<unsigned long long> FFailureTimes;
+  // A runtime replaced for the window's OnProcessFailed: what to tell it once the new one is in.
+  std::string FReportAfterRecovery;
   TDeferredCalls FDeferred;
 };
 

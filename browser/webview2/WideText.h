@@ -1,6 +1,7 @@
-// Every string crosses the WebView2 boundary as UTF-16; ours are UTF-8. Strings that the
-// runtime hands out were allocated with CoTaskMemAlloc and are freed here after copying;
-// strings that we hand out are allocated the same way for the runtime to free.
+// Every string crosses the WebView2 boundary as UTF-16 (the platform layer converts); ours are
+// UTF-8. Strings that the runtime hands out were allocated with CoTaskMemAlloc and are freed
+// here after copying; strings that we hand out are allocated the same way for the runtime to
+// free.
 #pragma once
 
 #include <windows.h>
@@ -9,10 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/windows/WideText.h"
+
 namespace vantreel::webview2 {
 
-std::wstring Widen(std::string_view utf8);
-std::string Narrow(std::wstring_view utf16);
+using win::Narrow;
+using win::Widen;
 // Copies `text` (may be null: empty) and frees it with CoTaskMemFree.
 std::string TakeCoTaskString(LPWSTR text);
 // A CoTaskMemAlloc copy for an out-parameter; null when memory runs out.

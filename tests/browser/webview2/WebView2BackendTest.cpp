@@ -423,13 +423,15 @@ TEST_F(WebView2BackendTest, ACrashedPageIsReloadedWithItsScriptsAndACrashedRunti
   Browser->ExecuteScript("listener()", 0);
   auto completed = MakeFake<TFakeNavigationCompletedArgs>();
   WebView().NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&WebView()), completed.Get());
+  Browser->ExecuteScript("resumeNotice()", 0);  // for that document only: never repeated
+  WebView().Scripts.clear();
 
   auto render = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
   WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), render.Get());
   PumpMessages();
   EXPECT_EQ(WebView().Navigations, (std::vector<std::string>{kEntry, kEntry}));
   WebView().NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&WebView()), completed.Get());
-  EXPECT_EQ(WebView().Scripts, (std::vector<std::string>{"listener()", "listener()"}));
+  EXPECT_EQ(WebView().Scripts, std::vector<std::string>{"listener()"});
 
   auto browserExit = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
   WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), browserExit.Get());
@@ -454,6 +456,37 @@ TEST_F(WebView2BackendTest, ACrashedPageIsReloadedWithItsScriptsAndACrashedRunti
   ASSERT_EQ(ErrorCodes.size(), 1u);
   EXPECT_EQ(static_cast<HRESULT>(ErrorCodes[0]), HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED));
   EXPECT_TRUE(replacement->Closed);
+}
+
+// With the window's OnProcessFailed bound, the window reopens its page and counts failures:
+// the backend only tells it, after putting a new controller in place of a dead runtime.
+TEST_F(WebView2BackendTest, TheWindowIsToldOfFailedProcessesOnceABrowserIsThereAgain) {
+  std::vector<std::string> reasons;
+  MakeBrowser();
+  Browser->OnProcessFailed = [&](const std::string& reason) { reasons.push_back(reason); };
+  ASSERT_TRUE(Browser->CreateBrowser(Parent->Handle(), Loader->Environment()));
+  Controller = Environment()->CompleteController();
+  ASSERT_TRUE(Browser->AddWebResourceRequestedFilter(std::string(kOrigin) + "/*", 0));
+  Browser->Navigate(kEntry);
+
+  auto render = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
+  WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), render.Get());
+  PumpMessages();
+  EXPECT_EQ(reasons, std::vector<std::string>{"The page's render process exited."});
+  EXPECT_EQ(WebView().Navigations, std::vector<std::string>{kEntry}) << "the window navigates, not the backend";
+
+  auto browserExit = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+  WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), browserExit.Get());
+  PumpMessages();
+  EXPECT_EQ(reasons.size(), 1u) << "told before a browser is there again";
+  auto replacement = Environment()->CompleteController();
+  ASSERT_TRUE(replacement);
+  ASSERT_EQ(reasons.size(), 2u);
+  EXPECT_EQ(reasons[1], "The runtime's browser process exited.");
+  EXPECT_TRUE(Browser->HasCoreWebView2());
+  EXPECT_EQ(replacement->WebView->Filters, std::vector<std::string>{std::string(kOrigin) + "/*"});
+  EXPECT_TRUE(replacement->WebView->Navigations.empty());
+  EXPECT_TRUE(ErrorCodes.empty());
 }
 
 }  // namespace
