@@ -281,20 +281,20 @@ TEST_F(PageWalk, APictureDrawnInThePageIsSavedIntoAnAlbum) {
   Open("save");
   page->Click(".swatch[data-colour=\"#e63946\"]");
   page->Drag("#save-canvas", {{0.2, 0.3}, {0.35, 0.3}, {0.5, 0.3}, {0.65, 0.3}, {0.8, 0.3}});
-  const std::string pixel = page->Eval(
+  // A busy machine coalesces pointer moves, so the smoothed stroke may sit a pixel or two off
+  // the line the pointer took: look for the full colour in a short column across it.
+  const std::string strokeColumn =
       "const c = document.querySelector('#save-canvas');"
-      "return [...c.getContext('2d').getImageData(c.width * 0.5, c.height * 0.3, 1, 1).data].slice(0, 3);");
-  EXPECT_EQ(pixel, "[230,57,70]") << "the stroke did not reach the canvas";
+      "const d = c.getContext('2d').getImageData(Math.round(c.width * 0.5), Math.round(c.height * 0.3) - 4, 1, 9).data;"
+      "for (let i = 0; i < d.length; i += 4) if (d[i] === 230 && d[i + 1] === 57 && d[i + 2] === 70) return true;"
+      "return false;";
+  EXPECT_EQ(page->Eval(strokeColumn), "true") << "the stroke did not reach the canvas";
 
   // Another screen and back: the pad still shows (and will save) the picture.
   Open("overview");
   Open("save");
   testing_support::RunFor(300ms);
-  EXPECT_EQ(page->Eval("const c = document.querySelector('#save-canvas');"
-                       "return [...c.getContext('2d').getImageData(c.width * 0.5, c.height * 0.3, 1, 1).data]"
-                       ".slice(0, 3);"),
-            "[230,57,70]")
-      << "the picture was lost on the way back";
+  EXPECT_EQ(page->Eval(strokeColumn), "true") << "the picture was lost on the way back";
 
   page->Fill("#save-album", "Family Trip");
   page->Fill("#save-file-name", "drawing.png");
