@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "browser/UriPattern.h"
+
 namespace vantreel::webkitgtk {
 
 // Registered secure and CORS-enabled on the host; never seen by the page as its origin.
@@ -14,9 +16,7 @@ inline constexpr std::string_view kInternalScheme = "vantreel-app";
 // User message to every web process: parameters "as", the filter patterns registered so far.
 inline constexpr std::string_view kFiltersMessage = "vantreel.filters";
 
-// WebView2's filter wildcards: '*' any run of characters, '?' one character. ASCII case is
-// ignored because scheme and host are case-insensitive and WebKit lower-cases them anyway.
-bool UriMatchesPattern(std::string_view uri, std::string_view pattern);
+using ::vantreel::UriMatchesPattern;
 
 // "https://host/p?q" -> "vantreel-app://host/p?q"; nothing for any other scheme.
 std::optional<std::string> ToInternalUri(std::string_view httpsUri);

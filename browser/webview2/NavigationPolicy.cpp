@@ -15,28 +15,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool UriMatchesPattern(std::string_view uri, std::string_view pattern) {
-  // Iterative glob with one backtrack point: linear in practice, never exponential.
-  std::size_t u = 0, p = 0;
-  std::size_t starP = std::string_view::npos, starU = 0;
-  while (u < uri.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(uri[u]))) {
-      ++u;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starU = u;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      u = ++starU;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 void TNavigationPolicy::AddFilter(std::string pattern) {
   if (std::find(FFilters.begin(), FFilters.end(), pattern) == FFilters.end()) FFilters.push_back(std::move(pattern));
 }

@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/UriPattern.h"
+
 namespace vantreel::webview2 {
 
-// WebView2's filter wildcards: '*' any run of characters, '?' one; ASCII case ignored.
-bool UriMatchesPattern(std::string_view uri, std::string_view pattern);
+using ::vantreel::UriMatchesPattern;
 
 class TNavigationPolicy {
  public:
