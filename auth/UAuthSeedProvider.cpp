@@ -4,7 +4,7 @@
 #include "auth/EnvironmentCheck.h"
 #include "auth/ProvisionedSecrets.h"
 #include "auth/Wipe.h"
-#include "bridge/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {

@@ -8,12 +8,12 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "bridge/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "media/AlarmPhotoFolder.h"
 #include "media/AlarmPhotoNames.h"
 #include "media/AtomicFileWriter.h"
 #include "media/DataUrl.h"
-#include "media/JsonBase64.h"
+#include "json/JsonBase64.h"
 #include "media/SafeName.h"
 #include "platform/DebugOutput.h"
 #include "platform/Utf8Path.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "bridge/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "media/AtomicFileWriter.h"
 #include "media/DataUrl.h"
 #include "media/LocalStamp.h"

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "bridge/JsonReader.h"
+#include "json/JsonReader.h"
 #include "bridge/UWebViewBridge.h"
 #include "platform/DebugOutput.h"
 

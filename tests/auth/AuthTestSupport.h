@@ -14,7 +14,7 @@
 
 #include "auth/EnvironmentCheck.h"
 #include "auth/ProvisionedSecrets.h"
-#include "bridge/JsonReader.h"
+#include "json/JsonReader.h"
 #include "crypto/Hex.h"
 #include "platform/DebugOutput.h"
 #include "tests/support/CapturedDebugLines.h"

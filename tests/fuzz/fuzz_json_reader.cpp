@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/JsonReader.h"
-#include "bridge/JsonWriter.h"
+#include "json/JsonReader.h"
+#include "json/JsonWriter.h"
 
 namespace {
 

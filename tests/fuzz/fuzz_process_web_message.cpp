@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/JsonFields.h"
-#include "bridge/JsonReader.h"
+#include "json/JsonFields.h"
+#include "json/JsonReader.h"
 #include "bridge/UWebViewBridge.h"
 #include "platform/DebugOutput.h"
 

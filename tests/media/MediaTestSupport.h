@@ -20,6 +20,7 @@
 
 #include "platform/DebugOutput.h"
 #include "tests/support/CapturedDebugLines.h"
+#include "tests/support/JsonText.h"
 #include "tests/support/TestEnv.h"
 
 namespace vantreel::testing {
@@ -120,16 +121,6 @@ inline std::map<std::string, std::string> Snapshot(const fs::path& root) {
     }
   }
   return entries;
-}
-
-// Text as the reply writer puts it into JSON, for texts whose only character to escape is "/".
-inline std::string JsonSlashes(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '/') out += '\\';
-    out += c;
-  }
-  return out;
 }
 
 inline std::string JsonPath(const fs::path& path) { return JsonSlashes(path.string()); }

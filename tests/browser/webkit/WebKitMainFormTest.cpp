@@ -21,7 +21,7 @@
 #include "auth/UAuthSeedProvider.h"
 #include "auth/UTokenGenerator.h"
 #include "auth/Wipe.h"
-#include "bridge/JsonWriter.h"
+#include "json/JsonWriter.h"
 #include "bridge/UWebViewBridge.h"
 #include "tests/browser/webkit/MainFormHarness.h"
 

@@ -1,4 +1,4 @@
-#include "bridge/JsonReader.h"
+#include "json/JsonReader.h"
 
 #include <cstring>
 #include <limits>

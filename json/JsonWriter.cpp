@@ -1,4 +1,4 @@
-#include "bridge/JsonWriter.h"
+#include "json/JsonWriter.h"
 
 #include <array>
 

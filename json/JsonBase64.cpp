@@ -1,4 +1,4 @@
-#include "media/JsonBase64.h"
+#include "json/JsonBase64.h"
 
 #include <algorithm>
 #include <array>

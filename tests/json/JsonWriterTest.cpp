@@ -1,8 +1,8 @@
-#include "bridge/JsonWriter.h"
+#include "json/JsonWriter.h"
 
 #include <gtest/gtest.h>
 
-#include "bridge/JsonReader.h"
+#include "json/JsonReader.h"
 
 namespace vantreel {
 namespace {

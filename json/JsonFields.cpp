@@ -1,4 +1,4 @@
-#include "bridge/JsonFields.h"
+#include "json/JsonFields.h"
 
 #include <charconv>
 #include <stdexcept>

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "bridge/JsonReader.h"
+#include "json/JsonReader.h"
 
 namespace vantreel {
 

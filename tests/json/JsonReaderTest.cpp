@@ -1,10 +1,10 @@
-#include "bridge/JsonReader.h"
+#include "json/JsonReader.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "bridge/JsonFields.h"
+#include "json/JsonFields.h"
 
 namespace vantreel {
 namespace {

@@ -1,11 +1,11 @@
-#include "media/JsonBase64.h"
+#include "json/JsonBase64.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "MediaTestSupport.h"
 #include "crypto/Base64.h"
+#include "tests/support/JsonText.h"
 
 namespace vantreel {
 namespace {
