@@ -8,23 +8,12 @@
 #include <string>
 
 #include "app/UMainForm.h"
+#include "base/AsciiText.h"
+#include "base/StatusText.h"
 #include "bundle/BundleOrigin.h"
 
 namespace vantreel {
 namespace {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string Hex32(HResult hr) {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%X", static_cast<std::uint32_t>(hr));
-  return hex;
-}
 
 std::shared_ptr<const TBytes> NotFoundBody() {
   static constexpr char kText[] = "Not Found";
@@ -61,7 +50,7 @@ void TMainForm::OnBrowserWebResourceRequested(IWebResourceRequestedEventArgs& ar
     if (!Succeeded(args.GetRequest(request)) || !request) return;
     std::string uri;
     if (!Succeeded(request->GetUri(uri)) || uri.empty()) return;
-    if (AsciiLower(uri).rfind(kBundleOriginPrefix, 0) != 0) return;
+    if (AsciiLowered(uri).rfind(kBundleOriginPrefix, 0) != 0) return;
 
     std::shared_ptr<const TBytes> content;
     std::string mimeType;
@@ -89,7 +78,7 @@ void TMainForm::OnBrowserWebResourceRequested(IWebResourceRequestedEventArgs& ar
     if (Succeeded(hr) && response) {
       args.SetResponse(response);
     } else {
-      Log("CreateWebResourceResponse(" + std::to_string(status) + ") 失败：0x" + Hex32(hr) + ", url=" + uri);
+      Log("CreateWebResourceResponse(" + std::to_string(status) + ") 失败：" + HexStatus(static_cast<std::uint32_t>(hr)) + ", url=" + uri);
     }
   } catch (const std::exception& e) {
     Log(std::string("OnWebResourceRequested 异常：") + e.what());

@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "app/UMainForm.h"
+#include "base/AsciiText.h"
+#include "base/StatusText.h"
 #include "platform/KnownFolders.h"
 #include "platform/Utf8Path.h"
 
@@ -19,21 +21,8 @@ namespace {
 constexpr unsigned kLoaderWaitLimitMs = 5000;
 constexpr unsigned kLoaderPollMs = 50;
 
-bool IsBlankChar(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string Trimmed(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlankChar(text[begin])) ++begin;
-  while (end > begin && IsBlankChar(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
-// "%s (0x%x)": the code as upper-case hexadecimal digits of its 32-bit value.
 std::string ErrorDetail(const std::string& message, HResult code) {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%X", static_cast<std::uint32_t>(code));
-  return message + " (0x" + hex + ")";
+  return message + " (" + HexStatus(static_cast<std::uint32_t>(code)) + ")";
 }
 
 }  // namespace
@@ -149,7 +138,7 @@ void TMainForm::ApplyReleaseSettings() {
   FWVBrowser->SetDefaultContextMenusEnabled(false);
   FWVBrowser->SetDevToolsEnabled(false);
   FWVBrowser->SetAreBrowserAcceleratorKeysEnabled(false);
-  FWVBrowser->SetAdditionalBrowserArguments(Trimmed(FWVBrowser->AdditionalBrowserArguments() + " --disable-dev-tools"));
+  FWVBrowser->SetAdditionalBrowserArguments(std::string(TrimBlanks(FWVBrowser->AdditionalBrowserArguments() + " --disable-dev-tools")));
   Log("Release 模式：已禁用右键菜单、开发者工具和调试快捷键。");
 }
 

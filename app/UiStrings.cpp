@@ -1,4 +1,5 @@
 #include "app/UiStrings.h"
+#include "base/AsciiText.h"
 
 #include <array>
 
@@ -211,8 +212,6 @@ int KeyIndex(std::string_view key) {
   }
   return -1;
 }
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 

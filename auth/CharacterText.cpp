@@ -43,10 +43,4 @@ std::string_view CharacterAt(std::string_view utf8, std::size_t index) {
   return FirstCharacters(utf8.substr(FirstCharacters(utf8, index).size()), 1);
 }
 
-void LowerAsciiInPlace(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-}
-
 }  // namespace vantreel

@@ -19,7 +19,4 @@ std::string_view LastCharacters(std::string_view utf8, std::size_t count);
 // The character at `index` (from 0); empty past the end.
 std::string_view CharacterAt(std::string_view utf8, std::size_t index);
 
-// ASCII A-Z to a-z; every other character unchanged.
-void LowerAsciiInPlace(std::string& text);
-
 }  // namespace vantreel

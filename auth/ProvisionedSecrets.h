@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "auth/Blank.h"
+#include "base/AsciiText.h"
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/ProvisionedSecrets.h"

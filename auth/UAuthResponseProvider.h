@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 #include "crypto/Hex.h"  // BytesToHexLower
 
 namespace vantreel {

@@ -3,11 +3,12 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "auth/Blank.h"
+#include "base/AsciiText.h"
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/UAuthSeedProvider.h"
 #include "auth/Wipe.h"
+#include "base/StatusText.h"
 #include "crypto/Base64.h"
 #include "crypto/Sha256.h"
 #include "platform/DebugOutput.h"
@@ -97,9 +98,7 @@ std::string TokenCryptoErrorMessage(CryptoStep step, std::uint32_t status) {
     case CryptoStep::DeriveKey:
     case CryptoStep::None: break;
   }
-  char text[96];
-  std::snprintf(text, sizeof text, "[TOKEN_GEN] %s failed: 0x%X", operation, static_cast<unsigned>(status));
-  return text;
+  return std::string("[TOKEN_GEN] ") + operation + " failed: " + HexStatus(status);
 }
 
 TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 #include "platform/PlatformCrypto.h"
 
 namespace vantreel {

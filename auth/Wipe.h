@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 #include "crypto/SecureZero.h"
 
 namespace vantreel {

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "auth/Blank.h"
+#include "base/AsciiText.h"
 #include "auth/UAuthResponseProvider.h"
 #include "auth/UAuthSeedProvider.h"
 #include "auth/UTokenGenerator.h"

@@ -1,3 +1,4 @@
+#include "base/AsciiText.h"
 #include "browser/UriPattern.h"
 
 #include <cstddef>
@@ -5,7 +6,6 @@
 namespace vantreel {
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -14,7 +14,7 @@ bool UriMatchesPattern(std::string_view uri, std::string_view pattern) {
   std::size_t u = 0, p = 0;
   std::size_t starP = std::string_view::npos, starU = 0;
   while (u < uri.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(uri[u]))) {
+    if (p < pattern.size() && (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(uri[u]))) {
       ++u;
       ++p;
     } else if (p < pattern.size() && pattern[p] == '*') {

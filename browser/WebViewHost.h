@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

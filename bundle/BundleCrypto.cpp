@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "base/AsciiText.h"
+#include "base/StatusText.h"
 #include "crypto/Hex.h"
 #include "crypto/SecureZero.h"
 #include "crypto/Sha256.h"
@@ -10,12 +12,6 @@
 
 namespace vantreel {
 namespace {
-
-std::string_view TrimControl(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
-  return text;
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -25,7 +21,7 @@ int HexDigit(char c) {
 }
 
 [[noreturn]] void ThrowStep(const char* call, std::uint32_t status) {
-  throw std::runtime_error(std::string(call) + " 失败: " + FormatCryptoStatus(status));
+  throw std::runtime_error(std::string(call) + " 失败: " + HexStatus(status));
 }
 
 // Names each failing step as Windows CNG calls it, so that the message is
@@ -46,19 +42,13 @@ const char* DecryptStepName(CryptoStep step) {
 
 }  // namespace
 
-std::string FormatCryptoStatus(std::uint32_t status) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(status));
-  return text;
-}
-
 std::string Sha256Hex(ByteView data) {
   const Sha256Digest digest = ComputeSha256(data);
   return BytesToHexLower(digest);
 }
 
 TBytes HexToBytes(std::string_view text) {
-  text = TrimControl(text);
+  text = TrimBlanks(text);
   if (text.size() % 2 != 0) throw std::runtime_error("Hex 字符串长度必须为偶数。");
   TBytes bytes(text.size() / 2);
   for (std::size_t i = 0; i < bytes.size(); ++i) {

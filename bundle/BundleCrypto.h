@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 
@@ -23,8 +23,5 @@ TBytes DeriveKeyPbkdf2Sha256(std::string_view password, ByteView salt, int itera
 
 // AES-256-CBC with PKCS#7 padding removed. An empty ciphertext gives an empty result.
 TBytes AesCbcDecrypt(ByteView cipherText, ByteView key, ByteView iv);
-
-// "0x" followed by the 32-bit status in upper-case hexadecimal digits.
-std::string FormatCryptoStatus(std::uint32_t status);
 
 }  // namespace vantreel

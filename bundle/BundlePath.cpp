@@ -4,20 +4,12 @@
 #include <array>
 #include <utility>
 
+#include "base/AsciiText.h"
 #include "bundle/BundleOrigin.h"
 
 namespace vantreel {
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 

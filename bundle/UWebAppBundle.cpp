@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "base/AsciiText.h"
 #include "bundle/BundleConstants.h"
 #include "bundle/BundleCrypto.h"
 #include "bundle/BundleDigest.h"
@@ -32,13 +33,7 @@ class TZeroOnExit {
 };
 
 std::string NormalizedDigest(std::string_view digest) {
-  while (!digest.empty() && static_cast<unsigned char>(digest.front()) <= 32) digest.remove_prefix(1);
-  while (!digest.empty() && static_cast<unsigned char>(digest.back()) <= 32) digest.remove_suffix(1);
-  std::string text(digest);
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return text;
+  return AsciiLowered(TrimBlanks(digest));
 }
 
 // Thrown on the worker when its owner has gone; never leaves the worker.

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

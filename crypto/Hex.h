@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

@@ -2,21 +2,15 @@
 
 #include <algorithm>
 
+#include "base/AsciiText.h"
 #include "media/LocalStamp.h"
 #include "media/SafeName.h"
 
 namespace vantreel {
 namespace {
 
-std::string AsciiLower(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  return out;
-}
-
 std::string ExtensionForMimeType(std::string_view mimeType) {
-  const std::string lower = AsciiLower(mimeType);
+  const std::string lower = AsciiLowered(mimeType);
   if (lower.find("png") != std::string::npos) return ".png";
   if (lower.find("gif") != std::string::npos) return ".gif";
   if (lower.find("webp") != std::string::npos) return ".webp";
@@ -38,7 +32,7 @@ bool IsImageFile(std::string_view fileName) {
   if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
   const std::size_t dot = fileName.rfind('.');
   if (dot == std::string_view::npos) return false;
-  const std::string ext = AsciiLower(fileName.substr(dot));
+  const std::string ext = AsciiLowered(fileName.substr(dot));
   return ext == ".jpg" || ext == ".jpeg" || ext == ".png" || ext == ".gif" || ext == ".webp";
 }
 

@@ -13,7 +13,7 @@
 
 #include <filesystem>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

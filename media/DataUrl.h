@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/AsciiText.h"
 #include "json/JsonWriter.h"
 #include "media/AtomicFileWriter.h"
 #include "media/DataUrl.h"
@@ -24,13 +25,6 @@ constexpr std::string_view kBadAlbum = "相册名称不合法: 不能是绝对�
 constexpr std::string_view kAlbumOutside = "相册目录不在图片文件夹内";
 constexpr std::string_view kBadFileName = "文件名不合法: 只能是单个文件名";
 
-std::string TrimControlAndSpace(const std::string& value) {
-  std::size_t begin = 0, end = value.size();
-  while (begin < end && static_cast<unsigned char>(value[begin]) <= 32) ++begin;
-  while (end > begin && static_cast<unsigned char>(value[end - 1]) <= 32) --end;
-  return value.substr(begin, end - begin);
-}
-
 }  // namespace
 
 fs::path GetPicturesDir() {
@@ -45,10 +39,10 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
   reply.AddString("type", "image_save_response").AddString("requestId", requestId);
   try {
     if (imageData.empty()) throw std::runtime_error("图片数据不能为空");
-    std::string albumText = TrimControlAndSpace(albumName);
+    std::string albumText(TrimBlanks(albumName));
     if (albumText.empty()) albumText = "Screenshots";
     const TSafeRelativePath album = TSafeRelativePath::Check(albumText, kBadAlbum);
-    std::string nameText = TrimControlAndSpace(fileName);
+    std::string nameText(TrimBlanks(fileName));
     if (nameText.empty()) nameText = "image_" + FormatLocalStamp(CurrentSecondsSinceEpoch()) + ".png";
     const TSafeName name = TSafeName::Check(nameText, kBadFileName);
 

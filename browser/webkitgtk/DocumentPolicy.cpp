@@ -1,17 +1,11 @@
 #include "browser/webkitgtk/DocumentPolicy.h"
+#include "base/AsciiText.h"
 
 #include <cstddef>
 #include <utility>
 
 namespace vantreel::webkitgtk {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
-}
 
 // The value of attribute `name` in one tag's text: its [begin, end) in the tag, or npos.
 std::pair<std::size_t, std::size_t> AttributeValue(const std::string& lowerTag, std::string_view name) {
@@ -43,7 +37,7 @@ std::pair<std::size_t, std::size_t> AttributeValue(const std::string& lowerTag, 
 }  // namespace
 
 std::string AdmitInternalOrigin(std::string_view html, std::string_view internalOrigin) {
-  const std::string lower = Lower(html);
+  const std::string lower = AsciiLowered(html);
   std::string addition(1, ' ');
   addition.append(internalOrigin);
   std::string result;
@@ -78,7 +72,7 @@ std::string AdmitInternalOrigin(std::string_view html, std::string_view internal
 std::string ForbidFrames(std::string_view html) {
   static constexpr std::string_view kPolicy =
       "<meta http-equiv=\"Content-Security-Policy\" content=\"frame-src 'none'; child-src 'none'\">";
-  const std::string lower = Lower(html);
+  const std::string lower = AsciiLowered(html);
   std::size_t at = 0;
   // "<head>" or "<head ...>", never "<header>".
   for (std::size_t head = lower.find("<head"); head != std::string::npos; head = lower.find("<head", head + 5)) {
@@ -92,7 +86,7 @@ std::string ForbidFrames(std::string_view html) {
   if (at == 0) {
     // Anything before the doctype would put the document in quirks mode.
     std::size_t begin = lower.compare(0, 3, "\xef\xbb\xbf") == 0 ? 3 : 0;
-    while (begin < lower.size() && static_cast<unsigned char>(lower[begin]) <= 32) ++begin;
+    while (begin < lower.size() && IsBlankChar(lower[begin])) ++begin;
     if (lower.compare(begin, 9, "<!doctype") == 0) {
       const std::size_t end = lower.find('>', begin);
       if (end != std::string::npos) at = end + 1;

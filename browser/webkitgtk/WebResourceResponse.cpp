@@ -1,16 +1,10 @@
+#include "base/AsciiText.h"
 #include "browser/webkitgtk/WebResourceResponse.h"
 
 #include <cstddef>
 
 namespace vantreel::webkitgtk {
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = LowerAscii(c);
-  return text;
-}
 
 std::string Trim(const std::string& text) {
   const char* blanks = " \t";
@@ -58,16 +52,16 @@ TWebResourceResponse::TWebResourceResponse(std::shared_ptr<const TBytes> content
 
 std::string TWebResourceResponse::MediaType() const {
   for (const auto& [name, value] : FHeaders) {
-    if (LowerAscii(name) != "content-type") continue;
-    return LowerAscii(Trim(value.substr(0, value.find(';'))));
+    if (AsciiLowered(name) != "content-type") continue;
+    return AsciiLowered(Trim(value.substr(0, value.find(';'))));
   }
   return {};
 }
 
 std::optional<std::string> TWebResourceResponse::Charset() const {
   for (const auto& [name, value] : FHeaders) {
-    if (LowerAscii(name) != "content-type") continue;
-    const std::string lower = LowerAscii(value);
+    if (AsciiLowered(name) != "content-type") continue;
+    const std::string lower = AsciiLowered(value);
     const std::size_t at = lower.find("charset=");
     if (at == std::string::npos) return std::nullopt;
     std::string charset = Trim(value.substr(at + 8, value.find(';', at) - (at + 8)));

@@ -9,7 +9,7 @@
 
 #include "browser/webview2/ComPtr.h"
 #include "browser/webview2/WebView2Sdk.h"
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel::webview2 {
 

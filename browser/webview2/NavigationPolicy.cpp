@@ -1,3 +1,4 @@
+#include "base/AsciiText.h"
 #include "browser/webview2/NavigationPolicy.h"
 
 #include <algorithm>
@@ -5,13 +6,6 @@
 
 namespace vantreel::webview2 {
 namespace {
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
 
 }  // namespace
 
@@ -32,7 +26,7 @@ bool TNavigationPolicy::AllowsTopNavigation(std::string_view uri) const {
 }
 
 bool TNavigationPolicy::AllowsFrameNavigation(std::string_view uri) const {
-  return EqualsIgnoringCase(uri, "about:blank") || EqualsIgnoringCase(uri, "about:srcdoc") ||
+  return EqualsIgnoringAsciiCase(uri, "about:blank") || EqualsIgnoringAsciiCase(uri, "about:srcdoc") ||
          AllowsTopNavigation(uri);
 }
 

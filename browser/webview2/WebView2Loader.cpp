@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/StatusText.h"
 #include "browser/webview2/EnvironmentOptions.h"
 #include "browser/webview2/ComHandler.h"
 #include "browser/webview2/WebView2Environment.h"
@@ -64,9 +65,7 @@ std::string DescribeRuntimeFailure(const std::string& call, HRESULT hr) {
     case 0x80070005ul: what = call + " was denied access to the user-data folder"; break;
     default: break;
   }
-  char code[16];
-  std::snprintf(code, sizeof code, "%lX", static_cast<unsigned long>(hr));
-  return what + " (0x" + code + ")";
+  return what + " (" + HexStatus(static_cast<std::uint32_t>(hr)) + ")";
 }
 
 TWebView2Loader::TWebView2Loader(TWebView2Runtime runtime)

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/StatusText.h"
 #include "browser/webview2/WideText.h"
 
 namespace vantreel::webview2 {
@@ -9,12 +10,6 @@ namespace {
 
 using TCreateFn = HRESULT(STDAPICALLTYPE*)(PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*,
                                             ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*);
-
-std::string Hex(DWORD code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
-  return text;
-}
 
 }  // namespace
 
@@ -29,7 +24,7 @@ TWebView2Runtime LoadRuntimeFrom(const std::filesystem::path& folder) {
   // Its dependencies come from the system folder only, never from the working folder.
   HMODULE module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module == nullptr) {
-    runtime.UnavailableReason = "WebView2Loader.dll cannot be loaded (" + Hex(GetLastError()) + "): " + shown;
+    runtime.UnavailableReason = "WebView2Loader.dll cannot be loaded (" + HexStatus(GetLastError(), 8) + "): " + shown;
     return runtime;
   }
   auto create = reinterpret_cast<TCreateFn>(

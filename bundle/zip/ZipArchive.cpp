@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/AsciiText.h"
 #include "bundle/zip/ZipInflate.h"
 #include "bundle/zip/ZipNames.h"
 
@@ -58,14 +59,6 @@ std::uint32_t Read32(ByteView data, std::size_t at) {
 }
 
 [[noreturn]] void Refuse(const std::string& why) { throw std::runtime_error("Zip 文件无效：" + why); }
-
-std::string FoldAsciiCase(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return folded;
-}
 
 // The end record is found from the back: a trailing comment of up to 65535 bytes may follow
 // it, and its comment length must reach exactly to the end of the archive.
@@ -152,14 +145,14 @@ void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std
     if (dataEndOffset > dataEnd) Refuse("条目“" + name + "”的数据超出文件范围。");
 
     spans.emplace_back(localOffset, static_cast<std::size_t>(dataEndOffset));
-    firstByFoldedName_.try_emplace(FoldAsciiCase(entry.Name), entries_.size());
+    firstByFoldedName_.try_emplace(AsciiLowered(entry.Name), entries_.size());
     entries_.push_back(std::move(entry));
     at += recordSize;
   }
 }
 
 const TZipEntry* TZipArchive::FindEntry(std::string_view name) const {
-  const auto found = firstByFoldedName_.find(FoldAsciiCase(name));
+  const auto found = firstByFoldedName_.find(AsciiLowered(name));
   return found == firstByFoldedName_.end() ? nullptr : &entries_[found->second];
 }
 

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

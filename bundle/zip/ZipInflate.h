@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

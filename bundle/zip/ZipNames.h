@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 

@@ -69,11 +69,6 @@ TEST(AesCbcDecryptTest, RoundTripsAndWordsEachFailureAfterTheFailingCall) {
   }
 }
 
-TEST(FormatCryptoStatusTest, WritesThe32BitValueInUpperCaseHex) {
-  EXPECT_EQ(FormatCryptoStatus(0xC000000D), "0xC000000D");
-  EXPECT_EQ(FormatCryptoStatus(1), "0x1");
-}
-
 TEST(Sha256HexTest, LowerCaseDigits) {
   EXPECT_EQ(Sha256Hex(AsBytes("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }

@@ -6,6 +6,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "base/AsciiText.h"
+#include "base/StatusText.h"
 #include "bundle/BundleConstants.h"
 #include "bundle/BundleCrypto.h"
 #include "bundle/BundlePath.h"
@@ -16,13 +18,6 @@ namespace fs = std::filesystem;
 
 namespace vantreel {
 namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return text;
-}
 
 TBytes ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -46,7 +41,7 @@ std::vector<TZipSource> CollectWebFolder(const fs::path& folder) {
     const std::string key = NormalizeBundlePath(name);
     // A name with "?", "#", "\" or "://" would be stored under a key that its own URL never
     // reaches; the page would silently get the entry page instead.
-    if (key != LowerAscii(name)) throw std::runtime_error("file name cannot be served under its own URL: " + name);
+    if (key != AsciiLowered(name)) throw std::runtime_error("file name cannot be served under its own URL: " + name);
     if (const auto [it, inserted] = nameByKey.emplace(key, name); !inserted) {
       throw std::runtime_error("files \"" + it->second + "\" and \"" + name + "\" both give the key \"" + key + "\"");
     }
@@ -66,7 +61,7 @@ TBytes EncryptBundle(ByteView archive) {
   TBytes cipher;
   const CryptoResult result = AesCbcPkcs7Encrypt(archive, key, iv, cipher);
   SecureZero(key.data(), key.size());
-  if (!result.ok()) throw std::runtime_error("AES-256-CBC encryption failed: " + FormatCryptoStatus(result.status));
+  if (!result.ok()) throw std::runtime_error("AES-256-CBC encryption failed: " + HexStatus(result.status));
   return cipher;
 }
 

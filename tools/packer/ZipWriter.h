@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/Bytes.h"
+#include "base/Bytes.h"
 
 namespace vantreel {
 
