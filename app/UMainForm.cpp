@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/UiStrings.h"
+#include "platform/LocalTime.h"
 #include "platform/UiLanguageId.h"
 
 namespace vantreel {
@@ -24,16 +25,6 @@ TMainForm::TLogSink& LogSinkForTesting() {
 std::optional<TWebBundleSource>& WebBundleSourceForTesting() {
   static std::optional<TWebBundleSource> source;
   return source;
-}
-
-std::tm LocalTime(std::time_t t) {
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
-  return local;
 }
 
 }  // namespace
@@ -124,7 +115,7 @@ void TMainForm::Log(const std::string& message) const {
   const auto now = system_clock::now();
   const auto sinceEpoch = duration_cast<milliseconds>(now.time_since_epoch()).count();
   const std::time_t seconds = static_cast<std::time_t>(sinceEpoch / 1000);
-  const std::string line = ComposeLogLine(LocalTime(seconds), static_cast<int>(sinceEpoch % 1000), message);
+  const std::string line = ComposeLogLine(LocalTimeOf(seconds), static_cast<int>(sinceEpoch % 1000), message);
 
   if (const TLogSink& sink = LogSinkForTesting()) sink(line);
 #if defined(VANTREEL_LOG_STDERR)

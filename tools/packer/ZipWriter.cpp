@@ -5,11 +5,12 @@
 #include <limits>
 #include <stdexcept>
 
+#include "bundle/zip/ZipFormat.h"
+
 namespace vantreel {
 namespace {
 
 constexpr std::uint16_t kVersion = 20;       // 2.0: deflate; "made by" MS-DOS, no host attributes
-constexpr std::uint16_t kFlagUtf8 = 0x0800;
 constexpr std::uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;  // 1980-01-01
 constexpr std::uint16_t kDosTime = 0;
 
@@ -56,14 +57,14 @@ TBytes WriteZip(const std::vector<TZipSource>& files) {
     TBytes deflated = DeflateRaw(file.Data);
     const bool store = deflated.size() >= file.Data.size();
     const TBytes& payload = store ? file.Data : deflated;
-    const std::uint16_t method = store ? 0 : 8;
+    const std::uint16_t method = store ? zip::kMethodStored : zip::kMethodDeflate;
     const std::uint32_t offset = Checked32(archive.size());
     const std::uint16_t nameLength = static_cast<std::uint16_t>(file.Name.size());
     if (file.Name.size() > std::numeric_limits<std::uint16_t>::max()) throw std::runtime_error("zip: name too long");
 
-    Put32(archive, 0x04034b50);
+    Put32(archive, zip::kLocalSignature);
     Put16(archive, kVersion);
-    Put16(archive, kFlagUtf8);
+    Put16(archive, zip::kFlagUtf8Name);
     Put16(archive, method);
     Put16(archive, kDosTime);
     Put16(archive, kDosDate);
@@ -75,10 +76,10 @@ TBytes WriteZip(const std::vector<TZipSource>& files) {
     archive.insert(archive.end(), file.Name.begin(), file.Name.end());
     archive.insert(archive.end(), payload.begin(), payload.end());
 
-    Put32(central, 0x02014b50);
+    Put32(central, zip::kCentralSignature);
     Put16(central, kVersion);
     Put16(central, kVersion);
-    Put16(central, kFlagUtf8);
+    Put16(central, zip::kFlagUtf8Name);
     Put16(central, method);
     Put16(central, kDosTime);
     Put16(central, kDosDate);
@@ -97,7 +98,7 @@ TBytes WriteZip(const std::vector<TZipSource>& files) {
   if (files.size() >= 0xFFFF) throw std::runtime_error("zip: too many files (ZIP64 is not written)");
   const std::uint32_t centralOffset = Checked32(archive.size());
   archive.insert(archive.end(), central.begin(), central.end());
-  Put32(archive, 0x06054b50);
+  Put32(archive, zip::kEndSignature);
   Put16(archive, 0);
   Put16(archive, 0);
   Put16(archive, static_cast<std::uint32_t>(files.size()));
