@@ -20,9 +20,9 @@ void WipeBytes(TBytes& bytes);
 template <typename... T>
 class TWipeOnExit {
  public:
-  explicit TWipeOnExit(T&... secrets) : secrets_(secrets...) {}
+  explicit TWipeOnExit(T&... secrets) : FSecrets(secrets...) {}
   ~TWipeOnExit() {
-    std::apply([](auto&... secret) { (Wipe(secret), ...); }, secrets_);
+    std::apply([](auto&... secret) { (Wipe(secret), ...); }, FSecrets);
   }
   TWipeOnExit(const TWipeOnExit&) = delete;
   TWipeOnExit& operator=(const TWipeOnExit&) = delete;
@@ -34,7 +34,7 @@ class TWipeOnExit {
   static void Wipe(std::array<std::uint8_t, N>& bytes) {
     SecureZero(bytes.data(), N);
   }
-  std::tuple<T&...> secrets_;
+  std::tuple<T&...> FSecrets;
 };
 
 }  // namespace vantreel

@@ -23,13 +23,13 @@ namespace {
 // Zeroes a secret buffer when the scope ends, on every path.
 class TZeroOnExit {
  public:
-  explicit TZeroOnExit(TBytes& bytes) : bytes_(bytes) {}
-  ~TZeroOnExit() { SecureZero(bytes_.data(), bytes_.size()); }
+  explicit TZeroOnExit(TBytes& bytes) : FBytes(bytes) {}
+  ~TZeroOnExit() { SecureZero(FBytes.data(), FBytes.size()); }
   TZeroOnExit(const TZeroOnExit&) = delete;
   TZeroOnExit& operator=(const TZeroOnExit&) = delete;
 
  private:
-  TBytes& bytes_;
+  TBytes& FBytes;
 };
 
 std::string NormalizedDigest(std::string_view digest) {

@@ -133,50 +133,50 @@ void Compress(std::uint32_t state[8], const std::uint8_t* data, std::size_t bloc
 }  // namespace
 
 Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+    : FState{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
 Sha256::~Sha256() {
-  SecureZero(state_, sizeof state_);
-  SecureZero(buffer_, sizeof buffer_);
+  SecureZero(FState, sizeof FState);
+  SecureZero(FBuffer, sizeof FBuffer);
 }
 
 void Sha256::Update(ByteView data) {
   const std::uint8_t* p = data.data();
   std::size_t n = data.size();
-  total_ += n;
-  if (buffered_ > 0) {
-    std::size_t take = std::min<std::size_t>(64 - buffered_, n);
-    std::memcpy(buffer_ + buffered_, p, take);
-    buffered_ += take;
+  FTotal += n;
+  if (FBuffered > 0) {
+    std::size_t take = std::min<std::size_t>(64 - FBuffered, n);
+    std::memcpy(FBuffer + FBuffered, p, take);
+    FBuffered += take;
     p += take;
     n -= take;
-    if (buffered_ < 64) return;
-    Compress(state_, buffer_, 1);
-    buffered_ = 0;
+    if (FBuffered < 64) return;
+    Compress(FState, FBuffer, 1);
+    FBuffered = 0;
   }
   if (n >= 64) {
-    Compress(state_, p, n / 64);
+    Compress(FState, p, n / 64);
     p += n / 64 * 64;
     n %= 64;
   }
   if (n > 0) {
-    std::memcpy(buffer_, p, n);
-    buffered_ = n;
+    std::memcpy(FBuffer, p, n);
+    FBuffered = n;
   }
 }
 
 Sha256Digest Sha256::Final() {
-  const std::uint64_t bits = total_ * 8;
+  const std::uint64_t bits = FTotal * 8;
   std::uint8_t pad[72] = {0x80};
-  std::size_t padLen = (buffered_ < 56) ? 56 - buffered_ : 120 - buffered_;
+  std::size_t padLen = (FBuffered < 56) ? 56 - FBuffered : 120 - FBuffered;
   for (int i = 0; i < 8; ++i) pad[padLen + i] = std::uint8_t(bits >> (56 - 8 * i));
   Update(ByteView(pad, padLen + 8));
   Sha256Digest out;
   for (int i = 0; i < 8; ++i) {
-    out[4 * i] = std::uint8_t(state_[i] >> 24);
-    out[4 * i + 1] = std::uint8_t(state_[i] >> 16);
-    out[4 * i + 2] = std::uint8_t(state_[i] >> 8);
-    out[4 * i + 3] = std::uint8_t(state_[i]);
+    out[4 * i] = std::uint8_t(FState[i] >> 24);
+    out[4 * i + 1] = std::uint8_t(FState[i] >> 16);
+    out[4 * i + 2] = std::uint8_t(FState[i] >> 8);
+    out[4 * i + 3] = std::uint8_t(FState[i]);
   }
   return out;
 }

@@ -24,10 +24,10 @@ class Sha256 {
   Sha256Digest Final();
 
  private:
-  std::uint32_t state_[8];
-  std::uint8_t buffer_[64];
-  std::size_t buffered_ = 0;
-  std::uint64_t total_ = 0;
+  std::uint32_t FState[8];
+  std::uint8_t FBuffer[64];
+  std::size_t FBuffered = 0;
+  std::uint64_t FTotal = 0;
 };
 
 Sha256Digest ComputeSha256(ByteView data);

@@ -44,30 +44,30 @@ inline bool HoldsSlash8(std::uint64_t chars) {
 // in the rare case that the data holds more.
 class TEscapedOut {
  public:
-  TEscapedOut(std::string& out, std::size_t expected) : out_(out), start_(out.size()) {
+  TEscapedOut(std::string& out, std::size_t expected) : FOut(out), FStart(out.size()) {
     Grow(expected + expected / 32 + 16);
   }
   // How many groups of four characters fit even if every character is escaped; grows the
   // buffer when none would.
   std::size_t GroupsThatFit() {
-    if (room_ - pos_ < 8) Grow(room_ + room_ / 2 + 16);
-    return (room_ - pos_) / 8;
+    if (FRoom - FPos < 8) Grow(FRoom + FRoom / 2 + 16);
+    return (FRoom - FPos) / 8;
   }
   void PutPlainGroup(std::uint32_t v) {
-    for (int shift = 18; shift >= 0; shift -= 6) base_[pos_++] = kAlphabet[(v >> shift) & 63];
+    for (int shift = 18; shift >= 0; shift -= 6) FBase[FPos++] = kAlphabet[(v >> shift) & 63];
   }
   void PutEight(std::uint64_t chars) {
-    std::memcpy(base_ + pos_, &chars, 8);
-    pos_ += 8;
+    std::memcpy(FBase + FPos, &chars, 8);
+    FPos += 8;
   }
   // Eight characters of which some are "/": a backslash is written before every character
   // and kept only where the character is "/", without a branch per character.
   void PutEightEscaped(std::uint64_t chars) {
     for (int i = 0; i < 8; ++i, chars >>= 8) {
       const char c = static_cast<char>(chars & 0xff);
-      base_[pos_] = '\\';
-      pos_ += c == '/';
-      base_[pos_++] = c;
+      FBase[FPos] = '\\';
+      FPos += c == '/';
+      FBase[FPos++] = c;
     }
   }
   void PutGroup(std::uint32_t v) {
@@ -78,23 +78,23 @@ class TEscapedOut {
     for (int shift = 18; shift >= 0; shift -= 6) Put((v >> shift) & 63);
   }
   void Put(unsigned sextet) {
-    if (sextet == 63) base_[pos_++] = '\\';
-    base_[pos_++] = kAlphabet[sextet];
+    if (sextet == 63) FBase[FPos++] = '\\';
+    FBase[FPos++] = kAlphabet[sextet];
   }
-  void PutChar(char c) { base_[pos_++] = c; }
-  void Finish() { out_.resize(start_ + pos_); }
+  void PutChar(char c) { FBase[FPos++] = c; }
+  void Finish() { FOut.resize(FStart + FPos); }
 
  private:
   void Grow(std::size_t room) {
-    room_ = room;
-    out_.resize(start_ + room_);
-    base_ = out_.data() + start_;
+    FRoom = room;
+    FOut.resize(FStart + FRoom);
+    FBase = FOut.data() + FStart;
   }
-  std::string& out_;
-  std::size_t start_;
-  std::size_t room_ = 0;
-  std::size_t pos_ = 0;
-  char* base_ = nullptr;
+  std::string& FOut;
+  std::size_t FStart;
+  std::size_t FRoom = 0;
+  std::size_t FPos = 0;
+  char* FBase = nullptr;
 };
 
 std::uint32_t Load24(const std::uint8_t* p) {

@@ -68,7 +68,7 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
 class TJsonDocument::TParser {
  public:
   TParser(std::string_view text, std::vector<TToken>& tokens)
-      : p_(reinterpret_cast<const unsigned char*>(text.data())), n_(text.size()), tokens_(tokens) {}
+      : FData(reinterpret_cast<const unsigned char*>(text.data())), FSize(text.size()), FTokens(tokens) {}
 
   bool Run() {
     std::uint32_t open[kMaxJsonDepth];  // token index of each open container
@@ -76,14 +76,14 @@ class TJsonDocument::TParser {
     SkipWhitespace();
     for (;;) {
       // A value starts here.
-      const unsigned char c = At(i_);
+      const unsigned char c = At(FAt);
       if (c == '{' || c == '[') {
         if (depth == kMaxJsonDepth) return false;
-        const std::uint32_t index = Push(c == '{' ? TJsonKind::Object : TJsonKind::Array, i_, 0, false);
+        const std::uint32_t index = Push(c == '{' ? TJsonKind::Object : TJsonKind::Array, FAt, 0, false);
         open[depth++] = index;
-        ++i_;
+        ++FAt;
         SkipWhitespace();
-        if (At(i_) != (c == '{' ? '}' : ']')) {
+        if (At(FAt) != (c == '{' ? '}' : ']')) {
           if (c == '{' && !ParseMemberName()) return false;
           continue;
         }
@@ -103,12 +103,12 @@ class TJsonDocument::TParser {
       // After a value: close containers until one continues with another value.
       for (;;) {
         SkipWhitespace();
-        if (depth == 0) return i_ == n_;
+        if (depth == 0) return FAt == FSize;
         const std::uint32_t top = open[depth - 1];
-        const bool isObject = tokens_[top].kind == TJsonKind::Object;
-        const unsigned char next = At(i_);
+        const bool isObject = FTokens[top].kind == TJsonKind::Object;
+        const unsigned char next = At(FAt);
         if (next == ',') {
-          ++i_;
+          ++FAt;
           SkipWhitespace();
           if (isObject && !ParseMemberName()) return false;
           break;
@@ -122,76 +122,76 @@ class TJsonDocument::TParser {
 
  private:
   // Past the end reads as NUL, which no grammar position accepts.
-  unsigned char At(std::size_t i) const { return i < n_ ? p_[i] : 0; }
+  unsigned char At(std::size_t i) const { return i < FSize ? FData[i] : 0; }
 
   void SkipWhitespace() {
-    while (i_ < n_ && (p_[i_] == ' ' || p_[i_] == '\n' || p_[i_] == '\r' || p_[i_] == '\t')) ++i_;
+    while (FAt < FSize && (FData[FAt] == ' ' || FData[FAt] == '\n' || FData[FAt] == '\r' || FData[FAt] == '\t')) ++FAt;
   }
 
   std::uint32_t Push(TJsonKind kind, std::size_t start, std::size_t length, bool escaped) {
-    const auto index = static_cast<std::uint32_t>(tokens_.size());
-    tokens_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), index + 1, kind, escaped});
+    const auto index = static_cast<std::uint32_t>(FTokens.size());
+    FTokens.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), index + 1, kind, escaped});
     return index;
   }
 
   void Close(std::uint32_t index) {
-    ++i_;
-    TToken& token = tokens_[index];
-    token.end = static_cast<std::uint32_t>(tokens_.size());
-    token.length = static_cast<std::uint32_t>(i_ - token.start);
+    ++FAt;
+    TToken& token = FTokens[index];
+    token.end = static_cast<std::uint32_t>(FTokens.size());
+    token.length = static_cast<std::uint32_t>(FAt - token.start);
   }
 
   bool ParseMemberName() {
-    if (At(i_) != '"' || !ParseString()) return false;
+    if (At(FAt) != '"' || !ParseString()) return false;
     SkipWhitespace();
-    if (At(i_) != ':') return false;
-    ++i_;
+    if (At(FAt) != ':') return false;
+    ++FAt;
     SkipWhitespace();
     return true;
   }
 
   bool ParseLiteral(std::string_view word, TJsonKind kind) {
-    if (n_ - i_ < word.size() || std::memcmp(p_ + i_, word.data(), word.size()) != 0) return false;
-    Push(kind, i_, word.size(), false);
-    i_ += word.size();
+    if (FSize - FAt < word.size() || std::memcmp(FData + FAt, word.data(), word.size()) != 0) return false;
+    Push(kind, FAt, word.size(), false);
+    FAt += word.size();
     return true;
   }
 
   bool ParseNumber() {
-    const std::size_t start = i_;
-    if (At(i_) == '-') ++i_;
-    if (At(i_) == '0') {
-      ++i_;
-    } else if (At(i_) >= '1' && At(i_) <= '9') {
-      while (IsDigit(At(i_))) ++i_;
+    const std::size_t start = FAt;
+    if (At(FAt) == '-') ++FAt;
+    if (At(FAt) == '0') {
+      ++FAt;
+    } else if (At(FAt) >= '1' && At(FAt) <= '9') {
+      while (IsDigit(At(FAt))) ++FAt;
     } else {
       return false;
     }
-    if (At(i_) == '.') {
-      ++i_;
-      if (!IsDigit(At(i_))) return false;
-      while (IsDigit(At(i_))) ++i_;
+    if (At(FAt) == '.') {
+      ++FAt;
+      if (!IsDigit(At(FAt))) return false;
+      while (IsDigit(At(FAt))) ++FAt;
     }
-    if (At(i_) == 'e' || At(i_) == 'E') {
-      ++i_;
-      if (At(i_) == '+' || At(i_) == '-') ++i_;
-      if (!IsDigit(At(i_))) return false;
-      while (IsDigit(At(i_))) ++i_;
+    if (At(FAt) == 'e' || At(FAt) == 'E') {
+      ++FAt;
+      if (At(FAt) == '+' || At(FAt) == '-') ++FAt;
+      if (!IsDigit(At(FAt))) return false;
+      while (IsDigit(At(FAt))) ++FAt;
     }
-    Push(TJsonKind::Number, start, i_ - start, false);
+    Push(TJsonKind::Number, start, FAt - start, false);
     return true;
   }
 
   static bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
   bool ParseString() {
-    const std::size_t start = ++i_;
+    const std::size_t start = ++FAt;
     bool escaped = false;
-    std::size_t i = i_;
+    std::size_t i = FAt;
     for (;;) {
-      while (i + 8 <= n_) {
+      while (i + 8 <= FSize) {
         std::uint64_t chunk;
-        std::memcpy(&chunk, p_ + i, 8);
+        std::memcpy(&chunk, FData + i, 8);
         if (NeedsAttention(chunk)) break;
         i += 8;
       }
@@ -209,7 +209,7 @@ class TJsonDocument::TParser {
       }
     }
     Push(TJsonKind::String, start, i - start, escaped);
-    i_ = i + 1;
+    FAt = i + 1;
     return true;
   }
 
@@ -222,18 +222,18 @@ class TJsonDocument::TParser {
       i += 2;
       return c == '"' || c == '\\' || c == '/' || c == 'b' || c == 'f' || c == 'n' || c == 'r' || c == 't';
     }
-    if (n_ - i < 6) return false;
-    const long unit = Hex4(p_ + i + 2);
+    if (FSize - i < 6) return false;
+    const long unit = Hex4(FData + i + 2);
     i += 6;
     if (unit < 0) return false;
-    if (IsHighSurrogate(unit) && IsLowSurrogateEscape(p_ + i, n_ - i)) i += 6;
+    if (IsHighSurrogate(unit) && IsLowSurrogateEscape(FData + i, FSize - i)) i += 6;
     return true;
   }
 
   // At a byte >= 0x80; moves past one well-formed UTF-8 sequence (RFC 3629: no overlong
   // forms, no surrogates, nothing above U+10FFFF).
   bool SkipUtf8(std::size_t& i) const {
-    const unsigned char c = p_[i];
+    const unsigned char c = FData[i];
     unsigned char low = 0x80, high = 0xBF;
     std::size_t more;
     if (c >= 0xC2 && c <= 0xDF) {
@@ -258,30 +258,30 @@ class TJsonDocument::TParser {
     return true;
   }
 
-  const unsigned char* p_;
-  std::size_t n_;
-  std::size_t i_ = 0;
-  std::vector<TToken>& tokens_;
+  const unsigned char* FData;
+  std::size_t FSize;
+  std::size_t FAt = 0;
+  std::vector<TToken>& FTokens;
 };
 
 bool TJsonDocument::Parse(std::string_view text) {
-  tokens_.clear();
-  text_ = {};
+  FTokens.clear();
+  FText = {};
   // Offsets are 32-bit; page messages are far smaller.
   if (text.size() >= std::numeric_limits<std::uint32_t>::max()) return false;
-  tokens_.reserve(32);
-  if (!TParser(text, tokens_).Run()) {
-    tokens_.clear();
+  FTokens.reserve(32);
+  if (!TParser(text, FTokens).Run()) {
+    FTokens.clear();
     return false;
   }
-  text_ = text;
+  FText = text;
   return true;
 }
 
-TJsonValue TJsonDocument::Root() const { return tokens_.empty() ? TJsonValue() : TJsonValue(this, 0); }
+TJsonValue TJsonDocument::Root() const { return FTokens.empty() ? TJsonValue() : TJsonValue(this, 0); }
 
 std::string TJsonDocument::DecodeString(const TToken& token) const {
-  const std::string_view raw = text_.substr(token.start, token.length);
+  const std::string_view raw = FText.substr(token.start, token.length);
   if (!token.escaped) return std::string(raw);
   std::string out;
   out.reserve(raw.size());
@@ -324,34 +324,34 @@ std::string TJsonDocument::DecodeString(const TToken& token) const {
 }
 
 bool TJsonDocument::StringEquals(const TToken& token, std::string_view value) const {
-  if (!token.escaped) return text_.substr(token.start, token.length) == value;
+  if (!token.escaped) return FText.substr(token.start, token.length) == value;
   return DecodeString(token) == value;
 }
 
-TJsonKind TJsonValue::Kind() const { return doc_->tokens_[index_].kind; }
+TJsonKind TJsonValue::Kind() const { return FDoc->FTokens[FIndex].kind; }
 
 TJsonValue TJsonValue::Member(std::string_view name) const {
   if (!Is(TJsonKind::Object)) return {};
-  const auto& tokens = doc_->tokens_;
-  for (std::uint32_t i = index_ + 1; i < tokens[index_].end; i = tokens[i + 1].end) {
-    if (doc_->StringEquals(tokens[i], name)) return TJsonValue(doc_, i + 1);
+  const auto& tokens = FDoc->FTokens;
+  for (std::uint32_t i = FIndex + 1; i < tokens[FIndex].end; i = tokens[i + 1].end) {
+    if (FDoc->StringEquals(tokens[i], name)) return TJsonValue(FDoc, i + 1);
   }
   return {};
 }
 
 std::string TJsonValue::Text() const {
   if (IsAbsent()) return {};
-  const auto& token = doc_->tokens_[index_];
-  if (token.kind == TJsonKind::String) return doc_->DecodeString(token);
-  if (token.kind == TJsonKind::Number) return std::string(doc_->text_.substr(token.start, token.length));
+  const auto& token = FDoc->FTokens[FIndex];
+  if (token.kind == TJsonKind::String) return FDoc->DecodeString(token);
+  if (token.kind == TJsonKind::Number) return std::string(FDoc->FText.substr(token.start, token.length));
   return {};
 }
 
 std::string_view TJsonValue::Raw() const {
   if (IsAbsent()) return {};
-  const auto& token = doc_->tokens_[index_];
-  if (token.kind == TJsonKind::String) return doc_->text_.substr(token.start - 1, token.length + 2);
-  return doc_->text_.substr(token.start, token.length);
+  const auto& token = FDoc->FTokens[FIndex];
+  if (token.kind == TJsonKind::String) return FDoc->FText.substr(token.start - 1, token.length + 2);
+  return FDoc->FText.substr(token.start, token.length);
 }
 
 }  // namespace vantreel

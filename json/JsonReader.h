@@ -25,7 +25,7 @@ class TJsonValue {
  public:
   TJsonValue() = default;
 
-  bool IsAbsent() const { return doc_ == nullptr; }
+  bool IsAbsent() const { return FDoc == nullptr; }
   TJsonKind Kind() const;
   bool Is(TJsonKind kind) const { return !IsAbsent() && Kind() == kind; }
 
@@ -46,9 +46,9 @@ class TJsonValue {
 
  private:
   friend class TJsonDocument;
-  TJsonValue(const TJsonDocument* doc, std::uint32_t index) : doc_(doc), index_(index) {}
-  const TJsonDocument* doc_ = nullptr;
-  std::uint32_t index_ = 0;
+  TJsonValue(const TJsonDocument* doc, std::uint32_t index) : FDoc(doc), FIndex(index) {}
+  const TJsonDocument* FDoc = nullptr;
+  std::uint32_t FIndex = 0;
 };
 
 class TJsonDocument {
@@ -74,23 +74,23 @@ class TJsonDocument {
   std::string DecodeString(const TToken& token) const;
   bool StringEquals(const TToken& token, std::string_view value) const;
 
-  std::string_view text_;
-  std::vector<TToken> tokens_;
+  std::string_view FText;
+  std::vector<TToken> FTokens;
 };
 
 template <typename F>
 void TJsonValue::ForEachElement(F&& visit) const {
   if (!Is(TJsonKind::Array)) return;
-  const auto& tokens = doc_->tokens_;
-  for (std::uint32_t i = index_ + 1; i < tokens[index_].end; i = tokens[i].end) visit(TJsonValue(doc_, i));
+  const auto& tokens = FDoc->FTokens;
+  for (std::uint32_t i = FIndex + 1; i < tokens[FIndex].end; i = tokens[i].end) visit(TJsonValue(FDoc, i));
 }
 
 template <typename F>
 void TJsonValue::ForEachMember(F&& visit) const {
   if (!Is(TJsonKind::Object)) return;
-  const auto& tokens = doc_->tokens_;
-  for (std::uint32_t i = index_ + 1; i < tokens[index_].end; i = tokens[i + 1].end)
-    visit(doc_->DecodeString(tokens[i]), TJsonValue(doc_, i + 1));
+  const auto& tokens = FDoc->FTokens;
+  for (std::uint32_t i = FIndex + 1; i < tokens[FIndex].end; i = tokens[i + 1].end)
+    visit(FDoc->DecodeString(tokens[i]), TJsonValue(FDoc, i + 1));
 }
 
 }  // namespace vantreel

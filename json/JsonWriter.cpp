@@ -50,66 +50,66 @@ void AppendJsonString(std::string& out, std::string_view value) {
 TJsonWriter::TJsonWriter() {
   // Replies carrying a seed, token or answer fit without growing: a grown buffer would leave
   // its earlier copy in freed memory, where no wipe reaches it.
-  out_.reserve(256);
-  out_.push_back('{');
+  FOut.reserve(256);
+  FOut.push_back('{');
 }
 
 void TJsonWriter::Name(std::string_view name) {
-  if (!first_) out_.push_back(',');
-  first_ = false;
-  AppendJsonString(out_, name);
-  out_.push_back(':');
+  if (!FFirst) FOut.push_back(',');
+  FFirst = false;
+  AppendJsonString(FOut, name);
+  FOut.push_back(':');
 }
 
 TJsonWriter& TJsonWriter::AddString(std::string_view name, std::string_view value) {
   Name(name);
-  AppendJsonString(out_, value);
+  AppendJsonString(FOut, value);
   return *this;
 }
 
 TJsonWriter& TJsonWriter::AddBool(std::string_view name, bool value) {
   Name(name);
-  out_.append(value ? "true" : "false");
+  FOut.append(value ? "true" : "false");
   return *this;
 }
 
 TJsonWriter& TJsonWriter::AddInt64(std::string_view name, std::int64_t value) {
   Name(name);
-  out_.append(std::to_string(value));
+  FOut.append(std::to_string(value));
   return *this;
 }
 
 TJsonWriter& TJsonWriter::AddRaw(std::string_view name, std::string_view json) {
   Name(name);
-  out_.append(json);
+  FOut.append(json);
   return *this;
 }
 
 std::string& TJsonWriter::BeginString(std::string_view name) {
   Name(name);
-  out_.push_back('"');
-  return out_;
+  FOut.push_back('"');
+  return FOut;
 }
 
-void TJsonWriter::EndString() { out_.push_back('"'); }
+void TJsonWriter::EndString() { FOut.push_back('"'); }
 
 std::string TJsonWriter::Finish() {
-  out_.push_back('}');
-  return std::move(out_);
+  FOut.push_back('}');
+  return std::move(FOut);
 }
 
-TJsonArrayWriter::TJsonArrayWriter() : out_("[") {}
+TJsonArrayWriter::TJsonArrayWriter() : FOut("[") {}
 
 TJsonArrayWriter& TJsonArrayWriter::AddRaw(std::string_view json) {
-  if (!first_) out_.push_back(',');
-  first_ = false;
-  out_.append(json);
+  if (!FFirst) FOut.push_back(',');
+  FFirst = false;
+  FOut.append(json);
   return *this;
 }
 
 std::string TJsonArrayWriter::Finish() {
-  out_.push_back(']');
-  return std::move(out_);
+  FOut.push_back(']');
+  return std::move(FOut);
 }
 
 }  // namespace vantreel

@@ -32,8 +32,8 @@ class TJsonWriter {
 
  private:
   void Name(std::string_view name);
-  std::string out_;
-  bool first_ = true;
+  std::string FOut;
+  bool FFirst = true;
 };
 
 // Appends `value` as a JSON string literal (quotes included) with the escapes above.
@@ -47,8 +47,8 @@ class TJsonArrayWriter {
   std::string Finish();
 
  private:
-  std::string out_;
-  bool first_ = true;
+  std::string FOut;
+  bool FFirst = true;
 };
 
 }  // namespace vantreel

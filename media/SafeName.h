@@ -16,22 +16,22 @@ class TSafeName {
  public:
   // Throws std::runtime_error carrying `refusal` when `value` is anything else.
   static TSafeName Check(std::string_view value, std::string_view refusal);
-  const std::string& Text() const { return text_; }
+  const std::string& Text() const { return FText; }
 
  private:
-  explicit TSafeName(std::string text) : text_(std::move(text)) {}
-  std::string text_;
+  explicit TSafeName(std::string text) : FText(std::move(text)) {}
+  std::string FText;
 };
 
 // A relative path of plain components, for nested albums: no root, no "..", no NUL.
 class TSafeRelativePath {
  public:
   static TSafeRelativePath Check(std::string_view value, std::string_view refusal);
-  const std::filesystem::path& Path() const { return path_; }
+  const std::filesystem::path& Path() const { return FPath; }
 
  private:
-  explicit TSafeRelativePath(std::filesystem::path path) : path_(std::move(path)) {}
-  std::filesystem::path path_;
+  explicit TSafeRelativePath(std::filesystem::path path) : FPath(std::move(path)) {}
+  std::filesystem::path FPath;
 };
 
 // A page-supplied path that names an existing file directly inside a service's folder.
@@ -43,11 +43,11 @@ class TFileInFolder {
   static std::optional<TFileInFolder> Find(const std::filesystem::path& folder, std::string_view value,
                                            std::string_view refusal);
   // The value as the page gave it.
-  const std::string& Text() const { return text_; }
+  const std::string& Text() const { return FText; }
 
  private:
-  explicit TFileInFolder(std::string text) : text_(std::move(text)) {}
-  std::string text_;
+  explicit TFileInFolder(std::string text) : FText(std::move(text)) {}
+  std::string FText;
 };
 
 // True when `candidate` is an existing entry directly inside `folder`, symbolic links on

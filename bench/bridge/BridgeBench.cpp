@@ -102,15 +102,15 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       const auto found = run.counters.find("bytes_per_second");
-      if (found != run.counters.end()) bytesPerSecond_[run.benchmark_name()] = found->second.value;
+      if (found != run.counters.end()) FBytesPerSecond[run.benchmark_name()] = found->second.value;
     }
     ConsoleReporter::ReportRuns(runs);
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
     for (const char* document : {"photo_1MB", "structured_1MB"}) {
-      const double ours = bytesPerSecond_[std::string("ParseOurs/") + document];
-      const double theirs = bytesPerSecond_[std::string("ParseNlohmann/") + document];
+      const double ours = FBytesPerSecond[std::string("ParseOurs/") + document];
+      const double theirs = FBytesPerSecond[std::string("ParseNlohmann/") + document];
       if (ours > 0 && theirs > 0) {
         std::printf("JSON parse %-15s ours %8.1f MB/s, nlohmann-json %8.1f MB/s, ratio %.2fx\n", document, ours / 1e6,
                     theirs / 1e6, ours / theirs);
@@ -119,7 +119,7 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  std::map<std::string, double> bytesPerSecond_;
+  std::map<std::string, double> FBytesPerSecond;
 };
 
 }  // namespace

@@ -304,15 +304,15 @@ class TRatioReporter : public benchmark::ConsoleReporter {
       // With repetitions, the median stands for the benchmark.
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
       const std::string& name = run.run_name.function_name;
-      seconds_[name] = run.GetAdjustedCPUTime();
-      if (auto bytes = run.counters.find("bytes_per_second"); bytes != run.counters.end()) rate_[name] = bytes->second;
+      FSeconds[name] = run.GetAdjustedCPUTime();
+      if (auto bytes = run.counters.find("bytes_per_second"); bytes != run.counters.end()) FRate[name] = bytes->second;
     }
     ConsoleReporter::ReportRuns(runs);
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    const auto time = [&](const char* name) { return seconds_.count(name) ? seconds_[name] : 0.0; };
-    const auto rate = [&](const char* name) { return rate_.count(name) ? rate_[name] : 0.0; };
+    const auto time = [&](const char* name) { return FSeconds.count(name) ? FSeconds[name] : 0.0; };
+    const auto rate = [&](const char* name) { return FRate.count(name) ? FRate[name] : 0.0; };
     if (time("BM_BaselineOpenSslZlib") > 0) {
       std::printf("load / baseline CPU time, separate runs: %.3f\n",
                   time("BM_LoadFromResource") / time("BM_BaselineOpenSslZlib"));
@@ -332,8 +332,8 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  std::map<std::string, double> seconds_;
-  std::map<std::string, double> rate_;
+  std::map<std::string, double> FSeconds;
+  std::map<std::string, double> FRate;
 };
 
 }  // namespace

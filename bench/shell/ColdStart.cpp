@@ -158,7 +158,7 @@ class TStartedProgram {
   pid_t Pid() const { return FPid; }
 
  private:
-  testing_support::TTempDir FHome;
+  test::TTempDir FHome;
   Clock::time_point FStart;
   pid_t FPid = -1;
   int FOut = -1;

@@ -34,7 +34,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-namespace ts = vantreel::testing_support;
+namespace ts = vantreel::test;
 
 constexpr int kColdRuns = 7;
 constexpr int kRoundTrips = 1000;

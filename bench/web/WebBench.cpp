@@ -20,8 +20,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-using vantreel::testing_support::TClientUnderTest;
-using vantreel::testing_support::TLogEntry;
+using vantreel::test::TClientUnderTest;
+using vantreel::test::TLogEntry;
 
 void BM_PackedSizeOfWeb(benchmark::State& state) {
   std::size_t raw = 0, zip = 0, packed = 0, files = 0;
@@ -61,7 +61,7 @@ void BM_StartToFirstPageMessage(benchmark::State& state) {
       if (at != std::string::npos) overlayMs = std::atof(hidden.line.c_str() + at + std::string("耗时=").size());
     }
     state.SetIterationTime(elapsed);
-    vantreel::testing_support::RunFor(300ms);
+    vantreel::test::RunFor(300ms);
   }
   state.counters["overlay_shown_ms"] = overlayMs;
 }
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (!gtk_init_check(&argc, &argv)) return 1;
   // The client's caches and files go to a scratch home, not the user's.
-  vantreel::testing_support::TTempDir scratch;
+  vantreel::test::TTempDir scratch;
   setenv("HOME", scratch.Path().c_str(), 1);
   setenv("XDG_DATA_HOME", (scratch.Path() / "data").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (scratch.Path() / "config").c_str(), 1);

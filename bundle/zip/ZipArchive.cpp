@@ -43,17 +43,17 @@ std::size_t FindEndRecord(ByteView data) {
 
 }  // namespace
 
-TZipArchive::TZipArchive(ByteView archive) : archive_(archive) {
-  const std::size_t end = FindEndRecord(archive_);
-  if (end >= kZip64LocatorSize && Read32(archive_, end - kZip64LocatorSize) == kZip64LocatorSignature) {
+TZipArchive::TZipArchive(ByteView archive) : FArchive(archive) {
+  const std::size_t end = FindEndRecord(FArchive);
+  if (end >= kZip64LocatorSize && Read32(FArchive, end - kZip64LocatorSize) == kZip64LocatorSignature) {
     Refuse("不支持 ZIP64 格式。");
   }
-  const std::uint16_t disk = Read16(archive_, end + 4);
-  const std::uint16_t centralDisk = Read16(archive_, end + 6);
-  const std::uint16_t diskEntries = Read16(archive_, end + 8);
-  const std::uint16_t totalEntries = Read16(archive_, end + 10);
-  const std::uint32_t centralSize = Read32(archive_, end + 12);
-  const std::uint32_t centralOffset = Read32(archive_, end + 16);
+  const std::uint16_t disk = Read16(FArchive, end + 4);
+  const std::uint16_t centralDisk = Read16(FArchive, end + 6);
+  const std::uint16_t diskEntries = Read16(FArchive, end + 8);
+  const std::uint16_t totalEntries = Read16(FArchive, end + 10);
+  const std::uint32_t centralSize = Read32(FArchive, end + 12);
+  const std::uint32_t centralOffset = Read32(FArchive, end + 16);
   if (totalEntries == 0xFFFF || centralSize == 0xFFFFFFFF || centralOffset == 0xFFFFFFFF) {
     Refuse("不支持 ZIP64 格式。");
   }
@@ -73,24 +73,24 @@ TZipArchive::TZipArchive(ByteView archive) : archive_(archive) {
 void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std::size_t count,
                                        std::size_t dataEnd, TSpans& spans) {
   const std::size_t limit = offset + size;
-  entries_.reserve(count);
+  FEntries.reserve(count);
   spans.reserve(count);
   std::size_t at = offset;
   for (std::size_t index = 0; index < count; ++index) {
-    if (at + kCentralSize > limit || Read32(archive_, at) != kCentralSignature) Refuse("中央目录记录已损坏。");
-    const std::uint16_t flags = Read16(archive_, at + 8);
-    const std::uint16_t method = Read16(archive_, at + 10);
-    const std::size_t nameLength = Read16(archive_, at + 28);
-    const std::size_t recordSize = kCentralSize + nameLength + Read16(archive_, at + 30) + Read16(archive_, at + 32);
+    if (at + kCentralSize > limit || Read32(FArchive, at) != kCentralSignature) Refuse("中央目录记录已损坏。");
+    const std::uint16_t flags = Read16(FArchive, at + 8);
+    const std::uint16_t method = Read16(FArchive, at + 10);
+    const std::size_t nameLength = Read16(FArchive, at + 28);
+    const std::size_t recordSize = kCentralSize + nameLength + Read16(FArchive, at + 30) + Read16(FArchive, at + 32);
     if (at + recordSize > limit) Refuse("中央目录记录已损坏。");
 
     TZipEntry entry;
-    entry.Name = DecodeZipName(archive_.subspan(at + kCentralSize, nameLength), (flags & kFlagUtf8Name) != 0);
+    entry.Name = DecodeZipName(FArchive.subspan(at + kCentralSize, nameLength), (flags & kFlagUtf8Name) != 0);
     entry.Method = method;
-    entry.Crc32 = Read32(archive_, at + 16);
-    entry.CompressedSize = Read32(archive_, at + 20);
-    entry.UncompressedSize = Read32(archive_, at + 24);
-    const std::uint32_t localOffset = Read32(archive_, at + 42);
+    entry.Crc32 = Read32(FArchive, at + 16);
+    entry.CompressedSize = Read32(FArchive, at + 20);
+    entry.UncompressedSize = Read32(FArchive, at + 24);
+    const std::uint32_t localOffset = Read32(FArchive, at + 42);
     const std::string& name = entry.Name;
 
     if (flags & (kFlagEncrypted | kFlagStrongEncryption)) Refuse("条目“" + name + "”已加密。");
@@ -98,7 +98,7 @@ void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std
       Refuse("条目“" + name + "”使用了不支持的压缩方式 " + std::to_string(method) + "。");
     }
     if (entry.CompressedSize == 0xFFFFFFFF || entry.UncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
-        Read16(archive_, at + 34) == 0xFFFF) {
+        Read16(FArchive, at + 34) == 0xFFFF) {
       Refuse("不支持 ZIP64 格式。");
     }
     const bool sizePlausible = method == kMethodStored
@@ -106,28 +106,28 @@ void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std
                                    : entry.UncompressedSize <= std::uint64_t(entry.CompressedSize) * kMaxDeflateRatio;
     if (!sizePlausible) Refuse("条目“" + name + "”记录的大小不可信。");
 
-    if (std::uint64_t(localOffset) + kLocalSize > dataEnd || Read32(archive_, localOffset) != kLocalSignature) {
+    if (std::uint64_t(localOffset) + kLocalSize > dataEnd || Read32(FArchive, localOffset) != kLocalSignature) {
       Refuse("条目“" + name + "”的本地文件头已损坏。");
     }
-    entry.DataOffset = std::size_t(localOffset) + kLocalSize + Read16(archive_, localOffset + 26) +
-                       Read16(archive_, localOffset + 28);
+    entry.DataOffset = std::size_t(localOffset) + kLocalSize + Read16(FArchive, localOffset + 26) +
+                       Read16(FArchive, localOffset + 28);
     const std::uint64_t dataEndOffset = std::uint64_t(entry.DataOffset) + entry.CompressedSize;
     if (dataEndOffset > dataEnd) Refuse("条目“" + name + "”的数据超出文件范围。");
 
     spans.emplace_back(localOffset, static_cast<std::size_t>(dataEndOffset));
-    firstByFoldedName_.try_emplace(AsciiLowered(entry.Name), entries_.size());
-    entries_.push_back(std::move(entry));
+    FFirstByFoldedName.try_emplace(AsciiLowered(entry.Name), FEntries.size());
+    FEntries.push_back(std::move(entry));
     at += recordSize;
   }
 }
 
 const TZipEntry* TZipArchive::FindEntry(std::string_view name) const {
-  const auto found = firstByFoldedName_.find(AsciiLowered(name));
-  return found == firstByFoldedName_.end() ? nullptr : &entries_[found->second];
+  const auto found = FFirstByFoldedName.find(AsciiLowered(name));
+  return found == FFirstByFoldedName.end() ? nullptr : &FEntries[found->second];
 }
 
 TBytes TZipArchive::Read(const TZipEntry& entry) const {
-  const ByteView data = archive_.subspan(entry.DataOffset, entry.CompressedSize);
+  const ByteView data = FArchive.subspan(entry.DataOffset, entry.CompressedSize);
   TBytes bytes = entry.Method == kMethodStored ? TBytes(data.begin(), data.end())
                                                : InflateRaw(data, entry.UncompressedSize);
   if (crc32_z(0, bytes.data(), bytes.size()) != entry.Crc32) {

@@ -33,7 +33,7 @@ class TZipArchive {
   explicit TZipArchive(ByteView archive);
 
   // Entries in central-directory order.
-  const std::vector<TZipEntry>& Entries() const { return entries_; }
+  const std::vector<TZipEntry>& Entries() const { return FEntries; }
 
   // The first entry in archive order whose name equals `name` ignoring ASCII case, or null.
   const TZipEntry* FindEntry(std::string_view name) const;
@@ -46,9 +46,9 @@ class TZipArchive {
   void ReadCentralDirectory(std::size_t offset, std::size_t size, std::size_t count, std::size_t dataEnd,
                             TSpans& spans);
 
-  ByteView archive_;
-  std::vector<TZipEntry> entries_;
-  std::unordered_map<std::string, std::size_t> firstByFoldedName_;
+  ByteView FArchive;
+  std::vector<TZipEntry> FEntries;
+  std::unordered_map<std::string, std::size_t> FFirstByFoldedName;
 };
 
 }  // namespace vantreel

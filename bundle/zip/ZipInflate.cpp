@@ -11,16 +11,16 @@ namespace {
 class TInflateStream {
  public:
   TInflateStream() {
-    if (inflateInit2(&stream_, -MAX_WBITS) != Z_OK) throw std::runtime_error("Zip 解压初始化失败。");
+    if (inflateInit2(&FStream, -MAX_WBITS) != Z_OK) throw std::runtime_error("Zip 解压初始化失败。");
   }
-  ~TInflateStream() { inflateEnd(&stream_); }
+  ~TInflateStream() { inflateEnd(&FStream); }
   TInflateStream(const TInflateStream&) = delete;
   TInflateStream& operator=(const TInflateStream&) = delete;
-  z_stream* operator->() { return &stream_; }
-  z_stream* get() { return &stream_; }
+  z_stream* operator->() { return &FStream; }
+  z_stream* get() { return &FStream; }
 
  private:
-  z_stream stream_{};
+  z_stream FStream{};
 };
 
 constexpr const char* kSizeMismatch = "Zip 条目解压后大小与记录不符。";

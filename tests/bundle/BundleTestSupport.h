@@ -41,20 +41,20 @@ class TTempDir {
  public:
   TTempDir() {
     std::random_device random;
-    for (int attempt = 0; attempt < 16 && path_.empty(); ++attempt) {
+    for (int attempt = 0; attempt < 16 && FPath.empty(); ++attempt) {
       std::filesystem::path candidate = std::filesystem::temp_directory_path() /
                                         ("vantreel-bundle-" + std::to_string(random()) + std::to_string(random()));
-      if (std::filesystem::create_directory(candidate)) path_ = candidate;
+      if (std::filesystem::create_directory(candidate)) FPath = candidate;
     }
-    if (path_.empty()) throw std::runtime_error("no temporary folder");
+    if (FPath.empty()) throw std::runtime_error("no temporary folder");
   }
-  ~TTempDir() { std::filesystem::remove_all(path_); }
+  ~TTempDir() { std::filesystem::remove_all(FPath); }
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& path() const { return FPath; }
 
  private:
-  std::filesystem::path path_;
+  std::filesystem::path FPath;
 };
 
 inline TBytes ReadFileBytes(const std::filesystem::path& path) {

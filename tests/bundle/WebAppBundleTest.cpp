@@ -25,7 +25,7 @@ const std::string kOrigin(kBundleOriginPrefix);
 class BundleLookupTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    loaded_ = new TTestBundle(EncryptBundle(WriteZip(Entries({
+    FLoaded = new TTestBundle(EncryptBundle(WriteZip(Entries({
         {"index.html", "<html>entry</html>"},
         {"assets/", ""},
         {"Assets/App.js", "app();"},
@@ -33,21 +33,21 @@ class BundleLookupTest : public ::testing::Test {
         {"docs.old/readme", "readme"},
         {"my file.txt", "spaced"},
     }))));
-    ASSERT_EQ(loaded_->Load(), "");
+    ASSERT_EQ(FLoaded->Load(), "");
   }
   static void TearDownTestSuite() {
-    delete loaded_;
-    loaded_ = nullptr;
+    delete FLoaded;
+    FLoaded = nullptr;
   }
 
   static std::pair<std::string, std::string> Get(const std::string& url) {
     std::shared_ptr<const TBytes> content;
     std::string mime = "stale";
-    EXPECT_TRUE(loaded_->bundle.TryGetFile(url, content, mime)) << url;
+    EXPECT_TRUE(FLoaded->bundle.TryGetFile(url, content, mime)) << url;
     return {content ? Text(*content) : "<null>", mime};
   }
 
-  static inline TTestBundle* loaded_ = nullptr;
+  static inline TTestBundle* FLoaded = nullptr;
 };
 
 TEST_F(BundleLookupTest, AnswersEachUrlWithItsFileOrTheEntryPage) {
@@ -57,7 +57,7 @@ TEST_F(BundleLookupTest, AnswersEachUrlWithItsFileOrTheEntryPage) {
     std::string mime;
   };
   const Case cases[] = {
-      {loaded_->bundle.BuildEntryUrl(), "<html>entry</html>", kHtml},
+      {FLoaded->bundle.BuildEntryUrl(), "<html>entry</html>", kHtml},
       {kOrigin + "index.html", "<html>entry</html>", kHtml},
       {kOrigin + "Assets/App.JS?v=3#top", "app();", "application/javascript; charset=utf-8"},
       {"HTTPS://APP.VANTREEL.INVALID/assets/logo.png", "png", "image/png"},
@@ -76,17 +76,17 @@ TEST_F(BundleLookupTest, AnswersEachUrlWithItsFileOrTheEntryPage) {
   for (const Case& c : cases) {
     EXPECT_EQ(Get(c.url), std::make_pair(c.content, c.mime)) << c.url;
   }
-  EXPECT_EQ(loaded_->bundle.BuildEntryUrl(), kOrigin);
+  EXPECT_EQ(FLoaded->bundle.BuildEntryUrl(), kOrigin);
 }
 
 TEST_F(BundleLookupTest, HandsOutTheStoredBytesWithoutCopying) {
   std::shared_ptr<const TBytes> first, second;
   std::string mime;
-  ASSERT_TRUE(loaded_->bundle.TryGetFile(kOrigin + "assets/app.js", first, mime));
-  ASSERT_TRUE(loaded_->bundle.TryGetFile("ASSETS/APP.JS", second, mime));
+  ASSERT_TRUE(FLoaded->bundle.TryGetFile(kOrigin + "assets/app.js", first, mime));
+  ASSERT_TRUE(FLoaded->bundle.TryGetFile("ASSETS/APP.JS", second, mime));
   EXPECT_EQ(first.get(), second.get());
   std::vector<std::string> keys;
-  for (const auto& [key, bytes] : loaded_->bundle.Files()) keys.push_back(key);
+  for (const auto& [key, bytes] : FLoaded->bundle.Files()) keys.push_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{"assets/app.js", "assets/logo.png", "docs.old/readme", "index.html",
                                             "my file.txt"}));
 }

@@ -38,16 +38,16 @@ std::uint32_t Get32(const TBytes& data, std::size_t at) {
 class ZipArchiveTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    fixtures_ = new TTempDir();
+    FFixtures = new TTempDir();
     const std::string command =
-        std::string("python3 '") + VANTREEL_ZIP_FIXTURE_SCRIPT + "' '" + fixtures_->path().string() + "'";
+        std::string("python3 '") + VANTREEL_ZIP_FIXTURE_SCRIPT + "' '" + FFixtures->path().string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
   static void TearDownTestSuite() {
-    delete fixtures_;
-    fixtures_ = nullptr;
+    delete FFixtures;
+    FFixtures = nullptr;
   }
-  static TBytes Fixture(const char* name) { return ReadFileBytes(fixtures_->path() / name); }
+  static TBytes Fixture(const char* name) { return ReadFileBytes(FFixtures->path() / name); }
 
   // index.html deflates well; logo.bin (random) is stored. Offsets of the records, which
   // the malformed cases patch.
@@ -55,17 +55,17 @@ class ZipArchiveTest : public ::testing::Test {
     std::mt19937 random(7);
     TBytes noise(300);
     for (auto& b : noise) b = static_cast<std::uint8_t>(random());
-    archive_ = WriteZip({{"index.html", Bytes(std::string(4000, 'x'))}, {"logo.bin", noise}});
-    end_ = archive_.size() - 22;
-    central_ = Get32(archive_, end_ + 16);
-    secondCentral_ = central_ + 46 + std::string("index.html").size();
+    FArchive = WriteZip({{"index.html", Bytes(std::string(4000, 'x'))}, {"logo.bin", noise}});
+    FEnd = FArchive.size() - 22;
+    FCentral = Get32(FArchive, FEnd + 16);
+    FSecondCentral = FCentral + 46 + std::string("index.html").size();
   }
 
-  static inline TTempDir* fixtures_ = nullptr;
-  TBytes archive_;
-  std::size_t end_ = 0;
-  std::size_t central_ = 0;
-  std::size_t secondCentral_ = 0;
+  static inline TTempDir* FFixtures = nullptr;
+  TBytes FArchive;
+  std::size_t FEnd = 0;
+  std::size_t FCentral = 0;
+  std::size_t FSecondCentral = 0;
 };
 
 TEST_F(ZipArchiveTest, ReadsAnArchiveWrittenByPythonZipfile) {
@@ -136,31 +136,31 @@ TEST_F(ZipArchiveTest, RefusesWhatItCannotReadSafely) {
   const Case cases[] = {
       {"no end record", [](TBytes& z) { z.resize(z.size() - 1); }, "未找到中央目录结束记录"},
       {"not a zip at all", [](TBytes& z) { z = Bytes("plain text, no archive"); }, "未找到中央目录结束记录"},
-      {"encrypted entry", [&](TBytes& z) { Put16(z, secondCentral_ + 8, 0x0801); }, "“logo.bin”已加密"},
-      {"strong encryption", [&](TBytes& z) { Put16(z, central_ + 8, 0x0840); }, "已加密"},
-      {"method 12 (bzip2)", [&](TBytes& z) { Put16(z, central_ + 10, 12); }, "不支持的压缩方式 12"},
-      {"ZIP64 entry count", [&](TBytes& z) { Put16(z, end_ + 10, 0xFFFF); }, "ZIP64"},
-      {"ZIP64 entry size", [&](TBytes& z) { Put32(z, central_ + 24, 0xFFFFFFFF); }, "ZIP64"},
-      {"ZIP64 locator", [&](TBytes& z) { Put32(z, end_ - 20, 0x07064b50); }, "ZIP64"},
-      {"spanned archive", [&](TBytes& z) { Put16(z, end_ + 4, 1); }, "分卷"},
-      {"directory past the end record", [&](TBytes& z) { Put32(z, end_ + 12, 0x10000); }, "中央目录超出文件范围"},
-      {"entry count above the directory", [&](TBytes& z) { Put16(z, end_ + 8, 3), Put16(z, end_ + 10, 3); },
+      {"encrypted entry", [&](TBytes& z) { Put16(z, FSecondCentral + 8, 0x0801); }, "“logo.bin”已加密"},
+      {"strong encryption", [&](TBytes& z) { Put16(z, FCentral + 8, 0x0840); }, "已加密"},
+      {"method 12 (bzip2)", [&](TBytes& z) { Put16(z, FCentral + 10, 12); }, "不支持的压缩方式 12"},
+      {"ZIP64 entry count", [&](TBytes& z) { Put16(z, FEnd + 10, 0xFFFF); }, "ZIP64"},
+      {"ZIP64 entry size", [&](TBytes& z) { Put32(z, FCentral + 24, 0xFFFFFFFF); }, "ZIP64"},
+      {"ZIP64 locator", [&](TBytes& z) { Put32(z, FEnd - 20, 0x07064b50); }, "ZIP64"},
+      {"spanned archive", [&](TBytes& z) { Put16(z, FEnd + 4, 1); }, "分卷"},
+      {"directory past the end record", [&](TBytes& z) { Put32(z, FEnd + 12, 0x10000); }, "中央目录超出文件范围"},
+      {"entry count above the directory", [&](TBytes& z) { Put16(z, FEnd + 8, 3), Put16(z, FEnd + 10, 3); },
        "中央目录记录已损坏"},
-      {"local header missing", [&](TBytes& z) { Put32(z, secondCentral_ + 42, 5); }, "本地文件头已损坏"},
-      {"data running into the directory", [&](TBytes& z) { Put32(z, secondCentral_ + 20, 301), Put32(z, secondCentral_ + 24, 301); },
+      {"local header missing", [&](TBytes& z) { Put32(z, FSecondCentral + 42, 5); }, "本地文件头已损坏"},
+      {"data running into the directory", [&](TBytes& z) { Put32(z, FSecondCentral + 20, 301), Put32(z, FSecondCentral + 24, 301); },
        "数据超出文件范围"},
-      {"entries sharing bytes", [&](TBytes& z) { Put32(z, secondCentral_ + 42, 0); }, "相互重叠"},
-      {"stored size not the data size", [&](TBytes& z) { Put32(z, secondCentral_ + 24, 299); }, "大小不可信"},
+      {"entries sharing bytes", [&](TBytes& z) { Put32(z, FSecondCentral + 42, 0); }, "相互重叠"},
+      {"stored size not the data size", [&](TBytes& z) { Put32(z, FSecondCentral + 24, 299); }, "大小不可信"},
       {"deflate ratio beyond 1032:1",
-       [&](TBytes& z) { Put32(z, central_ + 24, Get32(z, central_ + 20) * 1032 + 1); }, "大小不可信"},
-      {"inflates past the declared size", [&](TBytes& z) { Put32(z, central_ + 24, 3999); }, "大小与记录不符"},
-      {"inflates short of the declared size", [&](TBytes& z) { Put32(z, central_ + 24, 4001); }, "大小与记录不符"},
-      {"CRC mismatch", [&](TBytes& z) { Put32(z, central_ + 16, Get32(z, central_ + 16) ^ 1); }, "“index.html”的 CRC 校验失败"},
-      {"CRC mismatch of a stored entry", [&](TBytes& z) { Put32(z, secondCentral_ + 16, 0); }, "CRC 校验失败"},
+       [&](TBytes& z) { Put32(z, FCentral + 24, Get32(z, FCentral + 20) * 1032 + 1); }, "大小不可信"},
+      {"inflates past the declared size", [&](TBytes& z) { Put32(z, FCentral + 24, 3999); }, "大小与记录不符"},
+      {"inflates short of the declared size", [&](TBytes& z) { Put32(z, FCentral + 24, 4001); }, "大小与记录不符"},
+      {"CRC mismatch", [&](TBytes& z) { Put32(z, FCentral + 16, Get32(z, FCentral + 16) ^ 1); }, "“index.html”的 CRC 校验失败"},
+      {"CRC mismatch of a stored entry", [&](TBytes& z) { Put32(z, FSecondCentral + 16, 0); }, "CRC 校验失败"},
   };
-  ASSERT_EQ(ReadAll(archive_), "");
+  ASSERT_EQ(ReadAll(FArchive), "");
   for (const Case& c : cases) {
-    TBytes damaged = archive_;
+    TBytes damaged = FArchive;
     c.damage(damaged);
     const std::string error = ReadAll(damaged);
     EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;

@@ -4,7 +4,7 @@
 #include "app/gtk/GtkMainFormUi.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 
 TClientUnderTest::TClientUnderTest(const std::string& extensionDir)
     : FStartedAt(std::chrono::steady_clock::now()), FFactory(extensionDir) {
@@ -48,4 +48,4 @@ bool TClientUnderTest::WaitForLog(const std::string& fragment, TLogEntry* found,
       timeout);
 }
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

@@ -23,7 +23,7 @@ class TGtkMainFormUi;
 }
 }  // namespace vantreel
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 
 class TRecordingBrowserFactory final : public IBrowserFactory {
  public:
@@ -74,4 +74,4 @@ class TClientUnderTest {
   std::vector<TLogEntry> FLog;
 };
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

@@ -8,7 +8,7 @@
 
 #include "tests/browser/webkit/WebKitTestSupport.h"
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 namespace {
 
 void Run(const std::vector<std::string>& args) {
@@ -163,4 +163,4 @@ void TPageDriver::Screenshot(const std::filesystem::path& file) {
   Run({"import", "-window", "root", file.string()});
 }
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 
 class TPageDriver {
  public:
@@ -50,4 +50,4 @@ std::string JsonQuote(const std::string& text);
 // The string that a JSON string literal holds; the text itself when it is no string literal.
 std::string JsonUnquote(const std::string& json);
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

@@ -26,9 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing_support::JsonQuote;
-using testing_support::JsonUnquote;
-using testing_support::RunUntil;
+using test::JsonQuote;
+using test::JsonUnquote;
+using test::RunUntil;
 
 TBytes ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -60,10 +60,10 @@ class PageWalk : public ::testing::Test {
     setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 1);
     SetAlarmPhotoDirForTesting(photos);
 
-    bus = std::make_unique<testing_support::TTestSystemBus>(tmp.Path());
-    client = std::make_unique<testing_support::TClientUnderTest>(VANTREEL_WEBEXT_DIR);
+    bus = std::make_unique<test::TTestSystemBus>(tmp.Path());
+    client = std::make_unique<test::TClientUnderTest>(VANTREEL_WEBEXT_DIR);
     ASSERT_TRUE(RunUntil([&] { return client->View() != nullptr; }, 30s)) << "the browser never came up";
-    page = std::make_unique<testing_support::TPageDriver>(client->View());
+    page = std::make_unique<test::TPageDriver>(client->View());
     ASSERT_TRUE(page->WaitFor("window.communicationService?._communicationModule?.value?.connection === 'connected'",
                               30s))
         << "the page never reached the client\n" << Diagnose();
@@ -91,9 +91,9 @@ class PageWalk : public ::testing::Test {
   void Capture(const std::string& name) {
     const char* folder = std::getenv("VANTREEL_E2E_SCREENSHOTS");
     if (!folder || !*folder) return;
-    testing_support::RunFor(400ms);
+    test::RunFor(400ms);
     fs::create_directories(folder);
-    testing_support::TPageDriver::Screenshot(fs::path(folder) / (name + ".png"));
+    test::TPageDriver::Screenshot(fs::path(folder) / (name + ".png"));
   }
 
   void Open(const std::string& screen) {
@@ -101,11 +101,11 @@ class PageWalk : public ::testing::Test {
     ASSERT_TRUE(page->WaitFor("!document.querySelector('#screen-" + screen + "').hidden"));
   }
 
-  testing_support::TTempDir tmp;
+  test::TTempDir tmp;
   fs::path home, pictures, photos;
-  std::unique_ptr<testing_support::TTestSystemBus> bus;
-  std::unique_ptr<testing_support::TClientUnderTest> client;
-  std::unique_ptr<testing_support::TPageDriver> page;
+  std::unique_ptr<test::TTestSystemBus> bus;
+  std::unique_ptr<test::TClientUnderTest> client;
+  std::unique_ptr<test::TPageDriver> page;
 };
 
 TEST_F(PageWalk, OverviewShowsTheSeedAnswersAChallengeAndMakesTokens) {
@@ -293,7 +293,7 @@ TEST_F(PageWalk, APictureDrawnInThePageIsSavedIntoAnAlbum) {
   // Another screen and back: the pad still shows (and will save) the picture.
   Open("overview");
   Open("save");
-  testing_support::RunFor(300ms);
+  test::RunFor(300ms);
   EXPECT_EQ(page->Eval(strokeColumn), "true") << "the picture was lost on the way back";
 
   page->Fill("#save-album", "Family Trip");

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 namespace {
 
 // Everyone may own and send anything: the bus exists only for the test.
@@ -102,4 +102,4 @@ void TTestSystemBus::EmitResume() {
   }
 }
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

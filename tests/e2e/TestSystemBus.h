@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 
 class TTestSystemBus {
  public:
@@ -29,4 +29,4 @@ class TTestSystemBus {
   GDBusConnection* FLogind = nullptr;
 };
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

@@ -10,7 +10,7 @@
 namespace vantreel {
 namespace {
 
-using testing::JsonSlashes;
+using test::JsonSlashes;
 
 TEST(AppendBase64JsonEscaped, IsTheBase64WithEverySlashEscaped) {
   std::mt19937 random(3);

@@ -8,7 +8,7 @@
 namespace vantreel {
 namespace {
 
-using testing::TScopedEnv;
+using test::TScopedEnv;
 
 // UTC+8 all year; the POSIX form needs no time-zone database.
 const char* ChinaTimeZone() {

@@ -23,7 +23,7 @@
 #include "tests/support/JsonText.h"
 #include "tests/support/TestEnv.h"
 
-namespace vantreel::testing {
+namespace vantreel::test {
 
 using ::vantreel::TCapturedLines;
 
@@ -33,27 +33,27 @@ class TTempFolder {
  public:
   TTempFolder() {
     std::random_device random;
-    path_ = fs::temp_directory_path() / ("vt-media-" + std::to_string(random()) + std::to_string(random()));
-    fs::create_directories(path_);
-    path_ = fs::canonical(path_);
+    FPath = fs::temp_directory_path() / ("vt-media-" + std::to_string(random()) + std::to_string(random()));
+    fs::create_directories(FPath);
+    FPath = fs::canonical(FPath);
   }
   ~TTempFolder() {
     std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
+    fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(FPath, ec);
   }
   TTempFolder(const TTempFolder&) = delete;
   TTempFolder& operator=(const TTempFolder&) = delete;
-  const fs::path& Path() const { return path_; }
+  const fs::path& Path() const { return FPath; }
 
  private:
-  fs::path path_;
+  fs::path FPath;
 };
 
 class TScopedEnv {
  public:
-  TScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
+  TScopedEnv(const char* name, const char* value) : FName(name) {
+    if (const char* old = std::getenv(name)) FOld = old;
     if (value != nullptr) {
       test::SetEnvVar(name, value);
     } else {
@@ -61,18 +61,18 @@ class TScopedEnv {
     }
   }
   ~TScopedEnv() {
-    if (old_) {
-      test::SetEnvVar(name_.c_str(), old_->c_str());
+    if (FOld) {
+      test::SetEnvVar(FName.c_str(), FOld->c_str());
     } else {
-      test::UnsetEnvVar(name_.c_str());
+      test::UnsetEnvVar(FName.c_str());
     }
   }
   TScopedEnv(const TScopedEnv&) = delete;
   TScopedEnv& operator=(const TScopedEnv&) = delete;
 
  private:
-  std::string name_;
-  std::optional<std::string> old_;
+  std::string FName;
+  std::optional<std::string> FOld;
 };
 
 inline void WriteFile(const fs::path& path, const std::string& bytes) {
@@ -93,17 +93,17 @@ class TFileSizeLimit {
  public:
   // SIGXFSZ is left as it is: the code under test must cope with it.
   explicit TFileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    rlimit limit = FOld;
     limit.rlim_cur = bytes;
     setrlimit(RLIMIT_FSIZE, &limit);
   }
   ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
+    setrlimit(RLIMIT_FSIZE, &FOld);
   }
 
  private:
-  rlimit old_{};
+  rlimit FOld{};
 };
 #endif
 
@@ -125,4 +125,4 @@ inline std::map<std::string, std::string> Snapshot(const fs::path& root) {
 
 inline std::string JsonPath(const fs::path& path) { return JsonSlashes(path.string()); }
 
-}  // namespace vantreel::testing
+}  // namespace vantreel::test

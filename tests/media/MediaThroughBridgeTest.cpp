@@ -10,14 +10,14 @@
 namespace vantreel {
 namespace {
 
-using namespace vantreel::testing;
+using namespace vantreel::test;
 using Json = nlohmann::ordered_json;
 
 class MediaThroughBridge : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetAlarmPhotoDirForTesting(photos_);
-    WriteFile(temp_.Path() / "config" / "user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Pics\"\n");
+    SetAlarmPhotoDirForTesting(FPhotos);
+    WriteFile(FTemp.Path() / "config" / "user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Pics\"\n");
   }
   void TearDown() override { SetAlarmPhotoDirForTesting(std::nullopt); }
 
@@ -27,12 +27,12 @@ class MediaThroughBridge : public ::testing::Test {
     return Json::parse(reply);
   }
 
-  TTempFolder temp_;
-  const fs::path photos_ = temp_.Path() / "alarm_photos";
-  TScopedEnv home_{"HOME", (temp_.Path() / "home").c_str()};
-  TScopedEnv config_{"XDG_CONFIG_HOME", (temp_.Path() / "config").c_str()};
-  TScopedEnv tz_{"TZ", fs::exists("/usr/share/zoneinfo/Asia/Shanghai") ? "Asia/Shanghai" : "CST-8"};
-  TCapturedLines lines_;
+  TTempFolder FTemp;
+  const fs::path FPhotos = FTemp.Path() / "alarm_photos";
+  TScopedEnv FHome{"HOME", (FTemp.Path() / "home").c_str()};
+  TScopedEnv FConfig{"XDG_CONFIG_HOME", (FTemp.Path() / "config").c_str()};
+  TScopedEnv FTz{"TZ", fs::exists("/usr/share/zoneinfo/Asia/Shanghai") ? "Asia/Shanghai" : "CST-8"};
+  TCapturedLines FLines;
 };
 
 TEST_F(MediaThroughBridge, APhotoGoesRoundTheStore) {
@@ -41,9 +41,9 @@ TEST_F(MediaThroughBridge, APhotoGoesRoundTheStore) {
                            {"photoData", "data:image/jpeg;base64,aGVsbG8="}});
   EXPECT_EQ(saved["type"], "alarm_photo_save_response");
   EXPECT_EQ(saved["fileName"], "A1_unknown_19700101_080000.jpg");
-  EXPECT_EQ(lines_.Lines(), (std::vector<std::string>{
+  EXPECT_EQ(FLines.Lines(), (std::vector<std::string>{
                                 "[WEBVIEW_BRIDGE] 收到消息类型: alarm_photo_save",
-                                "[ALARM_PHOTO] 保存成功: " + (photos_ / "A1_unknown_19700101_080000.jpg").string(),
+                                "[ALARM_PHOTO] 保存成功: " + (FPhotos / "A1_unknown_19700101_080000.jpg").string(),
                                 "[WEBVIEW_BRIDGE] 已处理 alarm_photo_save"}));
 
   // "mimetype" null counts as absent; a timestamp given as a string of digits is read as one.
@@ -60,27 +60,27 @@ TEST_F(MediaThroughBridge, APhotoGoesRoundTheStore) {
   EXPECT_EQ(got["fileSize"], 5);
 
   const Json deleted = Send({{"type", "alarm_photo_delete"}, {"requestId", "d"}, {"fileName", got["fileName"]}});
-  EXPECT_EQ(deleted["deletedPath"], (photos_ / "A1_unknown_19700101_080000.jpg").string());
+  EXPECT_EQ(deleted["deletedPath"], (FPhotos / "A1_unknown_19700101_080000.jpg").string());
   EXPECT_EQ(Send({{"type", "alarm_photo_delete"}, {"fileName", got["fileName"]}})["error"], "图片文件不存在");
-  EXPECT_EQ(Snapshot(photos_).size(), 1u);
+  EXPECT_EQ(Snapshot(FPhotos).size(), 1u);
 }
 
 TEST_F(MediaThroughBridge, AnImageWithoutAlbumGoesToScreenshots) {
   const Json reply = Send({{"type", "image_save"}, {"requestId", "i"}, {"imageData", "aGk="}, {"fileName", "a.png"}});
-  const fs::path folder = temp_.Path() / "home" / "Pics" / "Screenshots";
+  const fs::path folder = FTemp.Path() / "home" / "Pics" / "Screenshots";
   EXPECT_EQ(reply, (Json{{"type", "image_save_response"}, {"requestId", "i"}, {"ok", true}, {"success", true},
                          {"filePath", (folder / "a.png").string()}, {"message", "图片已保存到 " + folder.string()}}));
   EXPECT_EQ(ReadFile(folder / "a.png"), "hi");
-  EXPECT_EQ(lines_.Lines().back(), "[WEBVIEW_BRIDGE] 已处理 image_save");
+  EXPECT_EQ(FLines.Lines().back(), "[WEBVIEW_BRIDGE] 已处理 image_save");
 }
 
 // A refusal is an ordinary failure reply, posted like any other.
 TEST_F(MediaThroughBridge, RefusedNamesComeBackAsFailureReplies) {
-  WriteFile(temp_.Path() / "secret.jpg", "outside");
-  const auto before = Snapshot(temp_.Path());
+  WriteFile(FTemp.Path() / "secret.jpg", "outside");
+  const auto before = Snapshot(FTemp.Path());
   const Json requests[] = {
       {{"type", "alarm_photo_save"}, {"alarmId", "../x"}, {"photoData", "aGk="}},
-      {{"type", "alarm_photo_get"}, {"filePath", (temp_.Path() / "secret.jpg").string()}},
+      {{"type", "alarm_photo_get"}, {"filePath", (FTemp.Path() / "secret.jpg").string()}},
       {{"type", "alarm_photo_delete"}, {"fileName", "../secret.jpg"}},
       {{"type", "image_save"}, {"imageData", "aGk="}, {"albumName", "../.."}},
       {{"type", "image_save"}, {"imageData", "aGk="}, {"fileName", "../../../secret.jpg"}},
@@ -90,7 +90,7 @@ TEST_F(MediaThroughBridge, RefusedNamesComeBackAsFailureReplies) {
     EXPECT_FALSE(reply["ok"]) << request;
     EXPECT_FALSE(reply["error"].get<std::string>().empty()) << request;
   }
-  EXPECT_EQ(Snapshot(temp_.Path()), before);
+  EXPECT_EQ(Snapshot(FTemp.Path()), before);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 namespace vantreel {
 namespace {
 
-using testing::TTempFolder;
-using testing::WriteFile;
+using test::TTempFolder;
+using test::WriteFile;
 
 TEST(TSafeName, TakesOnlyOnePlainComponent) {
   for (const std::string good : {"A1", "a.b", "x.JPG", "名字_1"}) {

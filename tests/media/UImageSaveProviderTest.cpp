@@ -11,18 +11,18 @@
 namespace vantreel {
 namespace {
 
-using namespace vantreel::testing;
+using namespace vantreel::test;
 using Json = nlohmann::ordered_json;
 
 class PicturesFolder : public ::testing::Test {
  protected:
-  void UserDirs(const std::string& text) { WriteFile(config_ / "user-dirs.dirs", text); }
+  void UserDirs(const std::string& text) { WriteFile(FConfig / "user-dirs.dirs", text); }
 
-  TTempFolder temp_;
-  const fs::path home_ = temp_.Path() / "home";
-  const fs::path config_ = temp_.Path() / "config";
-  TScopedEnv homeEnv_{"HOME", home_.c_str()};
-  TScopedEnv configEnv_{"XDG_CONFIG_HOME", config_.c_str()};
+  TTempFolder FTemp;
+  const fs::path FHome = FTemp.Path() / "home";
+  const fs::path FConfig = FTemp.Path() / "config";
+  TScopedEnv FHomeEnv{"HOME", FHome.c_str()};
+  TScopedEnv FConfigEnv{"XDG_CONFIG_HOME", FConfig.c_str()};
 };
 
 TEST_F(PicturesFolder, ComesFromUserDirsThenTheProfileThenTheRelativeName) {
@@ -30,19 +30,19 @@ TEST_F(PicturesFolder, ComesFromUserDirsThenTheProfileThenTheRelativeName) {
     const char* userDirs;
     fs::path expected;
   } cases[] = {
-      {"XDG_PICTURES_DIR=\"$HOME/Bilder\"\n", home_ / "Bilder"},
+      {"XDG_PICTURES_DIR=\"$HOME/Bilder\"\n", FHome / "Bilder"},
       {"# comment\n  XDG_PICTURES_DIR = \"/srv/pics/\"\n", "/srv/pics"},
-      {"XDG_PICTURES_DIR=\"$HOME\"\n", home_},
-      {"XDG_PICTURES_DIR=\"$HOME/\"\n", home_},
+      {"XDG_PICTURES_DIR=\"$HOME\"\n", FHome},
+      {"XDG_PICTURES_DIR=\"$HOME/\"\n", FHome},
       {"XDG_PICTURES_DIR=\"/a\"\nXDG_PICTURES_DIR=\"/b\"\n", "/b"},
       {"XDG_PICTURES_DIR=\"/a \"quoted\"\"\n", "/a \"quoted\""},
-      {"XDG_PICTURES_DIR=\"pics\"\n", home_ / "Pictures"},        // relative values are ignored
-      {"XDG_PICTURES_DIRS=\"/x\"\n", home_ / "Pictures"},
-      {"XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n", home_ / "Pictures"},
-      {nullptr, home_ / "Pictures"},
+      {"XDG_PICTURES_DIR=\"pics\"\n", FHome / "Pictures"},        // relative values are ignored
+      {"XDG_PICTURES_DIRS=\"/x\"\n", FHome / "Pictures"},
+      {"XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n", FHome / "Pictures"},
+      {nullptr, FHome / "Pictures"},
   };
   for (const Case& c : cases) {
-    fs::remove(config_ / "user-dirs.dirs");
+    fs::remove(FConfig / "user-dirs.dirs");
     if (c.userDirs != nullptr) UserDirs(c.userDirs);
     EXPECT_EQ(GetPicturesDir(), c.expected) << (c.userDirs ? c.userDirs : "(no file)");
   }
@@ -59,18 +59,18 @@ TEST_F(PicturesFolder, ComesFromUserDirsThenTheProfileThenTheRelativeName) {
 class ImageSaver : public PicturesFolder {
  protected:
   ImageSaver() { UserDirs("XDG_PICTURES_DIR=\"$HOME/Pics\"\n"); }
-  const fs::path pictures_ = home_ / "Pics";
-  TCapturedLines lines_;
+  const fs::path FPictures = FHome / "Pics";
+  TCapturedLines FLines;
 };
 
 TEST_F(ImageSaver, ImageDataAloneGoesToScreenshotsUnderAStampedName) {
   for (const char* album : {"Screenshots", "", " \t\r\n"}) {
     for (const char* name : {"", "  "}) {
-      lines_.Clear();
+      FLines.Clear();
       const std::string before = FormatLocalStamp(CurrentSecondsSinceEpoch());
       const std::string reply = SaveImage("data:image/png;base64,aGVsbG8=", name, album, "r1");
       const std::string after = FormatLocalStamp(CurrentSecondsSinceEpoch());
-      const fs::path folder = pictures_ / "Screenshots";
+      const fs::path folder = FPictures / "Screenshots";
       std::string stamp = before;
       if (!fs::exists(folder / ("image_" + stamp + ".png"))) stamp = after;
       const fs::path path = folder / ("image_" + stamp + ".png");
@@ -78,7 +78,7 @@ TEST_F(ImageSaver, ImageDataAloneGoesToScreenshotsUnderAStampedName) {
                        "\"filePath\":\"" + JsonPath(path) + "\",\"message\":\"图片已保存到 " + JsonPath(folder) +
                            "\"}");
       EXPECT_EQ(ReadFile(path), "hello");
-      EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存成功: " + path.string()});
+      EXPECT_EQ(FLines.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存成功: " + path.string()});
     }
   }
 }
@@ -91,12 +91,12 @@ TEST_F(ImageSaver, UsesTheGivenNamesAsTheyAre) {
     fs::path file;
     const char* bytes;
   } cases[] = {
-      {"aGVsbG8=", "noext", "Screenshots", pictures_ / "Screenshots" / "noext", "hello"},
-      {"data:image/png;base64,aGVsbG8=", "shot.jpg", "Trips", pictures_ / "Trips" / "shot.jpg", "hello"},
-      {"data:,", " padded.png ", "a/b/c", pictures_ / "a" / "b" / "c" / "padded.png", ""},
-      {"   ", "blank.png", " Trips ", pictures_ / "Trips" / "blank.png", ""},
+      {"aGVsbG8=", "noext", "Screenshots", FPictures / "Screenshots" / "noext", "hello"},
+      {"data:image/png;base64,aGVsbG8=", "shot.jpg", "Trips", FPictures / "Trips" / "shot.jpg", "hello"},
+      {"data:,", " padded.png ", "a/b/c", FPictures / "a" / "b" / "c" / "padded.png", ""},
+      {"   ", "blank.png", " Trips ", FPictures / "Trips" / "blank.png", ""},
       // A backslash nests as it does on Windows, never a folder named "x\\y".
-      {"aGVsbG8=", "bs.png", "x\\y", pictures_ / "x" / "y" / "bs.png", "hello"},
+      {"aGVsbG8=", "bs.png", "x\\y", FPictures / "x" / "y" / "bs.png", "hello"},
   };
   for (const Case& c : cases) {
     const Json reply = Json::parse(SaveImage(c.data, c.name, c.album, ""));
@@ -109,12 +109,12 @@ TEST_F(ImageSaver, UsesTheGivenNamesAsTheyAre) {
 
 TEST_F(ImageSaver, TwoGeneratedNamesInOneSecondLeaveOneFileWithTheSecondImage) {
   for (int attempt = 0; attempt < 5; ++attempt) {
-    fs::remove_all(pictures_);
+    fs::remove_all(FPictures);
     const std::int64_t second = CurrentSecondsSinceEpoch();
     SaveImage("Zmlyc3Q=", "", "", "");
     SaveImage("c2Vjb25k", "", "", "");
     if (CurrentSecondsSinceEpoch() != second) continue;  // the clock ticked in between: try again
-    EXPECT_EQ(Snapshot(pictures_ / "Screenshots"),
+    EXPECT_EQ(Snapshot(FPictures / "Screenshots"),
               (std::map<std::string, std::string>{{"image_" + FormatLocalStamp(second) + ".png", "file:second"}}));
     return;
   }
@@ -125,31 +125,31 @@ TEST_F(ImageSaver, FailuresReplyWithTheirMessage) {
   EXPECT_EQ(SaveImage("", "x.png", "Screenshots", "r2"),
             "{\"type\":\"image_save_response\",\"requestId\":\"r2\",\"ok\":false,\"success\":false,"
             "\"error\":\"图片数据不能为空\"}");
-  EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: 图片数据不能为空"});
-  lines_.Clear();
+  EXPECT_EQ(FLines.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: 图片数据不能为空"});
+  FLines.Clear();
   EXPECT_EQ(Json::parse(SaveImage(std::string((kMaxImageBytes / 3 + 2) * 4, 'A'), "x.png", "Screenshots", "r4"))["error"],
             "图片过大: 最多 32 MB");
-  EXPECT_FALSE(fs::exists(pictures_));
+  EXPECT_FALSE(fs::exists(FPictures));
 
-  WriteFile(pictures_, "a file where the folder should be");
-  lines_.Clear();
+  WriteFile(FPictures, "a file where the folder should be");
+  FLines.Clear();
   const Json reply = Json::parse(SaveImage("aGk=", "x.png", "Screenshots", "r3"));
   EXPECT_FALSE(reply["success"]);
   const std::string error = reply["error"];
   EXPECT_NE(error.find("Not a directory"), std::string::npos) << error;
-  EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: " + error});
+  EXPECT_EQ(FLines.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: " + error});
 }
 
 #ifndef _WIN32  // a file-size limit is POSIX
 TEST_F(ImageSaver, AFailedWriteKeepsTheEarlierImage) {
-  WriteFile(pictures_ / "Screenshots" / "x.png", "the earlier image");
+  WriteFile(FPictures / "Screenshots" / "x.png", "the earlier image");
   std::string reply;
   {
     TFileSizeLimit limit(64 * 1024);
     reply = SaveImage(std::string(512 * 1024, 'A'), "x.png", "", "");
   }
   EXPECT_FALSE(Json::parse(reply)["ok"]);
-  EXPECT_EQ(Snapshot(pictures_), (std::map<std::string, std::string>{
+  EXPECT_EQ(Snapshot(FPictures), (std::map<std::string, std::string>{
                                      {"Screenshots", "dir"}, {"Screenshots/x.png", "file:the earlier image"}}));
 }
 #endif
@@ -157,9 +157,9 @@ TEST_F(ImageSaver, AFailedWriteKeepsTheEarlierImage) {
 // Nested albums are fine; anything that leaves the Pictures folder is refused before any
 // folder is made.
 TEST_F(ImageSaver, NoSaveLeavesThePicturesFolder) {
-  fs::create_directories(pictures_);
-  fs::create_directories(temp_.Path() / "elsewhere");
-  fs::create_directory_symlink(temp_.Path() / "elsewhere", pictures_ / "escape");
+  fs::create_directories(FPictures);
+  fs::create_directories(FTemp.Path() / "elsewhere");
+  fs::create_directory_symlink(FTemp.Path() / "elsewhere", FPictures / "escape");
   const std::string badAlbum = "相册名称不合法: 不能是绝对路径或包含 ..";
   const std::string badName = "文件名不合法: 只能是单个文件名";
   struct Case {
@@ -171,25 +171,25 @@ TEST_F(ImageSaver, NoSaveLeavesThePicturesFolder) {
       {"../x", "x.png", badAlbum},
       {"a/../../x", "x.png", badAlbum},
       {"a\\..\\..\\x", "x.png", badAlbum},
-      {(temp_.Path() / "elsewhere").string(), "x.png", badAlbum},
+      {(FTemp.Path() / "elsewhere").string(), "x.png", badAlbum},
       {std::string("a\0/../../x", 10), "x.png", badAlbum},
       {"escape", "x.png", "相册目录不在图片文件夹内"},
       {"escape/new", "x.png", "相册目录不在图片文件夹内"},
       {"Screenshots", "../x.png", badName},
       {"Screenshots", "a/b.png", badName},
-      {"Screenshots", (temp_.Path() / "x.png").string(), badName},
+      {"Screenshots", (FTemp.Path() / "x.png").string(), badName},
       {"Screenshots", "..", badName},
       {"Screenshots", "a\\b.png", badName},
       {"Screenshots", std::string("x.png\0/../y", 11), badName},
   };
-  const auto before = Snapshot(temp_.Path());
+  const auto before = Snapshot(FTemp.Path());
   for (const Case& c : cases) {
-    lines_.Clear();
+    FLines.Clear();
     const Json reply = Json::parse(SaveImage("aGk=", c.name, c.album, ""));
     EXPECT_FALSE(reply["ok"]) << c.album << " " << c.name;
     EXPECT_EQ(reply["error"], c.error) << c.album << " " << c.name;
-    EXPECT_EQ(lines_.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: " + c.error}) << c.album;
-    EXPECT_EQ(Snapshot(temp_.Path()), before) << c.album << " " << c.name;
+    EXPECT_EQ(FLines.Lines(), std::vector<std::string>{"[IMAGE_SAVE] 保存失败: " + c.error}) << c.album;
+    EXPECT_EQ(Snapshot(FTemp.Path()), before) << c.album << " " << c.name;
   }
 }
 

@@ -12,17 +12,17 @@ namespace vantreel {
 class TCapturedLines {
  public:
   TCapturedLines() {
-    SetDebugOutputSinkForTesting([this](std::string_view line) { lines_.emplace_back(line); });
+    SetDebugOutputSinkForTesting([this](std::string_view line) { FLines.emplace_back(line); });
   }
   ~TCapturedLines() { SetDebugOutputSinkForTesting({}); }
   TCapturedLines(const TCapturedLines&) = delete;
   TCapturedLines& operator=(const TCapturedLines&) = delete;
 
-  const std::vector<std::string>& Lines() const { return lines_; }
-  void Clear() { lines_.clear(); }
+  const std::vector<std::string>& Lines() const { return FLines; }
+  void Clear() { FLines.clear(); }
 
  private:
-  std::vector<std::string> lines_;
+  std::vector<std::string> FLines;
 };
 
 }  // namespace vantreel

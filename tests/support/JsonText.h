@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace vantreel::testing {
+namespace vantreel::test {
 
 // For texts whose only character to escape is "/".
 inline std::string JsonSlashes(std::string_view text) {
@@ -16,4 +16,4 @@ inline std::string JsonSlashes(std::string_view text) {
   return out;
 }
 
-}  // namespace vantreel::testing
+}  // namespace vantreel::test

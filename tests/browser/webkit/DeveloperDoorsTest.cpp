@@ -21,9 +21,9 @@
 namespace vantreel {
 namespace {
 
-using testing_support::RunFor;
-using testing_support::RunUntil;
-using testing_support::TTempDir;
+using test::RunFor;
+using test::RunUntil;
+using test::TTempDir;
 
 std::string RunCommand(const std::string& command) {
   gchar* out = nullptr;

@@ -17,7 +17,7 @@
 #include "platform/DebugOutput.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 
 class TMainFormHarness {
  public:
@@ -87,4 +87,4 @@ class TMainFormHarness {
   std::unique_ptr<TMainForm> FForm;
 };
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

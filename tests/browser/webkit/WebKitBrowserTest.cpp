@@ -18,10 +18,10 @@
 namespace vantreel {
 namespace {
 
-using testing_support::CallPage;
-using testing_support::RunFor;
-using testing_support::RunUntil;
-using testing_support::TTempDir;
+using test::CallPage;
+using test::RunFor;
+using test::RunUntil;
+using test::TTempDir;
 using webkitgtk::TWebKitBrowser;
 using webkitgtk::TWebKitBrowserFactory;
 
@@ -68,50 +68,50 @@ const std::map<std::string, TFile>& Files() {
 class WebKitBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetDebugOutputSinkForTesting([this](std::string_view line) { debug_.emplace_back(line); });
-    factory_ = std::make_unique<TWebKitBrowserFactory>(VANTREEL_WEBEXT_DIR);
-    loader_ = factory_->CreateLoader();
-    loader_->SetUserDataFolder((temp_.Path() / "cache").string());
-    SetGlobalWebView2Loader(loader_.get());
-    ASSERT_TRUE(loader_->StartWebView2());
-    EXPECT_TRUE(loader_->Initialized()) << "the environment is complete when the call returns";
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_default_size(GTK_WINDOW(window_), 800, 600);
-    clientArea_ = gtk_overlay_new();
-    gtk_container_add(GTK_CONTAINER(window_), clientArea_);
-    gtk_widget_show_all(window_);
-    parent_ = factory_->CreateWindowParent(clientArea_);
-    parent_->SetVisible(true);
-    browser_ = factory_->CreateBrowser();
+    SetDebugOutputSinkForTesting([this](std::string_view line) { FDebug.emplace_back(line); });
+    FFactory = std::make_unique<TWebKitBrowserFactory>(VANTREEL_WEBEXT_DIR);
+    FLoader = FFactory->CreateLoader();
+    FLoader->SetUserDataFolder((FTemp.Path() / "cache").string());
+    SetGlobalWebView2Loader(FLoader.get());
+    ASSERT_TRUE(FLoader->StartWebView2());
+    EXPECT_TRUE(FLoader->Initialized()) << "the environment is complete when the call returns";
+    FWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(FWindow), 800, 600);
+    FClientArea = gtk_overlay_new();
+    gtk_container_add(GTK_CONTAINER(FWindow), FClientArea);
+    gtk_widget_show_all(FWindow);
+    FParent = FFactory->CreateWindowParent(FClientArea);
+    FParent->SetVisible(true);
+    FBrowser = FFactory->CreateBrowser();
   }
 
   void TearDown() override {
-    browser_.reset();
-    parent_.reset();
+    FBrowser.reset();
+    FParent.reset();
     SetGlobalWebView2Loader(nullptr);
-    loader_.reset();
-    gtk_widget_destroy(window_);
+    FLoader.reset();
+    gtk_widget_destroy(FWindow);
     SetDebugOutputSinkForTesting({});
   }
 
-  int Debug(const std::string& line) const { return static_cast<int>(std::count(debug_.begin(), debug_.end(), line)); }
+  int Debug(const std::string& line) const { return static_cast<int>(std::count(FDebug.begin(), FDebug.end(), line)); }
 
   // Creates the browser, serves Files() under kOrigin and records what reaches the host.
   void CreateServing() {
     bool created = false;
-    browser_->OnAfterCreated = [&created] { created = true; };
-    browser_->OnWebResourceRequested = [this](IWebResourceRequestedEventArgs& args) { Serve(args); };
-    browser_->OnWebMessageReceived = [this](IWebMessageReceivedEventArgs& args) {
+    FBrowser->OnAfterCreated = [&created] { created = true; };
+    FBrowser->OnWebResourceRequested = [this](IWebResourceRequestedEventArgs& args) { Serve(args); };
+    FBrowser->OnWebMessageReceived = [this](IWebMessageReceivedEventArgs& args) {
       std::string json;
       ASSERT_EQ(args.GetWebMessageAsJson(json), S_OK_);
-      messages_.push_back(json);
+      FMessages.push_back(json);
     };
-    ASSERT_TRUE(browser_->CreateBrowser(parent_->Handle(), loader_->Environment()));
+    ASSERT_TRUE(FBrowser->CreateBrowser(FParent->Handle(), FLoader->Environment()));
     EXPECT_FALSE(created) << "raised from the main loop";
     ASSERT_TRUE(RunUntil([&created] { return created; }));
-    ASSERT_TRUE(browser_->AddWebResourceRequestedFilter(std::string(kOrigin) + "/*", 0));
+    ASSERT_TRUE(FBrowser->AddWebResourceRequestedFilter(std::string(kOrigin) + "/*", 0));
     g_signal_connect(View(), "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer self) {
-                       if (event == WEBKIT_LOAD_FINISHED) ++static_cast<WebKitBrowserTest*>(self)->loadsFinished_;
+                       if (event == WEBKIT_LOAD_FINISHED) ++static_cast<WebKitBrowserTest*>(self)->FLoadsFinished;
                      }),
                      this);
   }
@@ -121,12 +121,12 @@ class WebKitBrowserTest : public ::testing::Test {
     ASSERT_EQ(args.GetRequest(request), S_OK_);
     std::string uri;
     ASSERT_EQ(request->GetUri(uri), S_OK_);
-    requested_.push_back(uri);
+    FRequested.push_back(uri);
     std::string path = uri.substr(std::string(kOrigin).size());
     path = path.substr(0, path.find_first_of("?#"));
     if (path == "/") path = "/index.html";
     if (path == "/unanswered") return;
-    auto env = loader_->Environment();
+    auto env = FLoader->Environment();
     std::shared_ptr<IWebResourceResponse> response;
     auto file = Files().find(path);
     if (file != Files().end()) {
@@ -143,12 +143,12 @@ class WebKitBrowserTest : public ::testing::Test {
     args.SetResponse(response);
   }
 
-  WebKitWebView* View() { return static_cast<TWebKitBrowser*>(browser_.get())->WebView(); }
+  WebKitWebView* View() { return static_cast<TWebKitBrowser*>(FBrowser.get())->WebView(); }
 
   void NavigateAndWait(const std::string& uri) {
-    const int before = loadsFinished_;
-    ASSERT_TRUE(browser_->Navigate(uri));
-    ASSERT_TRUE(RunUntil([&] { return loadsFinished_ > before; })) << uri;
+    const int before = FLoadsFinished;
+    ASSERT_TRUE(FBrowser->Navigate(uri));
+    ASSERT_TRUE(RunUntil([&] { return FLoadsFinished > before; })) << uri;
   }
 
   // The page's marker survives only while no navigation replaced the document.
@@ -157,63 +157,63 @@ class WebKitBrowserTest : public ::testing::Test {
   }
 
   int Requests(const std::string& uri) const {
-    return static_cast<int>(std::count(requested_.begin(), requested_.end(), uri));
+    return static_cast<int>(std::count(FRequested.begin(), FRequested.end(), uri));
   }
 
-  TTempDir temp_;
-  std::unique_ptr<TWebKitBrowserFactory> factory_;
-  std::unique_ptr<IWebViewLoader> loader_;
-  GtkWidget* window_ = nullptr;
-  GtkWidget* clientArea_ = nullptr;
-  std::unique_ptr<IWindowParent> parent_;
-  std::unique_ptr<IWebBrowser> browser_;
-  std::vector<std::string> requested_;
-  std::vector<std::string> messages_;
-  std::vector<std::string> debug_;
-  int loadsFinished_ = 0;
+  TTempDir FTemp;
+  std::unique_ptr<TWebKitBrowserFactory> FFactory;
+  std::unique_ptr<IWebViewLoader> FLoader;
+  GtkWidget* FWindow = nullptr;
+  GtkWidget* FClientArea = nullptr;
+  std::unique_ptr<IWindowParent> FParent;
+  std::unique_ptr<IWebBrowser> FBrowser;
+  std::vector<std::string> FRequested;
+  std::vector<std::string> FMessages;
+  std::vector<std::string> FDebug;
+  int FLoadsFinished = 0;
 };
 
 TEST_F(WebKitBrowserTest, CreationFollowsTheInterfaceRules) {
   // Before creation settings read false and ignore writes.
-  browser_->SetDevToolsEnabled(true);
-  EXPECT_FALSE(browser_->DevToolsEnabled());
-  EXPECT_FALSE(browser_->DefaultContextMenusEnabled());
-  EXPECT_FALSE(browser_->AreBrowserAcceleratorKeysEnabled());
-  EXPECT_FALSE(browser_->HasCoreWebView2());
-  EXPECT_FALSE(browser_->Navigate(std::string(kOrigin) + "/"));
-  EXPECT_FALSE(browser_->ExecuteScript("1", 0));
+  FBrowser->SetDevToolsEnabled(true);
+  EXPECT_FALSE(FBrowser->DevToolsEnabled());
+  EXPECT_FALSE(FBrowser->DefaultContextMenusEnabled());
+  EXPECT_FALSE(FBrowser->AreBrowserAcceleratorKeysEnabled());
+  EXPECT_FALSE(FBrowser->HasCoreWebView2());
+  EXPECT_FALSE(FBrowser->Navigate(std::string(kOrigin) + "/"));
+  EXPECT_FALSE(FBrowser->ExecuteScript("1", 0));
 
-  EXPECT_FALSE(browser_->CreateBrowser(nullptr, loader_->Environment()));
+  EXPECT_FALSE(FBrowser->CreateBrowser(nullptr, FLoader->Environment()));
   SetGlobalWebView2Loader(nullptr);
-  EXPECT_FALSE(browser_->CreateBrowser(parent_->Handle(), loader_->Environment()));
-  SetGlobalWebView2Loader(loader_.get());
+  EXPECT_FALSE(FBrowser->CreateBrowser(FParent->Handle(), FLoader->Environment()));
+  SetGlobalWebView2Loader(FLoader.get());
 
   CreateServing();
-  EXPECT_TRUE(browser_->HasCoreWebView2());
-  EXPECT_TRUE(browser_->DevToolsEnabled());
-  EXPECT_TRUE(browser_->DefaultContextMenusEnabled());
-  EXPECT_TRUE(browser_->AreBrowserAcceleratorKeysEnabled());
+  EXPECT_TRUE(FBrowser->HasCoreWebView2());
+  EXPECT_TRUE(FBrowser->DevToolsEnabled());
+  EXPECT_TRUE(FBrowser->DefaultContextMenusEnabled());
+  EXPECT_TRUE(FBrowser->AreBrowserAcceleratorKeysEnabled());
   EXPECT_TRUE(webkit_settings_get_enable_developer_extras(webkit_web_view_get_settings(View())));
-  EXPECT_FALSE(browser_->CreateBrowser(parent_->Handle(), loader_->Environment())) << "exists already";
+  EXPECT_FALSE(FBrowser->CreateBrowser(FParent->Handle(), FLoader->Environment())) << "exists already";
 
-  browser_->SetDevToolsEnabled(false);
-  EXPECT_FALSE(browser_->DevToolsEnabled());
+  FBrowser->SetDevToolsEnabled(false);
+  EXPECT_FALSE(FBrowser->DevToolsEnabled());
   EXPECT_FALSE(webkit_settings_get_enable_developer_extras(webkit_web_view_get_settings(View())));
-  browser_->SetDevToolsEnabled(true);
-  browser_->SetAdditionalBrowserArguments("--foo --disable-dev-tools");
+  FBrowser->SetDevToolsEnabled(true);
+  FBrowser->SetAdditionalBrowserArguments("--foo --disable-dev-tools");
   EXPECT_FALSE(webkit_settings_get_enable_developer_extras(webkit_web_view_get_settings(View())));
 }
 
 TEST_F(WebKitBrowserTest, UninitialisedLoaderRefusesCreation) {
-  auto pending = factory_->CreateLoader();
-  pending->SetUserDataFolder((temp_.Path() / "other").string());  // never started
+  auto pending = FFactory->CreateLoader();
+  pending->SetUserDataFolder((FTemp.Path() / "other").string());  // never started
   SetGlobalWebView2Loader(pending.get());
-  EXPECT_FALSE(browser_->CreateBrowser(parent_->Handle(), nullptr));
-  SetGlobalWebView2Loader(loader_.get());
+  EXPECT_FALSE(FBrowser->CreateBrowser(FParent->Handle(), nullptr));
+  SetGlobalWebView2Loader(FLoader.get());
 }
 
 TEST_F(WebKitBrowserTest, LoaderReportsUnusableFolderAndMissingExtensionAtOnce) {
-  const auto file = temp_.Path() / "plain-file";
+  const auto file = FTemp.Path() / "plain-file";
   { std::ofstream(file) << "x"; }
   struct TCase {
     std::string folder;
@@ -223,7 +223,7 @@ TEST_F(WebKitBrowserTest, LoaderReportsUnusableFolderAndMissingExtensionAtOnce) 
   const TCase cases[] = {
       {(file / "cache").string(), VANTREEL_WEBEXT_DIR, "user-data folder cannot be used"},
       {"", VANTREEL_WEBEXT_DIR, "not set"},
-      {(temp_.Path() / "ok").string(), temp_.Path().string(), "vantreel-webext.so"},
+      {(FTemp.Path() / "ok").string(), FTemp.Path().string(), "vantreel-webext.so"},
   };
   for (const auto& c : cases) {
     TWebKitBrowserFactory factory(c.extensionDir);
@@ -286,7 +286,7 @@ TEST_F(WebKitBrowserTest, OtherOriginsAreLeftToWebKit) {
   EXPECT_EQ(CallPage(View(), "try { await fetch('https://elsewhere.invalid/x.js'); return 'answered'; }"
                              " catch (e) { return e.name; }"),
             "\"TypeError\"");
-  for (const auto& uri : requested_) EXPECT_EQ(uri.rfind(kOrigin, 0), 0u) << uri;
+  for (const auto& uri : FRequested) EXPECT_EQ(uri.rfind(kOrigin, 0), 0u) << uri;
 }
 
 TEST_F(WebKitBrowserTest, ReloadsAndLinksStayWithinTheHost) {
@@ -294,15 +294,15 @@ TEST_F(WebKitBrowserTest, ReloadsAndLinksStayWithinTheHost) {
   NavigateAndWait(std::string(kOrigin) + "/");
   ASSERT_EQ(Requests(std::string(kOrigin) + "/"), 1);
 
-  const int before = loadsFinished_;
+  const int before = FLoadsFinished;
   webkit_web_view_reload(View());
-  ASSERT_TRUE(RunUntil([&] { return loadsFinished_ > before; }));
+  ASSERT_TRUE(RunUntil([&] { return FLoadsFinished > before; }));
   EXPECT_EQ(Requests(std::string(kOrigin) + "/"), 2);
   EXPECT_EQ(CallPage(View(), "return [location.origin, window.appLoaded];"), "[\"https://test.vantreel.invalid\",1]");
 
-  const int beforeLink = loadsFinished_;
+  const int beforeLink = FLoadsFinished;
   CallPage(View(), "document.getElementById('next').click(); return 0;");
-  ASSERT_TRUE(RunUntil([&] { return loadsFinished_ > beforeLink && Requests(std::string(kOrigin) + "/page2.html"); }));
+  ASSERT_TRUE(RunUntil([&] { return FLoadsFinished > beforeLink && Requests(std::string(kOrigin) + "/page2.html"); }));
   RunUntil([&] { return CallPage(View(), "return !!document.getElementById('second');") == "true"; });
   EXPECT_EQ(CallPage(View(), "return [location.href, document.getElementById('second').textContent];"),
             "[\"https://test.vantreel.invalid/page2.html\",\"second\"]");
@@ -311,8 +311,8 @@ TEST_F(WebKitBrowserTest, ReloadsAndLinksStayWithinTheHost) {
 TEST_F(WebKitBrowserTest, ScriptsSubmittedRightAfterNavigateRunInTheNewDocument) {
   CreateServing();
   NavigateAndWait(std::string(kOrigin) + "/page2.html");
-  ASSERT_TRUE(browser_->Navigate(std::string(kOrigin) + "/"));
-  ASSERT_TRUE(browser_->ExecuteScript("window.injected = location.pathname;", 0));
+  ASSERT_TRUE(FBrowser->Navigate(std::string(kOrigin) + "/"));
+  ASSERT_TRUE(FBrowser->ExecuteScript("window.injected = location.pathname;", 0));
   RunUntil([&] { return CallPage(View(), "return window.injected || null;") != "null"; });
   EXPECT_EQ(CallPage(View(), "return window.injected;"), "\"/\"");
 }
@@ -325,11 +325,11 @@ TEST_F(WebKitBrowserTest, PageMessagesArriveAsWebView2Reports) {
                    "chrome.webview.postMessage('');"
                    "chrome.webview.postMessage(7);"
                    "return 0;");
-  ASSERT_TRUE(RunUntil([&] { return messages_.size() == 4; }));
-  EXPECT_EQ(messages_[0], R"({"type":"ping","requestId":"r1","n":1})");
-  EXPECT_EQ(messages_[1], R"("say \"hi\" \\ there")");
-  EXPECT_EQ(messages_[2], R"("")");
-  EXPECT_EQ(messages_[3], "7");
+  ASSERT_TRUE(RunUntil([&] { return FMessages.size() == 4; }));
+  EXPECT_EQ(FMessages[0], R"({"type":"ping","requestId":"r1","n":1})");
+  EXPECT_EQ(FMessages[1], R"("say \"hi\" \\ there")");
+  EXPECT_EQ(FMessages[2], R"("")");
+  EXPECT_EQ(FMessages[3], "7");
   EXPECT_EQ(CallPage(View(), "try { chrome.webview.postMessage(undefined); return 'posted'; }"
                              " catch (e) { return e.name; }"),
             "\"TypeError\"");
@@ -341,14 +341,14 @@ TEST_F(WebKitBrowserTest, HostStringsReachThePageUnchanged) {
   CallPage(View(), "window.got = []; window.listener = (e) => window.got.push(e.data);"
                    "chrome.webview.addEventListener('message', window.listener); return 0;");
   const std::string tricky = std::string("{\"a\":\"q\\\"uote\"}\n</script>\xe2\x80\xa8") + '\0' + "after-nul";
-  ASSERT_TRUE(browser_->PostWebMessageAsString(R"({"type":"x","ok":true})"));
-  ASSERT_TRUE(browser_->PostWebMessageAsString(tricky));
+  ASSERT_TRUE(FBrowser->PostWebMessageAsString(R"({"type":"x","ok":true})"));
+  ASSERT_TRUE(FBrowser->PostWebMessageAsString(tricky));
   ASSERT_TRUE(RunUntil([&] { return CallPage(View(), "return window.got.length;") == "2"; }));
   EXPECT_EQ(CallPage(View(), "return window.got[0];"), R"("{\"type\":\"x\",\"ok\":true}")");
   EXPECT_EQ(CallPage(View(), "return window.got[1] === '{\"a\":\"q\\\\\"uote\"}\\n</script>\\u2028\\u0000after-nul';"),
             "true");
   CallPage(View(), "chrome.webview.removeEventListener('message', window.listener); return 0;");
-  browser_->PostWebMessageAsString("late");
+  FBrowser->PostWebMessageAsString("late");
   RunFor(std::chrono::milliseconds(300));
   EXPECT_EQ(CallPage(View(), "return window.got.length;"), "2");
 }
@@ -403,7 +403,7 @@ TEST_F(WebKitBrowserTest, TheViewNeverLeavesTheOrigin) {
   }
   EXPECT_EQ(Requests(std::string(kOrigin) + "/page2.html"), 0);
   EXPECT_EQ(Requests(std::string(kOrigin) + "/js/app.js"), 1) << "only the document's own script";
-  for (const auto& uri : requested_) EXPECT_EQ(uri.rfind(kOrigin, 0), 0u) << uri;
+  for (const auto& uri : FRequested) EXPECT_EQ(uri.rfind(kOrigin, 0), 0u) << uri;
   EXPECT_EQ(CallPage(View(), "return [...document.querySelectorAll('iframe')].map((f) => {"
                              " try { return f.contentDocument ? f.contentDocument.body.innerHTML : 'closed'; }"
                              " catch (e) { return 'closed'; } }).filter((t) => t && t !== 'closed').length;"),
@@ -420,7 +420,7 @@ TEST_F(WebKitBrowserTest, TheViewNeverLeavesTheOrigin) {
 
 TEST_F(WebKitBrowserTest, TheHostCannotNavigateElsewhereEither) {
   CreateServing();
-  EXPECT_FALSE(browser_->Navigate("https://elsewhere.invalid/"));
+  EXPECT_FALSE(FBrowser->Navigate("https://elsewhere.invalid/"));
   const std::string entry = std::string(kOrigin) + "/";
   NavigateAndWait(entry);
   CallPage(View(), "window.marker = 1; return 0;");
@@ -495,8 +495,8 @@ TEST_F(WebKitBrowserTest, OnlyTheOriginsTopDocumentReachesTheHost) {
                              " w.webkit.messageHandlers.vantreel)]; } catch (e) { return 'closed'; }"),
             "[\"undefined\",\"undefined\"]");
   CallPage(View(), "chrome.webview.postMessage({type: 'top'}); return 0;");
-  ASSERT_TRUE(RunUntil([&] { return messages_.size() == 1; }));
-  EXPECT_EQ(messages_[0], R"({"type":"top"})");
+  ASSERT_TRUE(RunUntil([&] { return FMessages.size() == 1; }));
+  EXPECT_EQ(FMessages[0], R"({"type":"top"})");
 }
 
 TEST_F(WebKitBrowserTest, NothingCanBeDroppedOnTheView) {

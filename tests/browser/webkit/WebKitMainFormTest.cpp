@@ -28,11 +28,11 @@
 namespace vantreel {
 namespace {
 
-using testing_support::CallPage;
-using testing_support::RunFor;
-using testing_support::RunUntil;
-using testing_support::TMainFormHarness;
-using testing_support::TTempDir;
+using test::CallPage;
+using test::RunFor;
+using test::RunUntil;
+using test::TMainFormHarness;
+using test::TTempDir;
 
 TEST(WebKitMainForm, PageIsServedFromTheBundleUnderItsOrigin) {
   TMainFormHarness harness;

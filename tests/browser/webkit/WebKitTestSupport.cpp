@@ -5,7 +5,7 @@
 #include <optional>
 #include <random>
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 
 bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -83,4 +83,4 @@ TTempDir::~TTempDir() {
   std::filesystem::remove_all(FPath, ec);
 }
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

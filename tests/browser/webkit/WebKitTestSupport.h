@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-namespace vantreel::testing_support {
+namespace vantreel::test {
 
 // Iterates the default main context until `done` holds or `timeout` passes; returns `done()`.
 bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(20));
@@ -35,4 +35,4 @@ class TTempDir {
   std::filesystem::path FPath;
 };
 
-}  // namespace vantreel::testing_support
+}  // namespace vantreel::test

@@ -46,7 +46,7 @@ TEST(VantreelWindowTitle, IsTheCaptionOfTheLocalesLanguage) {
   };
   const TCase cases[] = {{"de_DE.UTF-8", "de"}, {"zh_TW.UTF-8", "zh-TW"}, {"ar_EG.UTF-8", "ar"}};
   for (const auto& c : cases) {
-    testing_support::TTempDir home;
+    test::TTempDir home;
     gchar** env = g_get_environ();
     env = g_environ_setenv(env, "LC_ALL", c.locale, TRUE);
     env = g_environ_setenv(env, "XDG_DATA_HOME", home.Path().c_str(), TRUE);

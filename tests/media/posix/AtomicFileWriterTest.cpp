@@ -9,11 +9,11 @@
 namespace vantreel {
 namespace {
 
-using testing::ReadFile;
-using testing::TFileSizeLimit;
-using testing::Snapshot;
-using testing::TTempFolder;
-using testing::WriteFile;
+using test::ReadFile;
+using test::TFileSizeLimit;
+using test::Snapshot;
+using test::TTempFolder;
+using test::WriteFile;
 namespace fs = std::filesystem;
 
 TEST(WriteFileAtomically, ReplacesTheWholeFileAndLeavesNothingElse) {

@@ -12,10 +12,10 @@
 namespace vantreel {
 namespace {
 
-using testing::ReadFile;
-using testing::Snapshot;
-using testing::TTempFolder;
-using testing::WriteFile;
+using test::ReadFile;
+using test::Snapshot;
+using test::TTempFolder;
+using test::WriteFile;
 namespace fs = std::filesystem;
 
 TEST(WriteFileAtomicallyWindows, ReplacesTheWholeFileUnderAUtf16Name) {

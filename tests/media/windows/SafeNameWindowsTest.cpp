@@ -52,7 +52,7 @@ TEST(ImageSaverWindows, AChineseAlbumAndEmojiNameRoundTrip) {
   const Json reply = Json::parse(SaveImage("aGk=", "照片😀.png", album, "r1"));
   ASSERT_TRUE(reply["ok"]) << reply.dump();
   const fs::path file = albumDir / PathFromUtf8("照片😀.png");
-  EXPECT_EQ(testing::ReadFile(file), "hi");
+  EXPECT_EQ(test::ReadFile(file), "hi");
   EXPECT_EQ(reply["filePath"], Utf8FromPath(file));
   EXPECT_TRUE(reply["filePath"].get<std::string>().ends_with("\\相册 vantreel-test 😀\\照片😀.png")) << reply.dump();
   fs::remove_all(albumDir);
