@@ -119,7 +119,7 @@ TEST_F(Win32MainFormTest, CaptionReadingOrderAndOverlayInTheDisplayLanguage) {
       Sleep(100);
     }
   });
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   done = true;
   closer.join();
 
@@ -180,7 +180,7 @@ TEST_F(Win32MainFormTest, OverlayAnimatesWhileTheLoaderIsPending) {
 
 TEST_F(Win32MainFormTest, MinimiseHidesIntoTheTrayAndADoubleClickRestores) {
   browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   ASSERT_NE(f.TrayIcon(), nullptr);
   auto* tray = dynamic_cast<win32ui::TWin32TrayIcon*>(f.TrayIcon());
   ASSERT_NE(tray, nullptr);
@@ -234,7 +234,7 @@ TEST_F(Win32MainFormTest, AStartupFailureShowsAModalBoxOwnedByTheWindow) {
 
 TEST_F(Win32MainFormTest, ResumeReachesTheWindowAsThePowerMessage) {
   browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   ASSERT_NE(browsers.browser, nullptr);
   browsers.browser->RaiseAfterCreated();
   ASSERT_TRUE(f.InitCompleted());
