@@ -66,20 +66,23 @@ void TMainForm::SendReplyToPage(const std::string& text) {
   FWVBrowser->PostWebMessageAsString(text);
 }
 
-void TMainForm::InjectSystemResumeListener() {
+void TMainForm::SubmitPageScript(std::string_view script, const TScriptLog& log) {
   if (!FWVBrowser || !FWVBrowser->HasCoreWebView2()) {
-    Log("注入系统恢复监听器：WebView2 尚未就绪，跳过注入。");
+    Log(log.NoPage);
     return;
   }
   try {
-    if (FWVBrowser->ExecuteScript(std::string(kSystemResumeListenerScript), 0)) {
-      Log("注入系统恢复监听器：JavaScript 代码已提交执行");
-    } else {
-      Log("注入系统恢复监听器：JavaScript 代码执行失败（WebView 可能未就绪）");
-    }
+    Log(FWVBrowser->ExecuteScript(std::string(script), 0) ? log.Submitted : log.Refused);
   } catch (const std::exception& e) {
-    Log(std::string("注入系统恢复监听器异常：") + e.what());
+    Log(std::string(log.Exception) + e.what());
   }
+}
+
+void TMainForm::InjectSystemResumeListener() {
+  SubmitPageScript(kSystemResumeListenerScript, {"注入系统恢复监听器：WebView2 尚未就绪，跳过注入。",
+                                                 "注入系统恢复监听器：JavaScript 代码已提交执行",
+                                                 "注入系统恢复监听器：JavaScript 代码执行失败（WebView 可能未就绪）",
+                                                 "注入系统恢复监听器异常："});
 }
 
 void TMainForm::NotifySystemResume() {
@@ -87,19 +90,10 @@ void TMainForm::NotifySystemResume() {
     Log("系统恢复：WebView 尚未初始化完成，跳过 handleSystemResume 调用。");
     return;
   }
-  if (!FWVBrowser || !FWVBrowser->HasCoreWebView2()) {
-    Log("系统恢复：WebView2 尚未就绪，跳过 handleSystemResume 调用。");
-    return;
-  }
-  try {
-    if (FWVBrowser->ExecuteScript(std::string(kSystemResumeDispatchScript), 0)) {
-      Log("系统恢复：已执行 JavaScript 触发 pcSystemResume 事件");
-    } else {
-      Log("系统恢复：JavaScript 代码执行失败（WebView 可能未就绪）");
-    }
-  } catch (const std::exception& e) {
-    Log(std::string("系统恢复：调用 handleSystemResume 异常 = ") + e.what());
-  }
+  SubmitPageScript(kSystemResumeDispatchScript, {"系统恢复：WebView2 尚未就绪，跳过 handleSystemResume 调用。",
+                                                 "系统恢复：已执行 JavaScript 触发 pcSystemResume 事件",
+                                                 "系统恢复：JavaScript 代码执行失败（WebView 可能未就绪）",
+                                                 "系统恢复：调用 handleSystemResume 异常 = "});
 }
 
 void TMainForm::StartResumeThread() {

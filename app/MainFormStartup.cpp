@@ -57,25 +57,19 @@ void TMainForm::EnsureWebViewCreated() {
   if (FWVLoader) {
     Log("WebView 初始化：复用构造函数中已启动的 Loader。");
   } else {
-    FWVLoader = FBrowserFactory.CreateLoader();
-    const std::string cacheDir = GetWebViewCacheDir();
-    FWVLoader->SetUserDataFolder(cacheDir);
-    FWVLoader->SetLanguage(FUiLanguage);
-    if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
     try {
-      std::filesystem::create_directories(PathFromUtf8(cacheDir));
-    } catch (const std::exception& e) {
+      StartLoader(true);
+    } catch (const std::filesystem::filesystem_error& e) {
       FUi.ShowMessageBox(GetText("err.cache_dir_create") + e.what());
       ShowLoadingFailure(true);
       Log(std::string("WebView 初始化：创建缓存目录失败：") + e.what());
       FWebViewCreated = false;
       return;
     }
-    FWVLoader->StartWebView2();
     Log("WebView 初始化：Loader 在 DoShow 时创建并启动（构造函数未提前启动）。");
   }
 
-  if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
+  ClaimProcessLoader();
 
   unsigned waitedMs = 0;
   while (!FWVLoader->Initialized() && !FWVLoader->InitializationError() && waitedMs < kLoaderWaitLimitMs) {

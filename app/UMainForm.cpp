@@ -159,20 +159,32 @@ void TMainForm::CreateTrayIcon() {
 
 void TMainForm::StartLoaderEarly() {
   try {
-    FWVLoader = FBrowserFactory.CreateLoader();
-    const std::string cacheDir = GetWebViewCacheDir();
-    FWVLoader->SetUserDataFolder(cacheDir);
-    FWVLoader->SetLanguage(FUiLanguage);
-    // Not examined here: a folder that cannot be made surfaces as the loader's own error.
-    std::error_code ignored;
-    std::filesystem::create_directories(PathFromUtf8(cacheDir), ignored);
-    if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
-    FWVLoader->StartWebView2();
+    StartLoader(false);
     Log("构造函数：WebView2 Loader 已提前启动（与窗体显示并行）。");
   } catch (const std::exception& e) {
     Log(std::string("构造函数：Loader 提前启动异常（DoShow 时将重试）：") + e.what());
     ReleaseLoader();
   }
+}
+
+void TMainForm::StartLoader(bool cacheFolderRequired) {
+  FWVLoader = FBrowserFactory.CreateLoader();
+  const std::string cacheDir = GetWebViewCacheDir();
+  FWVLoader->SetUserDataFolder(cacheDir);
+  FWVLoader->SetLanguage(FUiLanguage);
+  ClaimProcessLoader();
+  if (cacheFolderRequired) {
+    std::filesystem::create_directories(PathFromUtf8(cacheDir));
+  } else {
+    // Not examined here: a folder that cannot be made surfaces as the loader's own error.
+    std::error_code ignored;
+    std::filesystem::create_directories(PathFromUtf8(cacheDir), ignored);
+  }
+  FWVLoader->StartWebView2();
+}
+
+void TMainForm::ClaimProcessLoader() {
+  if (GlobalWebView2Loader() == nullptr) SetGlobalWebView2Loader(FWVLoader.get());
 }
 
 void TMainForm::TrayIconDblClick() {

@@ -2,9 +2,24 @@
 // objects, starts the browser at first show, serves the bundle to it from memory, hands page
 // messages to the bridge and forwards the wake-from-sleep notice to the page. It reaches the
 // windowing system only through IMainFormUi and the browser only through IBrowserFactory and
-// the interfaces of browser/WebViewHost.h. Everything runs on the user-interface thread; the
-// only other threads are the short-lived resume thread and the bundle's preparation worker,
-// and neither holds anything of the window.
+// the interfaces of browser/WebViewHost.h.
+//
+// What it promises:
+// - One thread. Every step runs on the user-interface thread. The only other threads are the
+//   short-lived resume thread, which holds nothing of the window but a cleared-on-destruction
+//   pointer and posts its notice back to the UI thread, and the bundle's preparation worker,
+//   which holds nothing of the window at all.
+// - Re-entrant steps. Showing the window again after a failed start-up starts the browser
+//   again (the failed run's host control and browser are kept until destruction); the page's
+//   process may fail and be reopened, up to kProcessFailureLimit times per
+//   kProcessFailureWindowMs; the overlay may be shown and hidden any number of times; a resume
+//   notice may arrive at any moment, before the page is there or after the window has gone.
+// - Release order. The destructor first detaches from the UI and the resume thread, then drops
+//   the bundle, then the overlay's timer, label and panel, the
+//   tray icon, the browsers (current, then retired) before the host controls they live in,
+//   and last the loader, clearing the process-wide reference to it first.
+//
+// Not promised: any step called from another thread.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +38,10 @@
 
 namespace vantreel {
 
+namespace test {
+class MainFormPeer;
+}
+
 class TMainForm final : public IMainFormEvents {
  public:
   // Registers itself as `ui`'s event sink once built. Both references must outlive the window.
@@ -37,12 +56,25 @@ class TMainForm final : public IMainFormEvents {
   bool WndProc(TMessage& message) override;
   void LogMessage(const std::string& message) override;
 
+  // A larger page message is dropped unread with one log line: room for the largest image a
+  // service accepts (32 MB decoded, about 43 MB as Base64) and its request around it.
+  static constexpr std::size_t kMaxWebMessageBytes = 64u << 20;
+  // The page's process is reopened after it fails, unless it failed this often lately.
+  static constexpr std::size_t kProcessFailureLimit = 3;
+  static constexpr std::uint32_t kProcessFailureWindowMs = 60000;
+
+  // Where tests receive the composed log lines.
+  using TLogSink = std::function<void(const std::string& line)>;
+
+ private:
+  // Tests reach the inner steps through this one peer (tests/app/MainFormPeer.h).
+  friend class test::MainFormPeer;
+
   // Diagnostic log: "yyyy-mm-dd hh:nn:ss.zzz | message" in local time, sent nowhere (stderr
   // when built with VANTREEL_LOG_STDERR).
   void Log(const std::string& message) const;
   static std::string ComposeLogLine(const std::tm& localTime, int milliseconds, std::string_view message);
   // Tests receive every composed line; an empty function restores the default.
-  using TLogSink = std::function<void(const std::string& line)>;
   static void SetLogSinkForTesting(TLogSink sink);
   // Windows built after this load their bundle from `source` instead of the executable's own
   // resource; nullopt restores that.
@@ -73,8 +105,6 @@ class TMainForm final : public IMainFormEvents {
   void OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage);
   // The page's process ended: reopen the entry page, unless it ended this often lately.
   void OnBrowserProcessFailed(const std::string& reason);
-  static constexpr std::size_t kProcessFailureLimit = 3;
-  static constexpr std::uint32_t kProcessFailureWindowMs = 60000;
 
   // Serving the bundle.
   void EnsureWebBundleLoaded();
@@ -83,36 +113,27 @@ class TMainForm final : public IMainFormEvents {
 
   // Page messages and the resume notice.
   void OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args);
-  // A larger message is dropped unread with one log line: room for the largest image a
-  // service accepts (32 MB decoded, about 43 MB as Base64) and its request around it.
-  static constexpr std::size_t kMaxWebMessageBytes = 64u << 20;
   void HandleWebMessage(const std::string& text);
   void SendReplyToPage(const std::string& text);
   void InjectSystemResumeListener();
   void NotifySystemResume();
+  // What a page-script submission logs: when there is no page to run it, when it was handed
+  // over or refused, and before the text of an exception.
+  struct TScriptLog {
+    const char* NoPage;
+    const char* Submitted;
+    const char* Refused;
+    const char* Exception;
+  };
+  void SubmitPageScript(std::string_view script, const TScriptLog& log);
   // A message posted as a string arrives as its JSON literal; this strips the quotes and
   // undoes the escaping of quotes and backslashes only. Any other text is returned unchanged.
   static std::string UnwrapWebMessage(std::string json);
 
-  // Read-only views of the fields.
-  IWebBrowser* WVBrowser() const { return FWVBrowser.get(); }
-  IWindowParent* WVWindowParent() const { return FWVWindowParent.get(); }
-  IWebViewLoader* WVLoader() const { return FWVLoader.get(); }
-  bool InitCompleted() const { return FInitCompleted; }
-  bool WebViewCreated() const { return FWebViewCreated; }
-  const std::string& PendingIndexUrl() const { return FPendingIndexUrl; }
-  bool LoadingOverlayShown() const { return FLoadingPanel != nullptr; }
-  std::uint32_t LoadingStartTick() const { return FLoadingStartTick; }
-  std::int32_t LoadingDotIndex() const { return FLoadingDotIndex; }
-  bool LoadingTimerRunning() const { return FTimerDelayNav != nullptr; }
-  ITrayIcon* TrayIcon() const { return FTrayIcon.get(); }
-  TWebAppBundle* WebBundle() const { return FWebBundle.get(); }
-  bool WebResourceFilterInstalled() const { return FWebResourceFilterInstalled; }
-  const std::string& UiLanguage() const { return FUiLanguage; }
-
- private:
   void CreateTrayIcon();
   void StartLoaderEarly();
+  void StartLoader(bool cacheFolderRequired);
+  void ClaimProcessLoader();
   void ReleaseLoader();
   void BindBrowserEvents();
   void ApplyReleaseSettings();

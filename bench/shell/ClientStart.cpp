@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/UMainForm.h"
+#include "tests/app/MainFormPeer.h"
 #include "app/gtk/GtkMainFormUi.h"
 #include "bench/shell/LoadFinished.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
@@ -23,7 +24,7 @@
 int main(int argc, char** argv) {
   const auto entry = std::chrono::steady_clock::now();
   if (std::getenv("VANTREEL_BENCH_TRACE")) {
-    vantreel::TMainForm::SetLogSinkForTesting([entry](const std::string& line) {
+    vantreel::test::MainFormPeer::SetLogSink([entry](const std::string& line) {
       const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - entry).count();
       std::fprintf(stderr, "%8.1f ms  %s\n", ms, line.c_str());
     });

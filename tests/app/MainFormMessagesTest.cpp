@@ -31,12 +31,12 @@ TEST(UnwrapWebMessage, StringLiteralsLoseQuotesAndQuoteBackslashEscapesOnly) {
       {R"(["a"])", R"(["a"])"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(TMainForm::UnwrapWebMessage(c.json), c.text) << c.json;
+    EXPECT_EQ(MainFormPeer::UnwrapWebMessage(c.json), c.text) << c.json;
   }
 }
 
 TEST_F(MessagesTest, FirstMessageRemovesTheOverlayLaterOnesFindNone) {
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   ASSERT_TRUE(f.LoadingOverlayShown());
 
@@ -55,7 +55,7 @@ TEST_F(MessagesTest, FirstMessageRemovesTheOverlayLaterOnesFindNone) {
 }
 
 TEST_F(MessagesTest, PostedObjectsAndStringsReachTheBridgeAndItsReplyThePage) {
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   (void)f;
   const std::string reply =
@@ -87,7 +87,7 @@ TEST_F(MessagesTest, AMessageOverTheCapIsDroppedUnreadWithOneLine) {
 }
 
 TEST_F(MessagesTest, RepliesAreSentOnlyOnceTheBrowserExists) {
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   f.SendReplyToPage("early");
   EXPECT_TRUE(browsers.browser->postedMessages.empty());
   browsers.browser->RaiseAfterCreated();
@@ -117,7 +117,8 @@ TEST_F(MessagesTest, ScriptSubmissionLines) {
     ScriptedBrowserFactory localBrowsers;
     localBrowsers.browserScript.executeScriptResult = c.result;
     localBrowsers.browserScript.executeScriptThrows = c.throws;
-    TMainForm f(localUi, localBrowsers);
+    TMainForm localForm(localUi, localBrowsers);
+    MainFormPeer f(localForm);
     localUi.Show();
 
     f.InjectSystemResumeListener();  // the browser object does not exist yet
@@ -142,7 +143,7 @@ TEST_F(MessagesTest, ScriptSubmissionLines) {
 }
 
 TEST_F(MessagesTest, ResumeMessagesReachTheWindowOneSecondLaterOnItsThread) {
-  TMainForm& f = Make();
+  MainFormPeer f = Make();
   for (std::uintptr_t wParam : {PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND}) {
     TMessage m{WM_POWERBROADCAST, wParam, 0, 0};
     EXPECT_TRUE(f.WndProc(m));
@@ -165,7 +166,7 @@ TEST_F(MessagesTest, ResumeMessagesReachTheWindowOneSecondLaterOnItsThread) {
 }
 
 TEST_F(MessagesTest, ResumeNoticePendingWhenTheWindowIsDestroyedIsDropped) {
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   TMessage m{WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, 0};
   f.WndProc(m);
@@ -176,7 +177,7 @@ TEST_F(MessagesTest, ResumeNoticePendingWhenTheWindowIsDestroyedIsDropped) {
 }
 
 TEST_F(MessagesTest, MinimiseHidesTheWindowAndNothingElseIsHandled) {
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   struct Case {
     std::uint32_t msg;
     std::uintptr_t wParam;
@@ -210,7 +211,8 @@ TEST_F(MessagesTest, MinimiseWithoutAUsableTrayIconIsLeftToTheSystem) {
     FakeMainFormUi localUi;
     ScriptedBrowserFactory localBrowsers;
     localUi.trayThrows = trayFails;
-    TMainForm f(localUi, localBrowsers);
+    TMainForm localForm(localUi, localBrowsers);
+    MainFormPeer f(localForm);
     if (!trayFails) localUi.tray->embedded = false;
     localUi.Show();
     TMessage m{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0};
@@ -233,7 +235,7 @@ TEST_F(MessagesTest, TrayDoubleClickRestoresAHiddenWindowAndAlwaysBringsItForwar
   EXPECT_TRUE(log.messages.empty());
 
   TMessage minimise{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0};
-  ASSERT_TRUE(form->WndProc(minimise));
+  ASSERT_TRUE(Peer().WndProc(minimise));
   ui.actions.clear();
   log.Clear();
   ui.tray->onDblClick();
@@ -254,7 +256,7 @@ TEST_F(MessagesTest, TrayRestoreFailureIsLoggedAndStopsThere) {
 }
 
 TEST_F(MessagesTest, ResizeFitsTheBrowserOnceItsHostExists) {
-  TMainForm& f = Make();
+  MainFormPeer f = Make();
   f.Resize();  // nothing to fit yet
   ui.Show();
   ScriptedWindowParent& parent = *browsers.windowParent;

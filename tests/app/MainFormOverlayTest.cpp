@@ -12,12 +12,12 @@ class OverlayTest : public MainFormTest {
   }
   std::string Text(int ticks, std::uint32_t elapsedMs) {
     ui.tick = start;
-    form->ShowLoadingOverlay("test");
+    Peer().ShowLoadingOverlay("test");
     for (int i = 0; i < ticks; ++i) ui.FireTimers();
     ui.tick = start + elapsedMs;
-    form->UpdateLoadingText();
+    Peer().UpdateLoadingText();
     std::string text = ui.overlay->text;
-    form->HideLoadingOverlay("test");
+    Peer().HideLoadingOverlay("test");
     return text;
   }
   std::uint32_t start = 500000;
@@ -53,9 +53,9 @@ TEST_F(OverlayTest, ElapsedTimeSurvivesATickCounterWrap) {
 
 TEST_F(OverlayTest, ShowBuildsPanelLabelAndTimerOnce) {
   ui.tick = 1234;
-  form->ShowLoadingOverlay("EnsureWebViewCreated: 初始化 WebView2");
-  EXPECT_TRUE(form->LoadingOverlayShown());
-  EXPECT_EQ(form->LoadingStartTick(), 1234u);
+  Peer().ShowLoadingOverlay("EnsureWebViewCreated: 初始化 WebView2");
+  EXPECT_TRUE(Peer().LoadingOverlayShown());
+  EXPECT_EQ(Peer().LoadingStartTick(), 1234u);
   EXPECT_TRUE(ui.overlay->panelAlive);
   EXPECT_TRUE(ui.overlay->labelAlive);
   EXPECT_TRUE(ui.overlay->panelInFront);
@@ -66,44 +66,44 @@ TEST_F(OverlayTest, ShowBuildsPanelLabelAndTimerOnce) {
 
   const auto lines = log.messages.size();
   ui.tick = 5000;
-  form->ShowLoadingOverlay("again");
+  Peer().ShowLoadingOverlay("again");
   EXPECT_EQ(ui.overlay->panelsMade, 1);
   EXPECT_EQ(ui.timers.size(), 1u);
-  EXPECT_EQ(form->LoadingStartTick(), 1234u);
+  EXPECT_EQ(Peer().LoadingStartTick(), 1234u);
   EXPECT_EQ(log.messages.size(), lines);
 }
 
 TEST_F(OverlayTest, HideReleasesLabelBeforePanelAndStopsTheTimer) {
   ui.tick = 10000;
-  form->ShowLoadingOverlay("r");
+  Peer().ShowLoadingOverlay("r");
   ui.FireTimers();
   ui.tick = 10750;
-  form->HideLoadingOverlay("OnBrowserWebMessageReceived: 收到前端消息");
+  Peer().HideLoadingOverlay("OnBrowserWebMessageReceived: 收到前端消息");
   EXPECT_EQ(ui.overlay->releases, (std::vector<std::string>{"label", "panel"}));
   EXPECT_EQ(ui.LiveTimers(), 0);
   EXPECT_FALSE(ui.timers[0]->enabled);
-  EXPECT_FALSE(form->LoadingOverlayShown());
-  EXPECT_EQ(form->LoadingStartTick(), 0u);
-  EXPECT_EQ(form->LoadingDotIndex(), 0);
+  EXPECT_FALSE(Peer().LoadingOverlayShown());
+  EXPECT_EQ(Peer().LoadingStartTick(), 0u);
+  EXPECT_EQ(Peer().LoadingDotIndex(), 0);
   EXPECT_EQ(log.messages.back(), "加载遮罩已隐藏，耗时=750 ms，原因=OnBrowserWebMessageReceived: 收到前端消息");
 }
 
 TEST_F(OverlayTest, ATickWithoutPanelReleasesTheTimer) {
-  form->ShowLoadingOverlay("r");
-  form->HideLoadingOverlay("r");
-  form->LoadingTimerTick();  // a tick already queued when the overlay went away
-  EXPECT_FALSE(form->LoadingTimerRunning());
-  EXPECT_EQ(form->LoadingDotIndex(), 0);
+  Peer().ShowLoadingOverlay("r");
+  Peer().HideLoadingOverlay("r");
+  Peer().LoadingTimerTick();  // a tick already queued when the overlay went away
+  EXPECT_FALSE(Peer().LoadingTimerRunning());
+  EXPECT_EQ(Peer().LoadingDotIndex(), 0);
 }
 
 TEST_F(OverlayTest, ArabicTextsAreUsed) {
   form.reset();
   test::SetEnvVar("LC_ALL", "ar_EG.UTF-8");
   Make();
-  form->ShowLoadingOverlay("r");
+  Peer().ShowLoadingOverlay("r");
   ui.FireTimers();
-  EXPECT_EQ(ui.overlay->text, form->GetText("loading.webview") + ".\r\n" + form->GetText("loading.wait"));
-  EXPECT_NE(form->GetText("loading.webview"), "Loading ...");
+  EXPECT_EQ(ui.overlay->text, Peer().GetText("loading.webview") + ".\r\n" + Peer().GetText("loading.wait"));
+  EXPECT_NE(Peer().GetText("loading.webview"), "Loading ...");
 }
 
 }  // namespace

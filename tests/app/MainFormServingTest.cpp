@@ -32,7 +32,7 @@ TEST_F(ServingTest, BrowserCreatedLoadsTheBundleHooksTheOriginAndOpensTheEntryPa
   log.Clear();
   ui.actions.clear();
   browsers.browser->RaiseAfterCreated();
-  TMainForm& f = *form;
+  MainFormPeer f = *form;
 
   EXPECT_TRUE(ui.messageBoxes.empty());
   EXPECT_TRUE(f.WebBundle()->Loaded());
@@ -152,7 +152,7 @@ TEST_F(ServingTest, ExceptionWhileAnsweringIsLogged) {
 
 TEST_F(ServingTest, RefusedFilterRegistrationStopsBeforeTheNavigation) {
   browsers.browserScript.filterResult = false;
-  TMainForm& f = Started();
+  MainFormPeer f = Started();
   EXPECT_EQ(ui.messageBoxes,
             std::vector<std::string>{"Failed to navigate to entry page: AddWebResourceRequestedFilter 失败：返回 False"});
   EXPECT_TRUE(log.Has("加载入口 URL 异常：AddWebResourceRequestedFilter 失败：返回 False"));
@@ -166,7 +166,7 @@ TEST_F(ServingTest, FilterNeedsTheBrowserObject) {
   Make();
   ui.Show();
   try {
-    form->InstallWebResourceFilter();
+    Peer().InstallWebResourceFilter();
     FAIL() << "expected an error";
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "CoreWebView2 尚未就绪，无法安装资源过滤器。");
@@ -178,10 +178,10 @@ TEST_F(ServingTest, FilterNeedsTheBrowserObject) {
 // case in which a request of a loaded bundle is refused.
 TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   static const TBytes cipherText = EncryptBundle(WriteZip({{"readme.txt", TBytes{'h', 'i'}}}));
-  TMainForm::SetWebBundleSourceForTesting(TWebBundleSource{[] { return std::optional<ByteView>(cipherText); }, ""});
+  MainFormPeer::SetWebBundleSource(TWebBundleSource{[] { return std::optional<ByteView>(cipherText); }, ""});
   Started();
-  TMainForm::SetWebBundleSourceForTesting(std::nullopt);
-  ASSERT_TRUE(form->WebBundle()->Loaded());
+  MainFormPeer::SetWebBundleSource(std::nullopt);
+  ASSERT_TRUE(Peer().WebBundle()->Loaded());
 
   ResourceOutcome out = Request(Origin("missing.js"));
   ASSERT_TRUE(out.answered);
@@ -236,9 +236,10 @@ TEST_F(ServingTest, BundleOutcomeIsReportedAtTheLoadStepWithTheTextOfAnInPlaceLo
     LogCapture caseLog;
     FakeMainFormUi localUi;
     ScriptedBrowserFactory localBrowsers;
-    TMainForm::SetWebBundleSourceForTesting(source);
-    TMainForm f(localUi, localBrowsers);
-    TMainForm::SetWebBundleSourceForTesting(std::nullopt);
+    MainFormPeer::SetWebBundleSource(source);
+    TMainForm localForm(localUi, localBrowsers);
+    MainFormPeer f(localForm);
+    MainFormPeer::SetWebBundleSource(std::nullopt);
     localUi.Show();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the worker is done by now
     EXPECT_TRUE(caseLog.Starting("[WEB_BUNDLE] ").empty());

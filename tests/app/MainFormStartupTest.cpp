@@ -10,7 +10,7 @@ using StartupTest = MainFormTest;
 
 TEST_F(StartupTest, ReadyLoaderLeadsToCreateBrowserWithTheReleaseSettings) {
   browsers.browserScript.initialArguments = "  --lang=en ";
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   log.Clear();
 
   ScriptedBrowser& b = *browsers.browser;
@@ -32,7 +32,7 @@ TEST_F(StartupTest, ReadyLoaderLeadsToCreateBrowserWithTheReleaseSettings) {
   form.reset();
   form = std::make_unique<TMainForm>(ui, browsers);
   log.Clear();
-  form->DoShow();
+  Peer().DoShow();
   EXPECT_EQ(log.messages, (std::vector<std::string>{
                               "DoShow 触发：准备一次性初始化 WebView。",
                               "WebView 初始化：开始。",
@@ -53,7 +53,7 @@ TEST_F(StartupTest, WaitPumpsMessagesEveryFiftyMillisecondsUntilTheLoaderIsReady
   int passes = 0;
   ui.onProcessMessages = [&] {
     if (++passes == 3) browsers.loader->Complete();
-    form->DoShow();  // a nested showing during the wait must return at once
+    Peer().DoShow();  // a nested showing during the wait must return at once
     ui.FireTimers();
   };
   ui.Show();
@@ -92,7 +92,8 @@ TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
     ScriptedBrowserFactory localBrowsers;
     localBrowsers.loaderScript.onStart = c.loader;
     localBrowsers.browserScript.createBrowserResult = c.createBrowser;
-    TMainForm f(localUi, localBrowsers);
+    TMainForm localForm(localUi, localBrowsers);
+    MainFormPeer f(localForm);
     localUi.Show();
 
     EXPECT_EQ(localUi.messageBoxes, std::vector<std::string>{c.box});
@@ -142,7 +143,7 @@ TEST_F(StartupTest, CacheFolderFailureLeavesAnUnstartedLoaderThatTimesOutNextTim
   std::ofstream(blocker) << "x";
   test::SetEnvVar("XDG_DATA_HOME", blocker.string().c_str());
   browsers.failNextCreateLoader = 1;  // the constructor's early start fails
-  TMainForm& f = Make();
+  MainFormPeer f = Make();
   ui.Show();
 
   ASSERT_EQ(ui.messageBoxes.size(), 1u);
@@ -164,7 +165,7 @@ TEST_F(StartupTest, CacheFolderFailureLeavesAnUnstartedLoaderThatTimesOutNextTim
 
 TEST_F(StartupTest, InitializationErrorIsShownWithCodeAndNotRetried) {
   test::SetEnvVar("LC_ALL", "zh_CN.UTF-8");
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   browsers.browser->RaiseInitializationError(static_cast<HResult>(0x8007000Eu), "内存不足");
   EXPECT_EQ(ui.messageBoxes, std::vector<std::string>{"WebView2 初始化失败：内存不足 (0x8007000E)"});
   EXPECT_TRUE(log.Has("OnBrowserInitializationError：内存不足 (0x8007000E)"));
@@ -188,7 +189,8 @@ TEST_F(StartupTest, AfterCreatedConfirmsOnlySettingsThatReadEnabled) {
     FakeMainFormUi localUi;
     ScriptedBrowserFactory localBrowsers;
     localBrowsers.browserScript.settingsEnabledOnceCreated = enabledOnceCreated;
-    TMainForm f(localUi, localBrowsers);
+    TMainForm localForm(localUi, localBrowsers);
+    MainFormPeer f(localForm);
     localUi.Show();
     localBrowsers.browser->RaiseAfterCreated();
 
@@ -210,7 +212,7 @@ TEST_F(StartupTest, AfterCreatedConfirmsOnlySettingsThatReadEnabled) {
 }
 
 TEST_F(StartupTest, BundleFailureStopsBeforeTheFilterAndTheNavigation) {
-  TMainForm& f = MakeAndShow();
+  MainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   if (f.WebBundle()->Loaded()) GTEST_SKIP() << "a bundle resource is linked into this executable";
 
@@ -255,7 +257,7 @@ TEST(MainFormCacheDir, LocalDataFolderOrProfileFallback) {
     SCOPED_TRACE(c.expected);
     c.xdg ? test::SetEnvVar("XDG_DATA_HOME", c.xdg) : test::UnsetEnvVar("XDG_DATA_HOME");
     c.home ? test::SetEnvVar("HOME", c.home) : test::UnsetEnvVar("HOME");
-    EXPECT_EQ(TMainForm::GetWebViewCacheDir(), c.expected);
+    EXPECT_EQ(MainFormPeer::GetWebViewCacheDir(), c.expected);
   }
   test::SetEnvVar("HOME", savedHome.c_str());
   test::SetEnvVar("XDG_DATA_HOME", savedXdg.c_str());

@@ -13,6 +13,7 @@
 
 #include "app/UMainForm.h"
 #include "tests/app/FakeMainFormUi.h"
+#include "tests/app/MainFormPeer.h"
 #include "tests/browser/ScriptedBrowser.h"
 #include "tests/support/TestEnv.h"
 
@@ -22,12 +23,12 @@ namespace vantreel::test {
 class LogCapture {
  public:
   LogCapture() {
-    TMainForm::SetLogSinkForTesting([this](const std::string& line) {
+    test::MainFormPeer::SetLogSink([this](const std::string& line) {
       raw.push_back(line);
       messages.push_back(line.size() >= kStampLength ? line.substr(kStampLength) : line);
     });
   }
-  ~LogCapture() { TMainForm::SetLogSinkForTesting({}); }
+  ~LogCapture() { test::MainFormPeer::SetLogSink({}); }
 
   bool Has(const std::string& message) const {
     return std::find(messages.begin(), messages.end(), message) != messages.end();
@@ -78,6 +79,7 @@ class MainFormTest : public ::testing::Test {
     ui.Show();
     return *form;
   }
+  MainFormPeer Peer() { return *form; }
 
   std::filesystem::path dataDir;
   LogCapture log;

@@ -1,6 +1,7 @@
 #include "tests/e2e/ClientUnderTest.h"
 
 #include "app/UMainForm.h"
+#include "tests/app/MainFormPeer.h"
 #include "app/gtk/GtkMainFormUi.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 
@@ -9,7 +10,7 @@ namespace vantreel::test {
 TClientUnderTest::TClientUnderTest(const std::string& extensionDir)
     : FStartedAt(std::chrono::steady_clock::now()), FFactory(extensionDir) {
   // The resume thread logs too, so the sink may be called off the main thread.
-  TMainForm::SetLogSinkForTesting([this](const std::string& line) {
+  test::MainFormPeer::SetLogSink([this](const std::string& line) {
     std::lock_guard lock(FLogMutex);
     FLog.push_back({std::chrono::steady_clock::now(), line});
   });
@@ -21,7 +22,7 @@ TClientUnderTest::TClientUnderTest(const std::string& extensionDir)
 TClientUnderTest::~TClientUnderTest() {
   FForm.reset();
   FUi.reset();
-  TMainForm::SetLogSinkForTesting({});
+  test::MainFormPeer::SetLogSink({});
 }
 
 WebKitWebView* TClientUnderTest::View() const {

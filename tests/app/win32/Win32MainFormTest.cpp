@@ -19,6 +19,7 @@
 #include "app/win32/Win32Controls.h"
 #include "app/win32/Win32MainFormUi.h"
 #include "platform/windows/WideText.h"
+#include "tests/app/MainFormPeer.h"
 #include "tests/browser/ScriptedBrowser.h"
 
 namespace vantreel {
@@ -119,7 +120,7 @@ TEST_F(Win32MainFormTest, CaptionReadingOrderAndOverlayInTheDisplayLanguage) {
       Sleep(100);
     }
   });
-  TMainForm& f = MakeAndShow();
+  test::MainFormPeer f = MakeAndShow();
   done = true;
   closer.join();
 
@@ -180,7 +181,7 @@ TEST_F(Win32MainFormTest, OverlayAnimatesWhileTheLoaderIsPending) {
 
 TEST_F(Win32MainFormTest, MinimiseHidesIntoTheTrayAndADoubleClickRestores) {
   browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
-  TMainForm& f = MakeAndShow();
+  test::MainFormPeer f = MakeAndShow();
   ASSERT_NE(f.TrayIcon(), nullptr);
   auto* tray = dynamic_cast<win32ui::TWin32TrayIcon*>(f.TrayIcon());
   ASSERT_NE(tray, nullptr);
@@ -234,7 +235,7 @@ TEST_F(Win32MainFormTest, AStartupFailureShowsAModalBoxOwnedByTheWindow) {
 
 TEST_F(Win32MainFormTest, ResumeReachesTheWindowAsThePowerMessage) {
   browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
-  TMainForm& f = MakeAndShow();
+  test::MainFormPeer f = MakeAndShow();
   ASSERT_NE(browsers.browser, nullptr);
   browsers.browser->RaiseAfterCreated();
   ASSERT_TRUE(f.InitCompleted());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/UMainForm.h"
+#include "tests/app/MainFormPeer.h"
 #include "app/gtk/GtkMainFormUi.h"
 #include "browser/webkitgtk/WebKitBrowser.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
@@ -23,7 +24,7 @@ class TMainFormHarness {
  public:
   explicit TMainFormHarness(const std::string& systemBusAddress = "invalid:") : FFactory(VANTREEL_WEBEXT_DIR) {
     setenv("XDG_DATA_HOME", FTemp.Path().c_str(), 1);
-    TMainForm::SetLogSinkForTesting([this](const std::string& line) { FLog.push_back(line); });
+    test::MainFormPeer::SetLogSink([this](const std::string& line) { FLog.push_back(line); });
     SetDebugOutputSinkForTesting([this](std::string_view line) { FDebug.emplace_back(line); });
     FUi.SetMessageBoxHandlerForTesting([this](const std::string& text) { FMessageBoxes.push_back(text); });
     FUi.SetSystemBusAddressForTesting(systemBusAddress);
@@ -32,7 +33,7 @@ class TMainFormHarness {
 
   ~TMainFormHarness() {
     FForm.reset();
-    TMainForm::SetLogSinkForTesting({});
+    test::MainFormPeer::SetLogSink({});
     SetDebugOutputSinkForTesting({});
   }
 
@@ -49,7 +50,7 @@ class TMainFormHarness {
   }
 
   WebKitWebView* View() const {
-    auto* browser = dynamic_cast<webkitgtk::TWebKitBrowser*>(FForm->WVBrowser());
+    auto* browser = dynamic_cast<webkitgtk::TWebKitBrowser*>(Form().WVBrowser());
     return browser != nullptr ? browser->WebView() : nullptr;
   }
 
@@ -66,7 +67,7 @@ class TMainFormHarness {
     return text;
   }
 
-  TMainForm& Form() { return *FForm; }
+  test::MainFormPeer Form() const { return *FForm; }
   gtkui::TGtkMainFormUi& Ui() { return FUi; }
   const std::vector<std::string>& MessageBoxes() const { return FMessageBoxes; }
   const std::vector<std::string>& Log() const { return FLog; }
