@@ -39,7 +39,7 @@
 namespace vantreel {
 
 namespace test {
-class MainFormPeer;
+class TMainFormPeer;
 }
 
 class TMainForm final : public IMainFormEvents {
@@ -68,7 +68,7 @@ class TMainForm final : public IMainFormEvents {
 
  private:
   // Tests reach the inner steps through this one peer (tests/app/MainFormPeer.h).
-  friend class test::MainFormPeer;
+  friend class test::TMainFormPeer;
 
   // Diagnostic log: "yyyy-mm-dd hh:nn:ss.zzz | message" in local time, sent nowhere (stderr
   // when built with VANTREEL_LOG_STDERR).

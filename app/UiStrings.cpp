@@ -18,13 +18,13 @@ constexpr std::array<std::string_view, 10> kKeys = {
     "err.navigate_entry",
 };
 
-struct LanguageTexts {
+struct TLanguageTexts {
   std::string_view code;
   std::array<std::string_view, 10> texts;
 };
 
 // English first (the default), then the order in which languages are tested.
-const LanguageTexts kLanguages[] = {
+const TLanguageTexts kLanguages[] = {
     {"en",
      {
          "Orvane Anti-Addiction System",
@@ -178,12 +178,12 @@ constexpr std::array<std::string_view, 3> kAddedKeys = {
     "loading.restart_hint",
 };
 
-struct AddedTexts {
+struct TAddedTexts {
   std::string_view code;
   std::array<std::string_view, 3> texts;
 };
 
-const AddedTexts kAddedLanguages[] = {
+const TAddedTexts kAddedLanguages[] = {
     {"en", {"Loading failed.", "Minimize the window and restore it to try again, or restart the program.",
             "Please restart the program."}},
     {"zh-CN", {"加载失败。", "请将窗口最小化后再恢复以重试，或重新启动程序。", "请重新启动程序。"}},
@@ -247,14 +247,14 @@ std::string LanguageCodeFromLangId(std::uint16_t langId) {
 std::string GetUiText(std::string_view language, std::string_view key) {
   for (std::size_t added = 0; added < kAddedKeys.size(); ++added) {
     if (kAddedKeys[added] != key) continue;
-    for (const AddedTexts& entry : kAddedLanguages) {
+    for (const TAddedTexts& entry : kAddedLanguages) {
       if (SameLanguageCode(language, entry.code)) return std::string(entry.texts[added]);
     }
     return std::string(kAddedLanguages[0].texts[added]);
   }
   const int index = KeyIndex(key);
   if (index < 0) return std::string(key);
-  for (const LanguageTexts& entry : kLanguages) {
+  for (const TLanguageTexts& entry : kLanguages) {
     if (entry.code != "en" && SameLanguageCode(language, entry.code)) {
       return std::string(entry.texts[static_cast<std::size_t>(index)]);
     }

@@ -86,24 +86,24 @@ TBytes StringToUtf16Bytes(std::string_view text) {
   return out;
 }
 
-std::string TokenCryptoErrorMessage(CryptoStep step, std::uint32_t status) {
+std::string TokenCryptoErrorMessage(TCryptoStep step, std::uint32_t status) {
   const char* operation = "BCryptEncrypt";
   switch (step) {
-    case CryptoStep::OpenProvider: operation = "BCryptOpenAlgorithmProvider"; break;
-    case CryptoStep::SetChainingMode: operation = "BCryptSetProperty(CBC)"; break;
-    case CryptoStep::GetObjectLength: operation = "BCryptGetProperty(ObjectLength)"; break;
-    case CryptoStep::GenerateKey: operation = "BCryptGenerateSymmetricKey"; break;
-    case CryptoStep::CryptSize: operation = "BCryptEncrypt(size)"; break;
-    case CryptoStep::Crypt:
-    case CryptoStep::DeriveKey:
-    case CryptoStep::None: break;
+    case TCryptoStep::OpenProvider: operation = "BCryptOpenAlgorithmProvider"; break;
+    case TCryptoStep::SetChainingMode: operation = "BCryptSetProperty(CBC)"; break;
+    case TCryptoStep::GetObjectLength: operation = "BCryptGetProperty(ObjectLength)"; break;
+    case TCryptoStep::GenerateKey: operation = "BCryptGenerateSymmetricKey"; break;
+    case TCryptoStep::CryptSize: operation = "BCryptEncrypt(size)"; break;
+    case TCryptoStep::Crypt:
+    case TCryptoStep::DeriveKey:
+    case TCryptoStep::None: break;
   }
   return std::string("[TOKEN_GEN] ") + operation + " failed: " + HexStatus(status);
 }
 
 TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv) {
   TBytes cipher;
-  const CryptoResult result = AesCbcPkcs7Encrypt(plain, key, iv, cipher);
+  const TCryptoResult result = AesCbcPkcs7Encrypt(plain, key, iv, cipher);
   if (!result.ok()) Fail(TokenCryptoErrorMessage(result.failedStep, result.status));
   return cipher;
 }

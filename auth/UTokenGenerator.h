@@ -23,6 +23,6 @@ TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv);
 TBytes StringToUtf16Bytes(std::string_view text);
 
 // The message for a failed platform step, status in upper-case hex without leading zeros.
-std::string TokenCryptoErrorMessage(CryptoStep step, std::uint32_t status);
+std::string TokenCryptoErrorMessage(TCryptoStep step, std::uint32_t status);
 
 }  // namespace vantreel

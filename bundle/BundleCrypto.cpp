@@ -26,16 +26,16 @@ int HexDigit(char c) {
 
 // Names each failing step as Windows CNG calls it, so that the message is
 // the same whichever library did the work.
-const char* DecryptStepName(CryptoStep step) {
+const char* DecryptStepName(TCryptoStep step) {
   switch (step) {
-    case CryptoStep::OpenProvider: return "BCryptOpenAlgorithmProvider";
-    case CryptoStep::SetChainingMode: return "BCryptSetProperty(CBC)";
-    case CryptoStep::GetObjectLength: return "BCryptGetProperty(ObjectLength)";
-    case CryptoStep::GenerateKey: return "BCryptGenerateSymmetricKey";
-    case CryptoStep::CryptSize: return "BCryptDecrypt(size)";
-    case CryptoStep::Crypt:
-    case CryptoStep::DeriveKey:
-    case CryptoStep::None: break;
+    case TCryptoStep::OpenProvider: return "BCryptOpenAlgorithmProvider";
+    case TCryptoStep::SetChainingMode: return "BCryptSetProperty(CBC)";
+    case TCryptoStep::GetObjectLength: return "BCryptGetProperty(ObjectLength)";
+    case TCryptoStep::GenerateKey: return "BCryptGenerateSymmetricKey";
+    case TCryptoStep::CryptSize: return "BCryptDecrypt(size)";
+    case TCryptoStep::Crypt:
+    case TCryptoStep::DeriveKey:
+    case TCryptoStep::None: break;
   }
   return "BCryptDecrypt";
 }
@@ -66,12 +66,12 @@ TBytes DeriveKeyPbkdf2Sha256(std::string_view password, ByteView salt, int itera
   if (iterations < 1) throw std::runtime_error("PBKDF2 迭代次数必须大于 0。");
   TBytes passwordBytes(password.begin(), password.end());
   TBytes key(32);
-  const CryptoResult result =
+  const TCryptoResult result =
       Pbkdf2HmacSha256(passwordBytes, salt, static_cast<std::uint32_t>(iterations), key.data());
   SecureZero(passwordBytes.data(), passwordBytes.size());
   if (!result.ok()) {
     SecureZero(key.data(), key.size());
-    ThrowStep(result.failedStep == CryptoStep::OpenProvider ? "BCryptOpenAlgorithmProvider(SHA256-HMAC)"
+    ThrowStep(result.failedStep == TCryptoStep::OpenProvider ? "BCryptOpenAlgorithmProvider(SHA256-HMAC)"
                                                             : "BCryptDeriveKeyPBKDF2",
               result.status);
   }
@@ -81,7 +81,7 @@ TBytes DeriveKeyPbkdf2Sha256(std::string_view password, ByteView salt, int itera
 TBytes AesCbcDecrypt(ByteView cipherText, ByteView key, ByteView iv) {
   if (cipherText.empty()) return {};
   TBytes plain;
-  const CryptoResult result = AesCbcPkcs7Decrypt(cipherText, key, iv, plain);
+  const TCryptoResult result = AesCbcPkcs7Decrypt(cipherText, key, iv, plain);
   if (!result.ok()) ThrowStep(DecryptStepName(result.failedStep), result.status);
   return plain;
 }

@@ -138,7 +138,7 @@ void TWebAppBundle::LoadFromResource() {
 
   // The resource is read where it lies: it stays mapped for the life of the process, so a
   // byte-array copy would only hold the ciphertext twice.
-  const std::optional<ByteView> found = FSource.FindResource ? FSource.FindResource() : std::nullopt;
+  const std::optional<ByteView> found = FSource.findResource ? FSource.findResource() : std::nullopt;
   if (!found) {
     throw std::runtime_error("未找到 Web 资源包，请先运行 scripts/build-webview2-resource 并确保资源已编译进 EXE。");
   }
@@ -169,7 +169,7 @@ void TWebAppBundle::LoadFromResource() {
 }
 
 void TWebAppBundle::VerifyDigest(ByteView resource) const {
-  const std::string expected = NormalizedDigest(FSource.ExpectedSha256);
+  const std::string expected = NormalizedDigest(FSource.expectedSha256);
   if (expected.empty() || expected == std::string(64, '0')) return;
   const std::string actual = Sha256Hex(resource);
   if (expected != actual) {
@@ -186,11 +186,11 @@ void TWebAppBundle::UnpackArchive(ByteView archive) {
   const TZipArchive zip(archive);
   for (const TZipEntry& entry : zip.Entries()) {
     ThrowIfCancelled();
-    std::string mapKey = NormalizeBundlePath(entry.Name);
+    std::string mapKey = NormalizeBundlePath(entry.name);
     if (mapKey.back() == '/') continue;
     // Read "by name": the first entry whose name matches ignoring ASCII case, which is not
     // always this one (A.js then a.js both give A.js's bytes).
-    const TZipEntry* source = zip.FindEntry(entry.Name);
+    const TZipEntry* source = zip.FindEntry(entry.name);
     FFileMap.insert_or_assign(std::move(mapKey), std::make_shared<const TBytes>(zip.Read(*source)));
   }
 }

@@ -25,8 +25,8 @@ using TWebBundleLogProc = std::function<void(const std::string& message)>;
 // executable's own resource and the digest compiled in beside it; tests and tools pass
 // other bytes. The bytes must stay valid for as long as a load runs.
 struct TWebBundleSource {
-  std::function<std::optional<ByteView>()> FindResource;
-  std::string ExpectedSha256;  // empty or 64 "0" digits: no check
+  std::function<std::optional<ByteView>()> findResource;
+  std::string expectedSha256;  // empty or 64 "0" digits: no check
 };
 
 // The resource "APP_WEB_ZIP" of this executable and its compiled-in digest.

@@ -132,15 +132,15 @@ void Compress(std::uint32_t state[8], const std::uint8_t* data, std::size_t bloc
 
 }  // namespace
 
-Sha256::Sha256()
+TSha256::TSha256()
     : FState{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
-Sha256::~Sha256() {
+TSha256::~TSha256() {
   SecureZero(FState, sizeof FState);
   SecureZero(FBuffer, sizeof FBuffer);
 }
 
-void Sha256::Update(ByteView data) {
+void TSha256::Update(ByteView data) {
   const std::uint8_t* p = data.data();
   std::size_t n = data.size();
   FTotal += n;
@@ -165,7 +165,7 @@ void Sha256::Update(ByteView data) {
   }
 }
 
-Sha256Digest Sha256::Final() {
+Sha256Digest TSha256::Final() {
   const std::uint64_t bits = FTotal * 8;
   std::uint8_t pad[72] = {0x80};
   std::size_t padLen = (FBuffered < 56) ? 56 - FBuffered : 120 - FBuffered;
@@ -186,7 +186,7 @@ bool Sha256HardwareAvailable() { return gHardware; }
 void SetSha256PortableForTesting(bool portable) { gForcePortable.store(portable, std::memory_order_relaxed); }
 
 Sha256Digest ComputeSha256(ByteView data) {
-  Sha256 hash;
+  TSha256 hash;
   hash.Update(data);
   return hash.Final();
 }

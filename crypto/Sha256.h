@@ -13,12 +13,12 @@ namespace vantreel {
 
 using Sha256Digest = std::array<std::uint8_t, 32>;
 
-class Sha256 {
+class TSha256 {
  public:
-  Sha256();
-  ~Sha256();  // wipes the state: callers hash secrets
-  Sha256(const Sha256&) = delete;
-  Sha256& operator=(const Sha256&) = delete;
+  TSha256();
+  ~TSha256();  // wipes the state: callers hash secrets
+  TSha256(const TSha256&) = delete;
+  TSha256& operator=(const TSha256&) = delete;
 
   void Update(ByteView data);
   Sha256Digest Final();

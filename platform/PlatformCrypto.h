@@ -10,7 +10,7 @@
 
 namespace vantreel {
 
-enum class CryptoStep {
+enum class TCryptoStep {
   None,
   OpenProvider,     // algorithm provider / context
   SetChainingMode,  // CBC
@@ -21,18 +21,18 @@ enum class CryptoStep {
   DeriveKey,        // PBKDF2
 };
 
-struct CryptoResult {
-  CryptoStep failedStep = CryptoStep::None;
+struct TCryptoResult {
+  TCryptoStep failedStep = TCryptoStep::None;
   std::uint32_t status = 0;  // library's code; 0 on success
-  bool ok() const { return failedStep == CryptoStep::None; }
+  bool ok() const { return failedStep == TCryptoStep::None; }
 };
 
 // `out` receives 32 bytes. Iterations must be at least 1 (the caller checks).
-CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
                               std::uint8_t out[32]);
 
 // Key: 32 bytes; IV: 16 bytes. On failure `out` is left empty.
-CryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out);
-CryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out);
+TCryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out);
+TCryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out);
 
 }  // namespace vantreel

@@ -79,15 +79,15 @@ std::vector<TZipSource> GenerateApp() {
   const std::size_t mean = kTotalBytes / kFiles;
   for (TZipSource& file : files) {
     const std::size_t size = mean / 2 + random() % mean;
-    const bool text = !file.Name.ends_with(".png");
-    file.Data.reserve(size + 16);
-    while (file.Data.size() < size) {
+    const bool text = !file.name.ends_with(".png");
+    file.data.reserve(size + 16);
+    while (file.data.size() < size) {
       if (text) {
         const char* word = kWords[random() % std::size(kWords)];
-        file.Data.insert(file.Data.end(), word, word + std::strlen(word));
-        file.Data.push_back(' ');
+        file.data.insert(file.data.end(), word, word + std::strlen(word));
+        file.data.push_back(' ');
       } else {
-        file.Data.push_back(static_cast<std::uint8_t>(random()));
+        file.data.push_back(static_cast<std::uint8_t>(random()));
       }
     }
   }
@@ -97,11 +97,11 @@ std::vector<TZipSource> GenerateApp() {
 struct TFixture {
   TFixture() {
     const std::vector<TZipSource> app = GenerateApp();
-    for (const TZipSource& file : app) plainBytes += file.Data.size();
+    for (const TZipSource& file : app) plainBytes += file.data.size();
     archiveBytes = WriteZip(app).size();
     cipher = EncryptBundle(WriteZip(app));
     digest = Sha256Hex(cipher);
-    for (const TZipSource& file : app) urls.push_back(std::string(kBundleOriginPrefix) + file.Name);
+    for (const TZipSource& file : app) urls.push_back(std::string(kBundleOriginPrefix) + file.name);
     urls.push_back(std::string(kBundleOriginPrefix) + "route/not/in/bundle");
   }
   TBytes cipher;

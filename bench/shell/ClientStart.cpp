@@ -24,7 +24,7 @@
 int main(int argc, char** argv) {
   const auto entry = std::chrono::steady_clock::now();
   if (std::getenv("VANTREEL_BENCH_TRACE")) {
-    vantreel::test::MainFormPeer::SetLogSink([entry](const std::string& line) {
+    vantreel::test::TMainFormPeer::SetLogSink([entry](const std::string& line) {
       const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - entry).count();
       std::fprintf(stderr, "%8.1f ms  %s\n", ms, line.c_str());
     });

@@ -28,11 +28,11 @@ void BM_PackedSizeOfWeb(benchmark::State& state) {
   for (auto _ : state) {
     const auto sources = vantreel::CollectWebFolder(VANTREEL_WEB_DIR);
     raw = 0;
-    for (const auto& source : sources) raw += source.Data.size();
+    for (const auto& source : sources) raw += source.data.size();
     zip = vantreel::WriteZip(sources).size();
     const auto bundle = vantreel::PackWebFolder(VANTREEL_WEB_DIR);
-    packed = bundle.CipherText.size();
-    files = bundle.FileCount;
+    packed = bundle.cipherText.size();
+    files = bundle.fileCount;
   }
   state.counters["files"] = static_cast<double>(files);
   state.counters["raw_bytes"] = static_cast<double>(raw);

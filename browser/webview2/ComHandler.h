@@ -45,16 +45,16 @@ class TComHandlerImpl final : public Interface {
 
 namespace detail {
 template <typename Interface, typename Method>
-struct HandlerFor;
+struct THandlerFor;
 template <typename Interface, typename... Args>
-struct HandlerFor<Interface, HRESULT (STDMETHODCALLTYPE Interface::*)(Args...)> {
+struct THandlerFor<Interface, HRESULT (STDMETHODCALLTYPE Interface::*)(Args...)> {
   using Type = TComHandlerImpl<Interface, Args...>;
 };
 }  // namespace detail
 
 // The handler class for a WebView2 handler interface, its Invoke's parameters deduced.
 template <typename Interface>
-using TComHandler = typename detail::HandlerFor<Interface, decltype(&Interface::Invoke)>::Type;
+using TComHandler = typename detail::THandlerFor<Interface, decltype(&Interface::Invoke)>::Type;
 
 template <typename Interface, typename Function>
 TComPtr<Interface> MakeHandler(Function&& function) {

@@ -76,12 +76,12 @@ TWebView2Loader::~TWebView2Loader() = default;
 bool TWebView2Loader::StartWebView2() {
   if (FStarted) return true;
   FStarted = true;
-  if (!FRuntime.CreateEnvironment) {
+  if (!FRuntime.createEnvironment) {
     FState->InitializationError = true;
-    FState->ErrorMessage = FRuntime.UnavailableReason;
+    FState->ErrorMessage = FRuntime.unavailableReason;
     return false;
   }
-  auto maker = std::make_shared<TLoaderEnvironmentMaker>(FRuntime.CreateEnvironment, Widen(FUserDataFolder),
+  auto maker = std::make_shared<TLoaderEnvironmentMaker>(FRuntime.createEnvironment, Widen(FUserDataFolder),
                                                          Widen(FLanguage));
   std::weak_ptr<TState> weakState = FState;
   const HRESULT hr = maker->Make([weakState, maker](HRESULT result, TComPtr<ICoreWebView2Environment> core) {

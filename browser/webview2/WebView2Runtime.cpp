@@ -18,23 +18,23 @@ TWebView2Runtime LoadRuntimeFrom(const std::filesystem::path& folder) {
   const std::filesystem::path dll = folder / kLoaderDllName;
   const std::string shown = Narrow(dll.wstring());
   if (GetFileAttributesW(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    runtime.UnavailableReason = "WebView2Loader.dll is missing: " + shown;
+    runtime.unavailableReason = "WebView2Loader.dll is missing: " + shown;
     return runtime;
   }
   // Its dependencies come from the system folder only, never from the working folder.
   HMODULE module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module == nullptr) {
-    runtime.UnavailableReason = "WebView2Loader.dll cannot be loaded (" + HexStatus(GetLastError(), 8) + "): " + shown;
+    runtime.unavailableReason = "WebView2Loader.dll cannot be loaded (" + HexStatus(GetLastError(), 8) + "): " + shown;
     return runtime;
   }
   auto create = reinterpret_cast<TCreateFn>(
       reinterpret_cast<void*>(GetProcAddress(module, "CreateCoreWebView2EnvironmentWithOptions")));
   if (create == nullptr) {
-    runtime.UnavailableReason = "WebView2Loader.dll has no CreateCoreWebView2EnvironmentWithOptions: " + shown;
+    runtime.unavailableReason = "WebView2Loader.dll has no CreateCoreWebView2EnvironmentWithOptions: " + shown;
     FreeLibrary(module);
     return runtime;
   }
-  runtime.CreateEnvironment = create;
+  runtime.createEnvironment = create;
   return runtime;
 }
 

@@ -19,9 +19,9 @@ struct TWebView2Runtime {
   using TCreateEnvironment = std::function<HRESULT(PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
                                                    ICoreWebView2EnvironmentOptions* options,
                                                    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler)>;
-  // Empty when the runtime cannot be reached at all; then `UnavailableReason` says why.
-  TCreateEnvironment CreateEnvironment;
-  std::string UnavailableReason;
+  // Empty when the runtime cannot be reached at all; then `unavailableReason` says why.
+  TCreateEnvironment createEnvironment;
+  std::string unavailableReason;
 };
 
 inline constexpr const wchar_t* kLoaderDllName = L"WebView2Loader.dll";

@@ -85,37 +85,37 @@ void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std
     if (at + recordSize > limit) Refuse("中央目录记录已损坏。");
 
     TZipEntry entry;
-    entry.Name = DecodeZipName(FArchive.subspan(at + kCentralSize, nameLength), (flags & kFlagUtf8Name) != 0);
-    entry.Method = method;
-    entry.Crc32 = Read32(FArchive, at + 16);
-    entry.CompressedSize = Read32(FArchive, at + 20);
-    entry.UncompressedSize = Read32(FArchive, at + 24);
+    entry.name = DecodeZipName(FArchive.subspan(at + kCentralSize, nameLength), (flags & kFlagUtf8Name) != 0);
+    entry.method = method;
+    entry.crc32 = Read32(FArchive, at + 16);
+    entry.compressedSize = Read32(FArchive, at + 20);
+    entry.uncompressedSize = Read32(FArchive, at + 24);
     const std::uint32_t localOffset = Read32(FArchive, at + 42);
-    const std::string& name = entry.Name;
+    const std::string& name = entry.name;
 
     if (flags & (kFlagEncrypted | kFlagStrongEncryption)) Refuse("条目“" + name + "”已加密。");
     if (method != kMethodStored && method != kMethodDeflate) {
       Refuse("条目“" + name + "”使用了不支持的压缩方式 " + std::to_string(method) + "。");
     }
-    if (entry.CompressedSize == 0xFFFFFFFF || entry.UncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
+    if (entry.compressedSize == 0xFFFFFFFF || entry.uncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
         Read16(FArchive, at + 34) == 0xFFFF) {
       Refuse("不支持 ZIP64 格式。");
     }
     const bool sizePlausible = method == kMethodStored
-                                   ? entry.UncompressedSize == entry.CompressedSize
-                                   : entry.UncompressedSize <= std::uint64_t(entry.CompressedSize) * kMaxDeflateRatio;
+                                   ? entry.uncompressedSize == entry.compressedSize
+                                   : entry.uncompressedSize <= std::uint64_t(entry.compressedSize) * kMaxDeflateRatio;
     if (!sizePlausible) Refuse("条目“" + name + "”记录的大小不可信。");
 
     if (std::uint64_t(localOffset) + kLocalSize > dataEnd || Read32(FArchive, localOffset) != kLocalSignature) {
       Refuse("条目“" + name + "”的本地文件头已损坏。");
     }
-    entry.DataOffset = std::size_t(localOffset) + kLocalSize + Read16(FArchive, localOffset + 26) +
+    entry.dataOffset = std::size_t(localOffset) + kLocalSize + Read16(FArchive, localOffset + 26) +
                        Read16(FArchive, localOffset + 28);
-    const std::uint64_t dataEndOffset = std::uint64_t(entry.DataOffset) + entry.CompressedSize;
+    const std::uint64_t dataEndOffset = std::uint64_t(entry.dataOffset) + entry.compressedSize;
     if (dataEndOffset > dataEnd) Refuse("条目“" + name + "”的数据超出文件范围。");
 
     spans.emplace_back(localOffset, static_cast<std::size_t>(dataEndOffset));
-    FFirstByFoldedName.try_emplace(AsciiLowered(entry.Name), FEntries.size());
+    FFirstByFoldedName.try_emplace(AsciiLowered(entry.name), FEntries.size());
     FEntries.push_back(std::move(entry));
     at += recordSize;
   }
@@ -127,11 +127,11 @@ const TZipEntry* TZipArchive::FindEntry(std::string_view name) const {
 }
 
 TBytes TZipArchive::Read(const TZipEntry& entry) const {
-  const ByteView data = FArchive.subspan(entry.DataOffset, entry.CompressedSize);
-  TBytes bytes = entry.Method == kMethodStored ? TBytes(data.begin(), data.end())
-                                               : InflateRaw(data, entry.UncompressedSize);
-  if (crc32_z(0, bytes.data(), bytes.size()) != entry.Crc32) {
-    throw std::runtime_error("Zip 条目“" + entry.Name + "”的 CRC 校验失败。");
+  const ByteView data = FArchive.subspan(entry.dataOffset, entry.compressedSize);
+  TBytes bytes = entry.method == kMethodStored ? TBytes(data.begin(), data.end())
+                                               : InflateRaw(data, entry.uncompressedSize);
+  if (crc32_z(0, bytes.data(), bytes.size()) != entry.crc32) {
+    throw std::runtime_error("Zip 条目“" + entry.name + "”的 CRC 校验失败。");
   }
   return bytes;
 }

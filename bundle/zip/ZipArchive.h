@@ -18,12 +18,12 @@
 namespace vantreel {
 
 struct TZipEntry {
-  std::string Name;  // decoded to UTF-8
-  std::uint16_t Method = 0;
-  std::uint32_t Crc32 = 0;
-  std::uint32_t CompressedSize = 0;
-  std::uint32_t UncompressedSize = 0;
-  std::size_t DataOffset = 0;  // first byte of the entry's data in the archive
+  std::string name;  // decoded to UTF-8
+  std::uint16_t method = 0;
+  std::uint32_t crc32 = 0;
+  std::uint32_t compressedSize = 0;
+  std::uint32_t uncompressedSize = 0;
+  std::size_t dataOffset = 0;  // first byte of the entry's data in the archive
 };
 
 class TZipArchive {

@@ -16,29 +16,29 @@ std::uint32_t LastError() {
   return code ? static_cast<std::uint32_t>(code) : 1u;
 }
 
-struct CtxFree {
+struct TCtxFree {
   void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }  // cleanses the key schedule
 };
 
-CryptoResult AesCbc(bool encrypt, ByteView in, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbc(bool encrypt, ByteView in, ByteView key, ByteView iv, TBytes& out) {
   out.clear();
-  if (key.size() != 32) return {CryptoStep::GenerateKey, 1};
-  if (iv.size() != 16) return {CryptoStep::CryptSize, 1};
-  std::unique_ptr<EVP_CIPHER_CTX, CtxFree> ctx(EVP_CIPHER_CTX_new());
-  if (!ctx) return {CryptoStep::OpenProvider, LastError()};
+  if (key.size() != 32) return {TCryptoStep::GenerateKey, 1};
+  if (iv.size() != 16) return {TCryptoStep::CryptSize, 1};
+  std::unique_ptr<EVP_CIPHER_CTX, TCtxFree> ctx(EVP_CIPHER_CTX_new());
+  if (!ctx) return {TCryptoStep::OpenProvider, LastError()};
   std::uint8_t ivCopy[16];
   std::copy(iv.begin(), iv.end(), ivCopy);
-  CryptoResult result;
+  TCryptoResult result;
   if (EVP_CipherInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr, key.data(), ivCopy, encrypt ? 1 : 0) != 1) {
-    result = {CryptoStep::GenerateKey, LastError()};
+    result = {TCryptoStep::GenerateKey, LastError()};
   } else {
     out.resize(in.size() + 16);
     int written = 0;
     int tail = 0;
     if (EVP_CipherUpdate(ctx.get(), out.data(), &written, in.data(), static_cast<int>(in.size())) != 1) {
-      result = {CryptoStep::Crypt, LastError()};
+      result = {TCryptoStep::Crypt, LastError()};
     } else if (EVP_CipherFinal_ex(ctx.get(), out.data() + written, &tail) != 1) {
-      result = {CryptoStep::Crypt, LastError()};
+      result = {TCryptoStep::Crypt, LastError()};
     } else {
       out.resize(static_cast<std::size_t>(written + tail));
     }
@@ -53,7 +53,7 @@ CryptoResult AesCbc(bool encrypt, ByteView in, ByteView key, ByteView iv, TBytes
 
 }  // namespace
 
-CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
                               std::uint8_t out[32]) {
   static const std::uint8_t kEmpty = 0;
   if (PKCS5_PBKDF2_HMAC(password.empty() ? reinterpret_cast<const char*>(&kEmpty)
@@ -62,16 +62,16 @@ CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t it
                         static_cast<int>(salt.size()), static_cast<int>(iterations), EVP_sha256(), 32,
                         out) != 1) {
     SecureZero(out, 32);
-    return {CryptoStep::DeriveKey, LastError()};
+    return {TCryptoStep::DeriveKey, LastError()};
   }
   return {};
 }
 
-CryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out) {
   return AesCbc(true, plain, key, iv, out);
 }
 
-CryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out) {
   return AesCbc(false, cipher, key, iv, out);
 }
 

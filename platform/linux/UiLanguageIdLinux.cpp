@@ -12,19 +12,19 @@
 namespace vantreel {
 namespace {
 
-struct RegionId {
+struct TRegionId {
   const char* region;
   std::uint16_t sub;
 };
 
-struct LanguageId {
+struct TLanguageId {
   const char* language;
   std::uint16_t primary;
-  RegionId regions[21];  // the first is the default sublanguage; ends at a null region
+  TRegionId regions[21];  // the first is the default sublanguage; ends at a null region
 };
 
 // Primary and sublanguage identifiers as Windows defines them (winnt.h).
-const LanguageId kLanguages[] = {
+const TLanguageId kLanguages[] = {
     {"ar", 0x01, {{"SA", 0x01}, {"IQ", 0x02}, {"EG", 0x03}, {"LY", 0x04}, {"DZ", 0x05}, {"MA", 0x06},
                   {"TN", 0x07}, {"OM", 0x08}, {"YE", 0x09}, {"SY", 0x0A}, {"JO", 0x0B}, {"LB", 0x0C},
                   {"KW", 0x0D}, {"AE", 0x0E}, {"BH", 0x0F}, {"QA", 0x10}}},
@@ -99,12 +99,12 @@ std::uint16_t LangIdFromLocaleName(std::string_view locale) {
   std::string region(sep == std::string_view::npos ? std::string_view() : locale.substr(sep + 1));
   for (char& c : region) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (language == "no" || language == "nn") language = "nb";
-  for (const LanguageId& entry : kLanguages) {
+  for (const TLanguageId& entry : kLanguages) {
     if (language != entry.language) continue;
     if (region.empty()) return entry.primary;  // neutral: sublanguage 0
     std::uint16_t sub = entry.regions[0].sub;
     bool known = false;
-    for (const RegionId* r = entry.regions; r->region != nullptr; ++r) {
+    for (const TRegionId* r = entry.regions; r->region != nullptr; ++r) {
       if (region == r->region) {
         sub = r->sub;
         known = true;

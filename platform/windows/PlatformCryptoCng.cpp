@@ -36,27 +36,27 @@ using TCryptCall = NTSTATUS(WINAPI*)(BCRYPT_KEY_HANDLE, PUCHAR, ULONG, VOID*, PU
 // CNG would take a 16- or 24-byte key as AES-128 or AES-192; only AES-256 is meant here.
 constexpr std::uint32_t kInvalidParameter = 0xC000000D;  // STATUS_INVALID_PARAMETER
 
-CryptoResult AesCbc(TCryptCall crypt, ByteView in, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbc(TCryptCall crypt, ByteView in, ByteView key, ByteView iv, TBytes& out) {
   out.clear();
-  if (key.size() != 32) return {CryptoStep::GenerateKey, kInvalidParameter};
-  if (iv.size() != 16) return {CryptoStep::CryptSize, kInvalidParameter};
+  if (key.size() != 32) return {TCryptoStep::GenerateKey, kInvalidParameter};
+  if (iv.size() != 16) return {TCryptoStep::CryptSize, kInvalidParameter};
   TProvider provider;
   NTSTATUS status = BCryptOpenAlgorithmProvider(&provider.handle, BCRYPT_AES_ALGORITHM, nullptr, 0);
   if (status != 0) {
     provider.handle = nullptr;
-    return {CryptoStep::OpenProvider, Status(status)};
+    return {TCryptoStep::OpenProvider, Status(status)};
   }
   // The value with its terminating zero, its size in bytes.
   const wchar_t mode[] = BCRYPT_CHAIN_MODE_CBC;
   status = BCryptSetProperty(provider.handle, BCRYPT_CHAINING_MODE,
                              reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(mode)), sizeof mode, 0);
-  if (status != 0) return {CryptoStep::SetChainingMode, Status(status)};
+  if (status != 0) return {TCryptoStep::SetChainingMode, Status(status)};
 
   DWORD objectLength = 0;
   ULONG written = 0;
   status = BCryptGetProperty(provider.handle, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&objectLength),
                              sizeof objectLength, &written, 0);
-  if (status != 0) return {CryptoStep::GetObjectLength, Status(status)};
+  if (status != 0) return {TCryptoStep::GetObjectLength, Status(status)};
 
   TKey keyObject;
   keyObject.object.resize(objectLength);
@@ -64,17 +64,17 @@ CryptoResult AesCbc(TCryptCall crypt, ByteView in, ByteView key, ByteView iv, TB
                                       const_cast<PUCHAR>(key.data()), static_cast<ULONG>(key.size()), 0);
   if (status != 0) {
     keyObject.handle = nullptr;
-    return {CryptoStep::GenerateKey, Status(status)};
+    return {TCryptoStep::GenerateKey, Status(status)};
   }
 
   // Each call advances the IV in place, so both start from a fresh copy.
   std::vector<UCHAR> ivCopy(iv.begin(), iv.end());
-  CryptoResult result;
+  TCryptoResult result;
   ULONG size = 0;
   status = crypt(keyObject.handle, const_cast<PUCHAR>(in.data()), static_cast<ULONG>(in.size()), nullptr,
                  ivCopy.data(), static_cast<ULONG>(ivCopy.size()), nullptr, 0, &size, BCRYPT_BLOCK_PADDING);
   if (status != 0) {
-    result = {CryptoStep::CryptSize, Status(status)};
+    result = {TCryptoStep::CryptSize, Status(status)};
   } else {
     out.resize(size);
     std::copy(iv.begin(), iv.end(), ivCopy.begin());
@@ -83,7 +83,7 @@ CryptoResult AesCbc(TCryptCall crypt, ByteView in, ByteView key, ByteView iv, TB
                    ivCopy.data(), static_cast<ULONG>(ivCopy.size()), out.data(), size, &produced,
                    BCRYPT_BLOCK_PADDING);
     if (status != 0) {
-      result = {CryptoStep::Crypt, Status(status)};
+      result = {TCryptoStep::Crypt, Status(status)};
       SecureZero(out.data(), out.size());
       out.clear();
     } else {
@@ -96,7 +96,7 @@ CryptoResult AesCbc(TCryptCall crypt, ByteView in, ByteView key, ByteView iv, TB
 
 }  // namespace
 
-CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
                               std::uint8_t out[32]) {
   TProvider provider;
   NTSTATUS status =
@@ -104,7 +104,7 @@ CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t it
   if (status != 0) {
     provider.handle = nullptr;
     SecureZero(out, 32);
-    return {CryptoStep::OpenProvider, Status(status)};
+    return {TCryptoStep::OpenProvider, Status(status)};
   }
   status = BCryptDeriveKeyPBKDF2(provider.handle, password.empty() ? nullptr : const_cast<PUCHAR>(password.data()),
                                  static_cast<ULONG>(password.size()),
@@ -112,16 +112,16 @@ CryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t it
                                  static_cast<ULONG>(salt.size()), iterations, out, 32, 0);
   if (status != 0) {
     SecureZero(out, 32);
-    return {CryptoStep::DeriveKey, Status(status)};
+    return {TCryptoStep::DeriveKey, Status(status)};
   }
   return {};
 }
 
-CryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out) {
   return AesCbc(&BCryptEncrypt, plain, key, iv, out);
 }
 
-CryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out) {
   return AesCbc(&BCryptDecrypt, cipher, key, iv, out);
 }
 

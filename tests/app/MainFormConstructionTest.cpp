@@ -10,7 +10,7 @@ using ConstructionTest = MainFormTest;
 
 TEST_F(ConstructionTest, BuildsTheWindowInOrderAndStartsTheLoaderEarly) {
   browsers.loaderScript.onStart = LoaderScript::Outcome::Pending;
-  MainFormPeer f = Make();
+  TMainFormPeer f = Make();
 
   EXPECT_EQ(ui.caption, "Orvane Anti-Addiction System");
   EXPECT_FALSE(ui.rightToLeft);
@@ -75,7 +75,7 @@ TEST_F(ConstructionTest, LanguageDecidesCaptionReadingOrderAndTrayTexts) {
     FakeMainFormUi localUi;
     ScriptedBrowserFactory localBrowsers;
     TMainForm localForm(localUi, localBrowsers);
-    MainFormPeer f(localForm);
+    TMainFormPeer f(localForm);
     EXPECT_EQ(f.UiLanguage(), c.code);
     EXPECT_EQ(localUi.caption, f.GetText("app.title"));
     if (c.caption) {
@@ -89,7 +89,7 @@ TEST_F(ConstructionTest, LanguageDecidesCaptionReadingOrderAndTrayTexts) {
 
 TEST_F(ConstructionTest, TrayFailureIsLoggedAndTheWindowStillComesUp) {
   ui.trayThrows = true;
-  MainFormPeer f = Make();
+  TMainFormPeer f = Make();
   EXPECT_EQ(f.TrayIcon(), nullptr);
   EXPECT_TRUE(log.Has("托盘图标创建失败（不影响主功能）：no notification area"));
   EXPECT_FALSE(log.Has("托盘图标已创建并显示在任务栏右下角。"));
@@ -128,7 +128,7 @@ TEST_F(ConstructionTest, EarlyLoaderFailureIsRetriedAtFirstShow) {
     localBrowsers.failNextCreateLoader = c.failCreate;
     if (c.throwOnStart) localBrowsers.nextLoaders.push_back({.throwOnStart = true});
     TMainForm localForm(localUi, localBrowsers);
-    MainFormPeer f(localForm);
+    TMainFormPeer f(localForm);
 
     EXPECT_EQ(f.WVLoader(), nullptr);
     EXPECT_EQ(GlobalWebView2Loader(), nullptr);
@@ -146,7 +146,7 @@ TEST_F(ConstructionTest, EarlyLoaderFailureIsRetriedAtFirstShow) {
 }
 
 TEST_F(ConstructionTest, DestructionReleasesEverythingAndForgetsItsLoader) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   ASSERT_TRUE(ui.overlay->panelAlive);
   ASSERT_EQ(GlobalWebView2Loader(), f.WVLoader());
   form.reset();
@@ -169,7 +169,7 @@ TEST_F(ConstructionTest, ALoaderOfAnotherWindowKeepsTheProcessWideReference) {
 }
 
 TEST_F(ConstructionTest, DoShowAfterASuccessfulStartReturnsAtOnce) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   log.Clear();
   const int parents = browsers.windowParentsMade;
@@ -188,14 +188,14 @@ TEST(MainFormLog, LineIsLocalTimeBarMessage) {
   t.tm_hour = 7;
   t.tm_min = 3;
   t.tm_sec = 9;
-  EXPECT_EQ(MainFormPeer::ComposeLogLine(t, 42, "消息 text"), "2024-01-05 07:03:09.042 | 消息 text");
+  EXPECT_EQ(TMainFormPeer::ComposeLogLine(t, 42, "消息 text"), "2024-01-05 07:03:09.042 | 消息 text");
   t.tm_year = 1999 - 1900;
   t.tm_mon = 11;
   t.tm_mday = 31;
   t.tm_hour = 23;
   t.tm_min = 59;
   t.tm_sec = 59;
-  EXPECT_EQ(MainFormPeer::ComposeLogLine(t, 999, ""), "1999-12-31 23:59:59.999 | ");
+  EXPECT_EQ(TMainFormPeer::ComposeLogLine(t, 999, ""), "1999-12-31 23:59:59.999 | ");
 }
 
 TEST_F(ConstructionTest, LoggedLinesCarryTheCurrentLocalTime) {

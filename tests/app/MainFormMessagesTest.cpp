@@ -31,12 +31,12 @@ TEST(UnwrapWebMessage, StringLiteralsLoseQuotesAndQuoteBackslashEscapesOnly) {
       {R"(["a"])", R"(["a"])"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(MainFormPeer::UnwrapWebMessage(c.json), c.text) << c.json;
+    EXPECT_EQ(TMainFormPeer::UnwrapWebMessage(c.json), c.text) << c.json;
   }
 }
 
 TEST_F(MessagesTest, FirstMessageRemovesTheOverlayLaterOnesFindNone) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   ASSERT_TRUE(f.LoadingOverlayShown());
 
@@ -55,7 +55,7 @@ TEST_F(MessagesTest, FirstMessageRemovesTheOverlayLaterOnesFindNone) {
 }
 
 TEST_F(MessagesTest, PostedObjectsAndStringsReachTheBridgeAndItsReplyThePage) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   (void)f;
   const std::string reply =
@@ -87,7 +87,7 @@ TEST_F(MessagesTest, AMessageOverTheCapIsDroppedUnreadWithOneLine) {
 }
 
 TEST_F(MessagesTest, RepliesAreSentOnlyOnceTheBrowserExists) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   f.SendReplyToPage("early");
   EXPECT_TRUE(browsers.browser->postedMessages.empty());
   browsers.browser->RaiseAfterCreated();
@@ -118,7 +118,7 @@ TEST_F(MessagesTest, ScriptSubmissionLines) {
     localBrowsers.browserScript.executeScriptResult = c.result;
     localBrowsers.browserScript.executeScriptThrows = c.throws;
     TMainForm localForm(localUi, localBrowsers);
-    MainFormPeer f(localForm);
+    TMainFormPeer f(localForm);
     localUi.Show();
 
     f.InjectSystemResumeListener();  // the browser object does not exist yet
@@ -143,7 +143,7 @@ TEST_F(MessagesTest, ScriptSubmissionLines) {
 }
 
 TEST_F(MessagesTest, ResumeMessagesReachTheWindowOneSecondLaterOnItsThread) {
-  MainFormPeer f = Make();
+  TMainFormPeer f = Make();
   for (std::uintptr_t wParam : {PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND}) {
     TMessage m{WM_POWERBROADCAST, wParam, 0, 0};
     EXPECT_TRUE(f.WndProc(m));
@@ -166,7 +166,7 @@ TEST_F(MessagesTest, ResumeMessagesReachTheWindowOneSecondLaterOnItsThread) {
 }
 
 TEST_F(MessagesTest, ResumeNoticePendingWhenTheWindowIsDestroyedIsDropped) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   TMessage m{WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, 0};
   f.WndProc(m);
@@ -177,7 +177,7 @@ TEST_F(MessagesTest, ResumeNoticePendingWhenTheWindowIsDestroyedIsDropped) {
 }
 
 TEST_F(MessagesTest, MinimiseHidesTheWindowAndNothingElseIsHandled) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   struct Case {
     std::uint32_t msg;
     std::uintptr_t wParam;
@@ -212,7 +212,7 @@ TEST_F(MessagesTest, MinimiseWithoutAUsableTrayIconIsLeftToTheSystem) {
     ScriptedBrowserFactory localBrowsers;
     localUi.trayThrows = trayFails;
     TMainForm localForm(localUi, localBrowsers);
-    MainFormPeer f(localForm);
+    TMainFormPeer f(localForm);
     if (!trayFails) localUi.tray->embedded = false;
     localUi.Show();
     TMessage m{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0};
@@ -256,7 +256,7 @@ TEST_F(MessagesTest, TrayRestoreFailureIsLoggedAndStopsThere) {
 }
 
 TEST_F(MessagesTest, ResizeFitsTheBrowserOnceItsHostExists) {
-  MainFormPeer f = Make();
+  TMainFormPeer f = Make();
   f.Resize();  // nothing to fit yet
   ui.Show();
   ScriptedWindowParent& parent = *browsers.windowParent;

@@ -12,10 +12,10 @@
 
 namespace vantreel::test {
 
-class MainFormPeer {
+class TMainFormPeer {
  public:
   // A handle, cheap to copy; the window must outlive it.
-  MainFormPeer(TMainForm& form) : FForm(&form) {}  // NOLINT: implicit, so that `MainFormPeer f = Make();` reads naturally
+  TMainFormPeer(TMainForm& form) : FForm(&form) {}  // NOLINT: implicit, so that `TMainFormPeer f = Make();` reads naturally
 
   TMainForm& Form() const { return *FForm; }
 

@@ -32,7 +32,7 @@ TEST_F(ServingTest, BrowserCreatedLoadsTheBundleHooksTheOriginAndOpensTheEntryPa
   log.Clear();
   ui.actions.clear();
   browsers.browser->RaiseAfterCreated();
-  MainFormPeer f = *form;
+  TMainFormPeer f = *form;
 
   EXPECT_TRUE(ui.messageBoxes.empty());
   EXPECT_TRUE(f.WebBundle()->Loaded());
@@ -152,7 +152,7 @@ TEST_F(ServingTest, ExceptionWhileAnsweringIsLogged) {
 
 TEST_F(ServingTest, RefusedFilterRegistrationStopsBeforeTheNavigation) {
   browsers.browserScript.filterResult = false;
-  MainFormPeer f = Started();
+  TMainFormPeer f = Started();
   EXPECT_EQ(ui.messageBoxes,
             std::vector<std::string>{"Failed to navigate to entry page: AddWebResourceRequestedFilter 失败：返回 False"});
   EXPECT_TRUE(log.Has("加载入口 URL 异常：AddWebResourceRequestedFilter 失败：返回 False"));
@@ -178,9 +178,9 @@ TEST_F(ServingTest, FilterNeedsTheBrowserObject) {
 // case in which a request of a loaded bundle is refused.
 TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   static const TBytes cipherText = EncryptBundle(WriteZip({{"readme.txt", TBytes{'h', 'i'}}}));
-  MainFormPeer::SetWebBundleSource(TWebBundleSource{[] { return std::optional<ByteView>(cipherText); }, ""});
+  TMainFormPeer::SetWebBundleSource(TWebBundleSource{[] { return std::optional<ByteView>(cipherText); }, ""});
   Started();
-  MainFormPeer::SetWebBundleSource(std::nullopt);
+  TMainFormPeer::SetWebBundleSource(std::nullopt);
   ASSERT_TRUE(Peer().WebBundle()->Loaded());
 
   ResourceOutcome out = Request(Origin("missing.js"));
@@ -236,10 +236,10 @@ TEST_F(ServingTest, BundleOutcomeIsReportedAtTheLoadStepWithTheTextOfAnInPlaceLo
     LogCapture caseLog;
     FakeMainFormUi localUi;
     ScriptedBrowserFactory localBrowsers;
-    MainFormPeer::SetWebBundleSource(source);
+    TMainFormPeer::SetWebBundleSource(source);
     TMainForm localForm(localUi, localBrowsers);
-    MainFormPeer f(localForm);
-    MainFormPeer::SetWebBundleSource(std::nullopt);
+    TMainFormPeer f(localForm);
+    TMainFormPeer::SetWebBundleSource(std::nullopt);
     localUi.Show();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the worker is done by now
     EXPECT_TRUE(caseLog.Starting("[WEB_BUNDLE] ").empty());

@@ -10,7 +10,7 @@ using StartupTest = MainFormTest;
 
 TEST_F(StartupTest, ReadyLoaderLeadsToCreateBrowserWithTheReleaseSettings) {
   browsers.browserScript.initialArguments = "  --lang=en ";
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   log.Clear();
 
   ScriptedBrowser& b = *browsers.browser;
@@ -93,7 +93,7 @@ TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
     localBrowsers.loaderScript.onStart = c.loader;
     localBrowsers.browserScript.createBrowserResult = c.createBrowser;
     TMainForm localForm(localUi, localBrowsers);
-    MainFormPeer f(localForm);
+    TMainFormPeer f(localForm);
     localUi.Show();
 
     EXPECT_EQ(localUi.messageBoxes, std::vector<std::string>{c.box});
@@ -143,7 +143,7 @@ TEST_F(StartupTest, CacheFolderFailureLeavesAnUnstartedLoaderThatTimesOutNextTim
   std::ofstream(blocker) << "x";
   test::SetEnvVar("XDG_DATA_HOME", blocker.string().c_str());
   browsers.failNextCreateLoader = 1;  // the constructor's early start fails
-  MainFormPeer f = Make();
+  TMainFormPeer f = Make();
   ui.Show();
 
   ASSERT_EQ(ui.messageBoxes.size(), 1u);
@@ -165,7 +165,7 @@ TEST_F(StartupTest, CacheFolderFailureLeavesAnUnstartedLoaderThatTimesOutNextTim
 
 TEST_F(StartupTest, InitializationErrorIsShownWithCodeAndNotRetried) {
   test::SetEnvVar("LC_ALL", "zh_CN.UTF-8");
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   browsers.browser->RaiseInitializationError(static_cast<HResult>(0x8007000Eu), "内存不足");
   EXPECT_EQ(ui.messageBoxes, std::vector<std::string>{"WebView2 初始化失败：内存不足 (0x8007000E)"});
   EXPECT_TRUE(log.Has("OnBrowserInitializationError：内存不足 (0x8007000E)"));
@@ -190,7 +190,7 @@ TEST_F(StartupTest, AfterCreatedConfirmsOnlySettingsThatReadEnabled) {
     ScriptedBrowserFactory localBrowsers;
     localBrowsers.browserScript.settingsEnabledOnceCreated = enabledOnceCreated;
     TMainForm localForm(localUi, localBrowsers);
-    MainFormPeer f(localForm);
+    TMainFormPeer f(localForm);
     localUi.Show();
     localBrowsers.browser->RaiseAfterCreated();
 
@@ -212,7 +212,7 @@ TEST_F(StartupTest, AfterCreatedConfirmsOnlySettingsThatReadEnabled) {
 }
 
 TEST_F(StartupTest, BundleFailureStopsBeforeTheFilterAndTheNavigation) {
-  MainFormPeer f = MakeAndShow();
+  TMainFormPeer f = MakeAndShow();
   browsers.browser->RaiseAfterCreated();
   if (f.WebBundle()->Loaded()) GTEST_SKIP() << "a bundle resource is linked into this executable";
 
@@ -257,7 +257,7 @@ TEST(MainFormCacheDir, LocalDataFolderOrProfileFallback) {
     SCOPED_TRACE(c.expected);
     c.xdg ? test::SetEnvVar("XDG_DATA_HOME", c.xdg) : test::UnsetEnvVar("XDG_DATA_HOME");
     c.home ? test::SetEnvVar("HOME", c.home) : test::UnsetEnvVar("HOME");
-    EXPECT_EQ(MainFormPeer::GetWebViewCacheDir(), c.expected);
+    EXPECT_EQ(TMainFormPeer::GetWebViewCacheDir(), c.expected);
   }
   test::SetEnvVar("HOME", savedHome.c_str());
   test::SetEnvVar("XDG_DATA_HOME", savedXdg.c_str());

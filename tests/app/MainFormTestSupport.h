@@ -23,12 +23,12 @@ namespace vantreel::test {
 class LogCapture {
  public:
   LogCapture() {
-    test::MainFormPeer::SetLogSink([this](const std::string& line) {
+    test::TMainFormPeer::SetLogSink([this](const std::string& line) {
       raw.push_back(line);
       messages.push_back(line.size() >= kStampLength ? line.substr(kStampLength) : line);
     });
   }
-  ~LogCapture() { test::MainFormPeer::SetLogSink({}); }
+  ~LogCapture() { test::TMainFormPeer::SetLogSink({}); }
 
   bool Has(const std::string& message) const {
     return std::find(messages.begin(), messages.end(), message) != messages.end();
@@ -79,7 +79,7 @@ class MainFormTest : public ::testing::Test {
     ui.Show();
     return *form;
   }
-  MainFormPeer Peer() { return *form; }
+  TMainFormPeer Peer() { return *form; }
 
   std::filesystem::path dataDir;
   LogCapture log;

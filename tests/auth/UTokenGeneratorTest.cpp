@@ -122,16 +122,16 @@ TEST(TokenCipher, MatchesOpensslFrom0To48Bytes) {
 
 TEST(TokenCipher, PlatformFailuresCarryTheirStepAndStatus) {
   struct Case {
-    CryptoStep step;
+    TCryptoStep step;
     std::uint32_t status;
     const char* message;
   } cases[] = {
-      {CryptoStep::OpenProvider, 0xC0000225, "[TOKEN_GEN] BCryptOpenAlgorithmProvider failed: 0xC0000225"},
-      {CryptoStep::SetChainingMode, 0x1, "[TOKEN_GEN] BCryptSetProperty(CBC) failed: 0x1"},
-      {CryptoStep::GetObjectLength, 0xABC, "[TOKEN_GEN] BCryptGetProperty(ObjectLength) failed: 0xABC"},
-      {CryptoStep::GenerateKey, 0xC000000D, "[TOKEN_GEN] BCryptGenerateSymmetricKey failed: 0xC000000D"},
-      {CryptoStep::CryptSize, 0x80000005, "[TOKEN_GEN] BCryptEncrypt(size) failed: 0x80000005"},
-      {CryptoStep::Crypt, 0xFFFFFFFF, "[TOKEN_GEN] BCryptEncrypt failed: 0xFFFFFFFF"},
+      {TCryptoStep::OpenProvider, 0xC0000225, "[TOKEN_GEN] BCryptOpenAlgorithmProvider failed: 0xC0000225"},
+      {TCryptoStep::SetChainingMode, 0x1, "[TOKEN_GEN] BCryptSetProperty(CBC) failed: 0x1"},
+      {TCryptoStep::GetObjectLength, 0xABC, "[TOKEN_GEN] BCryptGetProperty(ObjectLength) failed: 0xABC"},
+      {TCryptoStep::GenerateKey, 0xC000000D, "[TOKEN_GEN] BCryptGenerateSymmetricKey failed: 0xC000000D"},
+      {TCryptoStep::CryptSize, 0x80000005, "[TOKEN_GEN] BCryptEncrypt(size) failed: 0x80000005"},
+      {TCryptoStep::Crypt, 0xFFFFFFFF, "[TOKEN_GEN] BCryptEncrypt failed: 0xFFFFFFFF"},
   };
   for (const auto& c : cases) EXPECT_EQ(TokenCryptoErrorMessage(c.step, c.status), c.message);
 

@@ -50,12 +50,12 @@ TEST(PackerTest, TheSameFolderAlwaysGivesTheSameBytes) {
 
   const TPackedBundle first = PackWebFolder(one.path());
   const TPackedBundle second = PackWebFolder(two.path());
-  EXPECT_EQ(first.CipherText, second.CipherText);
-  EXPECT_EQ(first.Sha256, Sha256Hex(first.CipherText));
-  EXPECT_EQ(first.FileCount, 4u);
+  EXPECT_EQ(first.cipherText, second.cipherText);
+  EXPECT_EQ(first.sha256, Sha256Hex(first.cipherText));
+  EXPECT_EQ(first.fileCount, 4u);
 
   std::vector<std::string> names;
-  for (const TZipSource& file : CollectWebFolder(one.path())) names.push_back(file.Name);
+  for (const TZipSource& file : CollectWebFolder(one.path())) names.push_back(file.name);
   EXPECT_EQ(names, (std::vector<std::string>{"css/x.css", "index.html", "js/a.js", "js/b.js"}));
 }
 

@@ -72,7 +72,7 @@ TEST_F(ZipArchiveTest, ReadsAnArchiveWrittenByPythonZipfile) {
   const TBytes archive = Fixture("mixed.zip");
   const TZipArchive zip(archive);
   std::vector<std::string> names;
-  for (const TZipEntry& entry : zip.Entries()) names.push_back(entry.Name);
+  for (const TZipEntry& entry : zip.Entries()) names.push_back(entry.name);
   EXPECT_EQ(names, (std::vector<std::string>{"index.html", "assets/", "Assets\\Logo.PNG", "js/app.js",
                                              "图片/照片.txt", "empty.txt"}));
 
@@ -95,7 +95,7 @@ TEST_F(ZipArchiveTest, DecodesNamesWithoutTheUtf8FlagAsCp437) {
   const TBytes archive = Fixture("cp437.zip");
   const TZipArchive zip(archive);
   ASSERT_EQ(zip.Entries().size(), 1u);
-  EXPECT_EQ(zip.Entries()[0].Name, "caf\u00e9-\u00fc\u2591.txt");
+  EXPECT_EQ(zip.Entries()[0].name, "caf\u00e9-\u00fc\u2591.txt");
   EXPECT_EQ(Text(zip.Read(zip.Entries()[0])), "cp437");
 }
 

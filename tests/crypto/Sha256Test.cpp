@@ -52,7 +52,7 @@ TEST_P(Sha256Test, MatchesThePlatformLibraryOnRandomDataWholeAndInPieces) {
     const Sha256Digest expected = test::ReferenceSha256(ByteView(data.data(), length));
     EXPECT_EQ(ComputeSha256(ByteView(data.data(), length)), expected) << "length " << length;
 
-    Sha256 hash;
+    TSha256 hash;
     std::size_t offset = 0;
     while (offset < length) {
       const std::size_t piece = std::min<std::size_t>(random() % 150, length - offset);

@@ -10,7 +10,7 @@ namespace vantreel::test {
 TClientUnderTest::TClientUnderTest(const std::string& extensionDir)
     : FStartedAt(std::chrono::steady_clock::now()), FFactory(extensionDir) {
   // The resume thread logs too, so the sink may be called off the main thread.
-  test::MainFormPeer::SetLogSink([this](const std::string& line) {
+  test::TMainFormPeer::SetLogSink([this](const std::string& line) {
     std::lock_guard lock(FLogMutex);
     FLog.push_back({std::chrono::steady_clock::now(), line});
   });
@@ -22,7 +22,7 @@ TClientUnderTest::TClientUnderTest(const std::string& extensionDir)
 TClientUnderTest::~TClientUnderTest() {
   FForm.reset();
   FUi.reset();
-  test::MainFormPeer::SetLogSink({});
+  test::TMainFormPeer::SetLogSink({});
 }
 
 WebKitWebView* TClientUnderTest::View() const {

@@ -11,10 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const TZipArchive zip(ByteView(data, size));
     for (const TZipEntry& entry : zip.Entries()) {
-      if (zip.FindEntry(entry.Name) == nullptr) __builtin_trap();  // every name finds an entry
+      if (zip.FindEntry(entry.name) == nullptr) __builtin_trap();  // every name finds an entry
       try {
         const TBytes bytes = zip.Read(entry);
-        if (bytes.size() != entry.UncompressedSize) __builtin_trap();
+        if (bytes.size() != entry.uncompressedSize) __builtin_trap();
       } catch (const std::runtime_error&) {
       }
     }

@@ -59,7 +59,7 @@ TBytes EncryptBundle(ByteView archive) {
   const TBytes iv = HexToBytes(BundleIvHex);
   TBytes key = DeriveKeyPbkdf2Sha256(BundlePassword, salt, BundleIterations);
   TBytes cipher;
-  const CryptoResult result = AesCbcPkcs7Encrypt(archive, key, iv, cipher);
+  const TCryptoResult result = AesCbcPkcs7Encrypt(archive, key, iv, cipher);
   SecureZero(key.data(), key.size());
   if (!result.ok()) throw std::runtime_error("AES-256-CBC encryption failed: " + HexStatus(result.status));
   return cipher;
@@ -68,9 +68,9 @@ TBytes EncryptBundle(ByteView archive) {
 TPackedBundle PackWebFolder(const fs::path& folder) {
   const std::vector<TZipSource> files = CollectWebFolder(folder);
   TPackedBundle packed;
-  packed.CipherText = EncryptBundle(WriteZip(files));
-  packed.Sha256 = Sha256Hex(packed.CipherText);
-  packed.FileCount = files.size();
+  packed.cipherText = EncryptBundle(WriteZip(files));
+  packed.sha256 = Sha256Hex(packed.cipherText);
+  packed.fileCount = files.size();
   return packed;
 }
 

@@ -21,9 +21,9 @@ std::vector<TZipSource> CollectWebFolder(const std::filesystem::path& folder);
 TBytes EncryptBundle(ByteView archive);
 
 struct TPackedBundle {
-  TBytes CipherText;
-  std::string Sha256;  // lower-case hex of CipherText
-  std::size_t FileCount = 0;
+  TBytes cipherText;
+  std::string sha256;  // lower-case hex of CipherText
+  std::size_t fileCount = 0;
 };
 
 TPackedBundle PackWebFolder(const std::filesystem::path& folder);

@@ -51,11 +51,11 @@ int Pack(const std::vector<std::string>& args) {
   }
   if (paths.size() != 3) throw std::invalid_argument(kUsage);
   const TPackedBundle packed = PackWebFolder(paths[0]);
-  WriteFileAtomically(paths[1], reinterpret_cast<const char*>(packed.CipherText.data()), packed.CipherText.size());
-  const std::string header = DigestHeaderText(digest ? packed.Sha256 : std::string());
+  WriteFileAtomically(paths[1], reinterpret_cast<const char*>(packed.cipherText.data()), packed.cipherText.size());
+  const std::string header = DigestHeaderText(digest ? packed.sha256 : std::string());
   WriteFileAtomically(paths[2], header.data(), header.size());
-  std::printf("packed %zu files, %zu bytes, sha256 %s%s\n", packed.FileCount, packed.CipherText.size(),
-              packed.Sha256.c_str(), digest ? "" : " (digest check off)");
+  std::printf("packed %zu files, %zu bytes, sha256 %s%s\n", packed.fileCount, packed.cipherText.size(),
+              packed.sha256.c_str(), digest ? "" : " (digest check off)");
   return 0;
 }
 

@@ -52,15 +52,15 @@ TBytes WriteZip(const std::vector<TZipSource>& files) {
   TBytes archive;
   TBytes central;
   for (const TZipSource& file : files) {
-    const std::uint32_t size = Checked32(file.Data.size());
-    const std::uint32_t crc = static_cast<std::uint32_t>(crc32_z(0, file.Data.data(), file.Data.size()));
-    TBytes deflated = DeflateRaw(file.Data);
-    const bool store = deflated.size() >= file.Data.size();
-    const TBytes& payload = store ? file.Data : deflated;
+    const std::uint32_t size = Checked32(file.data.size());
+    const std::uint32_t crc = static_cast<std::uint32_t>(crc32_z(0, file.data.data(), file.data.size()));
+    TBytes deflated = DeflateRaw(file.data);
+    const bool store = deflated.size() >= file.data.size();
+    const TBytes& payload = store ? file.data : deflated;
     const std::uint16_t method = store ? zip::kMethodStored : zip::kMethodDeflate;
     const std::uint32_t offset = Checked32(archive.size());
-    const std::uint16_t nameLength = static_cast<std::uint16_t>(file.Name.size());
-    if (file.Name.size() > std::numeric_limits<std::uint16_t>::max()) throw std::runtime_error("zip: name too long");
+    const std::uint16_t nameLength = static_cast<std::uint16_t>(file.name.size());
+    if (file.name.size() > std::numeric_limits<std::uint16_t>::max()) throw std::runtime_error("zip: name too long");
 
     Put32(archive, zip::kLocalSignature);
     Put16(archive, kVersion);
@@ -73,7 +73,7 @@ TBytes WriteZip(const std::vector<TZipSource>& files) {
     Put32(archive, size);
     Put16(archive, nameLength);
     Put16(archive, 0);
-    archive.insert(archive.end(), file.Name.begin(), file.Name.end());
+    archive.insert(archive.end(), file.name.begin(), file.name.end());
     archive.insert(archive.end(), payload.begin(), payload.end());
 
     Put32(central, zip::kCentralSignature);
@@ -93,7 +93,7 @@ TBytes WriteZip(const std::vector<TZipSource>& files) {
     Put16(central, 0);  // internal attributes
     Put32(central, 0);  // external attributes
     Put32(central, offset);
-    central.insert(central.end(), file.Name.begin(), file.Name.end());
+    central.insert(central.end(), file.name.begin(), file.name.end());
   }
   if (files.size() >= 0xFFFF) throw std::runtime_error("zip: too many files (ZIP64 is not written)");
   const std::uint32_t centralOffset = Checked32(archive.size());

@@ -11,8 +11,8 @@
 namespace vantreel {
 
 struct TZipSource {
-  std::string Name;  // "/" separated, UTF-8
-  TBytes Data;
+  std::string name;  // "/" separated, UTF-8
+  TBytes data;
 };
 
 TBytes WriteZip(const std::vector<TZipSource>& files);

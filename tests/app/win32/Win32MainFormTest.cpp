@@ -120,7 +120,7 @@ TEST_F(Win32MainFormTest, CaptionReadingOrderAndOverlayInTheDisplayLanguage) {
       Sleep(100);
     }
   });
-  test::MainFormPeer f = MakeAndShow();
+  test::TMainFormPeer f = MakeAndShow();
   done = true;
   closer.join();
 
@@ -181,7 +181,7 @@ TEST_F(Win32MainFormTest, OverlayAnimatesWhileTheLoaderIsPending) {
 
 TEST_F(Win32MainFormTest, MinimiseHidesIntoTheTrayAndADoubleClickRestores) {
   browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
-  test::MainFormPeer f = MakeAndShow();
+  test::TMainFormPeer f = MakeAndShow();
   ASSERT_NE(f.TrayIcon(), nullptr);
   auto* tray = dynamic_cast<win32ui::TWin32TrayIcon*>(f.TrayIcon());
   ASSERT_NE(tray, nullptr);
@@ -235,7 +235,7 @@ TEST_F(Win32MainFormTest, AStartupFailureShowsAModalBoxOwnedByTheWindow) {
 
 TEST_F(Win32MainFormTest, ResumeReachesTheWindowAsThePowerMessage) {
   browsers.loaderScript.onStart = LoaderScript::Outcome::Ready;
-  test::MainFormPeer f = MakeAndShow();
+  test::TMainFormPeer f = MakeAndShow();
   ASSERT_NE(browsers.browser, nullptr);
   browsers.browser->RaiseAfterCreated();
   ASSERT_TRUE(f.InitCompleted());

@@ -24,7 +24,7 @@ class TMainFormHarness {
  public:
   explicit TMainFormHarness(const std::string& systemBusAddress = "invalid:") : FFactory(VANTREEL_WEBEXT_DIR) {
     setenv("XDG_DATA_HOME", FTemp.Path().c_str(), 1);
-    test::MainFormPeer::SetLogSink([this](const std::string& line) { FLog.push_back(line); });
+    test::TMainFormPeer::SetLogSink([this](const std::string& line) { FLog.push_back(line); });
     SetDebugOutputSinkForTesting([this](std::string_view line) { FDebug.emplace_back(line); });
     FUi.SetMessageBoxHandlerForTesting([this](const std::string& text) { FMessageBoxes.push_back(text); });
     FUi.SetSystemBusAddressForTesting(systemBusAddress);
@@ -33,7 +33,7 @@ class TMainFormHarness {
 
   ~TMainFormHarness() {
     FForm.reset();
-    test::MainFormPeer::SetLogSink({});
+    test::TMainFormPeer::SetLogSink({});
     SetDebugOutputSinkForTesting({});
   }
 
@@ -67,7 +67,7 @@ class TMainFormHarness {
     return text;
   }
 
-  test::MainFormPeer Form() const { return *FForm; }
+  test::TMainFormPeer Form() const { return *FForm; }
   gtkui::TGtkMainFormUi& Ui() { return FUi; }
   const std::vector<std::string>& MessageBoxes() const { return FMessageBoxes; }
   const std::vector<std::string>& Log() const { return FLog; }

@@ -65,7 +65,7 @@ void TFakeRuntimeState::CompletePending() {
 
 TWebView2Runtime MakeFakeRuntime(std::shared_ptr<TFakeRuntimeState> state) {
   TWebView2Runtime runtime;
-  runtime.CreateEnvironment = [state](PCWSTR browserFolder, PCWSTR userDataFolder,
+  runtime.createEnvironment = [state](PCWSTR browserFolder, PCWSTR userDataFolder,
                                       ICoreWebView2EnvironmentOptions* options,
                                       ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) -> HRESULT {
     ++state->Calls;

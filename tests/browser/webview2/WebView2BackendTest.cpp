@@ -173,7 +173,7 @@ TEST_F(WebView2BackendTest, TheRealLoaderDllWithoutARuntimeFailsAtOnceWithFileNo
   std::filesystem::copy_file(VANTREEL_WEBVIEW2_LOADER_DLL, folder / "WebView2Loader.dll",
                              std::filesystem::copy_options::overwrite_existing);
   TWebView2Runtime runtime = LoadRuntimeFrom(folder);
-  ASSERT_TRUE(runtime.CreateEnvironment) << runtime.UnavailableReason;
+  ASSERT_TRUE(runtime.createEnvironment) << runtime.unavailableReason;
   TWebView2Loader loader(runtime);
   loader.SetLanguage("zh-CN");
   loader.SetUserDataFolder((folder / "cache").string());
