@@ -13,34 +13,14 @@
 #include "app/UMainForm.h"
 #include "auth/Wipe.h"
 #include "bridge/UWebViewBridge.h"
+#include "json/PostedString.h"
 
 namespace vantreel {
 namespace {
 
 constexpr auto kResumeDelay = std::chrono::milliseconds(1000);
 
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t pos = 0;
-  for (std::size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size()) {
-    out.append(text, pos, hit - pos);
-    out += to;
-  }
-  out.append(text, pos, std::string::npos);
-  text = std::move(out);
-}
-
 }  // namespace
-
-std::string TMainForm::UnwrapWebMessage(std::string json) {
-  if (json.size() >= 2 && json.front() == '"' && json.back() == '"') {
-    json = json.substr(1, json.size() - 2);
-    ReplaceAll(json, "\\\"", "\"");
-    ReplaceAll(json, "\\\\", "\\");
-  }
-  return json;
-}
 
 void TMainForm::OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args) {
   std::string json;
@@ -51,7 +31,7 @@ void TMainForm::OnBrowserWebMessageReceived(IWebMessageReceivedEventArgs& args) 
     return;
   }
   if (FLoadingPanel) HideLoadingOverlay("OnBrowserWebMessageReceived: 收到前端消息");
-  HandleWebMessage(UnwrapWebMessage(std::move(json)));
+  HandleWebMessage(UnwrapPostedString(std::move(json)));
 }
 
 void TMainForm::HandleWebMessage(const std::string& text) {

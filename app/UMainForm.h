@@ -126,9 +126,6 @@ class TMainForm final : public IMainFormEvents {
     const char* Exception;
   };
   void SubmitPageScript(std::string_view script, const TScriptLog& log);
-  // A message posted as a string arrives as its JSON literal; this strips the quotes and
-  // undoes the escaping of quotes and backslashes only. Any other text is returned unchanged.
-  static std::string UnwrapWebMessage(std::string json);
 
   void CreateTrayIcon();
   void StartLoaderEarly();

@@ -67,7 +67,6 @@ class TMainFormPeer {
   void SendReplyToPage(const std::string& text) const { FForm->SendReplyToPage(text); }
   void InjectSystemResumeListener() const { FForm->InjectSystemResumeListener(); }
   void NotifySystemResume() const { FForm->NotifySystemResume(); }
-  static std::string UnwrapWebMessage(std::string json) { return TMainForm::UnwrapWebMessage(std::move(json)); }
 
   // Read-only views of the fields.
   IWebBrowser* WVBrowser() const { return FForm->FWVBrowser.get(); }
