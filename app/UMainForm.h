@@ -9,15 +9,16 @@
 //   short-lived resume thread, which holds nothing of the window but a cleared-on-destruction
 //   pointer and posts its notice back to the UI thread, and the bundle's preparation worker,
 //   which holds nothing of the window at all.
-// - Re-entrant steps. Showing the window again after a failed start-up starts the browser
-//   again (the failed run's host control and browser are kept until destruction); the page's
-//   process may fail and be reopened, up to kProcessFailureLimit times per
-//   kProcessFailureWindowMs; the overlay may be shown and hidden any number of times; a resume
-//   notice may arrive at any moment, before the page is there or after the window has gone.
-// - Release order. The destructor first detaches from the UI and the resume thread, then drops
-//   the bundle, then the overlay's timer, label and panel, the
-//   tray icon, the browsers (current, then retired) before the host controls they live in,
-//   and last the loader, clearing the process-wide reference to it first.
+// - Re-entrant steps. A DoShow that arrives while the start-up pumps messages returns at once.
+//   Showing the window again after a failed start-up starts the browser again (the failed
+//   run's host control and browser are kept until destruction). A failed page process is
+//   reopened until it has failed kProcessFailureLimit times within kProcessFailureWindowMs.
+//   The overlay may be shown and hidden any number of times. A resume notice may arrive at
+//   any moment, before the page is there or after the window has gone.
+// - Release order. The destructor first detaches from the UI and the resume thread, then
+//   drops the bundle, then the overlay's timer, label and panel, the tray icon, the browsers
+//   (current, then retired) before the host controls they live in, and last the loader,
+//   clearing the process-wide reference to it first.
 //
 // Not promised: any step called from another thread.
 #pragma once
