@@ -10,6 +10,7 @@
 namespace vantreel {
 
 constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // In place, so that a secret being lower-cased leaves no copy behind.
 inline void LowerAsciiInPlace(std::string& text) {

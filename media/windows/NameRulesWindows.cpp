@@ -1,6 +1,6 @@
-#include <cctype>
 #include <string>
 
+#include "base/AsciiText.h"
 #include "media/NameRules.h"
 
 namespace vantreel {
@@ -11,7 +11,7 @@ bool IsDeviceName(std::string_view component) {
   std::string_view base = component.substr(0, component.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
   std::string upper(base);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : upper) c = AsciiUpper(c);
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
     if (upper == device) return true;
   return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '0' &&

@@ -1,11 +1,11 @@
 // Linux has no language identifiers: the user's locale (LC_ALL, LC_MESSAGES, LANG) and the
 // system locale (/etc/default/locale, /etc/locale.conf) are turned into the identifier that
 // the same locale has on Windows, so that the language choice is made exactly as there.
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "base/AsciiText.h"
 #include "platform/UiLanguageId.h"
 #include "platform/linux/LocaleLangId.h"
 
@@ -95,9 +95,9 @@ std::uint16_t LangIdFromLocaleName(std::string_view locale) {
   if (locale.empty() || locale == "C" || locale == "POSIX") return 0;
   std::size_t sep = locale.find_first_of("_-");
   std::string language(locale.substr(0, sep));
-  for (char& c : language) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  LowerAsciiInPlace(language);
   std::string region(sep == std::string_view::npos ? std::string_view() : locale.substr(sep + 1));
-  for (char& c : region) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : region) c = AsciiUpper(c);
   if (language == "no" || language == "nn") language = "nb";
   for (const TLanguageId& entry : kLanguages) {
     if (language != entry.language) continue;

@@ -11,10 +11,14 @@ namespace vantreel {
 namespace {
 
 // Only A-Z change: a locale-aware lower-casing would touch the UTF-8 bytes and the Turkish I.
-TEST(AsciiText, LowerCasesOnlyAsciiLetters) {
+TEST(AsciiText, ChangesTheCaseOfAsciiLettersOnly) {
   EXPECT_EQ(AsciiLowered("HTTPS://App.Local/INDEX.Html"), "https://app.local/index.html");
   EXPECT_EQ(AsciiLowered("\xC3\x84Z@[`{"), "\xC3\x84z@[`{");
   EXPECT_EQ(AsciiLowered(""), "");
+  EXPECT_EQ(AsciiUpper('a'), 'A');
+  EXPECT_EQ(AsciiUpper('z'), 'Z');
+  EXPECT_EQ(AsciiUpper('{'), '{');
+  EXPECT_EQ(AsciiUpper('\xE4'), '\xE4');
   std::string secret = "ABCdef0";
   const char* const storage = secret.data();
   LowerAsciiInPlace(secret);
