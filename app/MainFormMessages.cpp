@@ -48,13 +48,13 @@ void TMainForm::SendReplyToPage(const std::string& text) {
 
 void TMainForm::SubmitPageScript(std::string_view script, const TScriptLog& log) {
   if (!FWVBrowser || !FWVBrowser->HasCoreWebView2()) {
-    Log(log.NoPage);
+    Log(log.noPage);
     return;
   }
   try {
-    Log(FWVBrowser->ExecuteScript(std::string(script), 0) ? log.Submitted : log.Refused);
+    Log(FWVBrowser->ExecuteScript(std::string(script), 0) ? log.submitted : log.refused);
   } catch (const std::exception& e) {
-    Log(std::string(log.Exception) + e.what());
+    Log(std::string(log.exception) + e.what());
   }
 }
 

@@ -50,7 +50,7 @@ void TMainForm::OnBrowserWebResourceRequested(IWebResourceRequestedEventArgs& ar
     if (!Succeeded(args.GetRequest(request)) || !request) return;
     std::string uri;
     if (!Succeeded(request->GetUri(uri)) || uri.empty()) return;
-    if (AsciiLowered(uri).rfind(kBundleOriginPrefix, 0) != 0) return;
+    if (!StartsWithIgnoringAsciiCase(uri, kBundleOriginPrefix)) return;
 
     std::shared_ptr<const TBytes> content;
     std::string mimeType;

@@ -121,10 +121,10 @@ class TMainForm final : public IMainFormEvents {
   // What a page-script submission logs: when there is no page to run it, when it was handed
   // over or refused, and before the text of an exception.
   struct TScriptLog {
-    const char* NoPage;
-    const char* Submitted;
-    const char* Refused;
-    const char* Exception;
+    const char* noPage;
+    const char* submitted;
+    const char* refused;
+    const char* exception;
   };
   void SubmitPageScript(std::string_view script, const TScriptLog& log);
 

@@ -52,7 +52,7 @@ TWebResourceResponse::TWebResourceResponse(std::shared_ptr<const TBytes> content
 
 std::string TWebResourceResponse::MediaType() const {
   for (const auto& [name, value] : FHeaders) {
-    if (AsciiLowered(name) != "content-type") continue;
+    if (!EqualsIgnoringAsciiCase(name, "content-type")) continue;
     return AsciiLowered(Trim(value.substr(0, value.find(';'))));
   }
   return {};
@@ -60,7 +60,7 @@ std::string TWebResourceResponse::MediaType() const {
 
 std::optional<std::string> TWebResourceResponse::Charset() const {
   for (const auto& [name, value] : FHeaders) {
-    if (AsciiLowered(name) != "content-type") continue;
+    if (!EqualsIgnoringAsciiCase(name, "content-type")) continue;
     const std::string lower = AsciiLowered(value);
     const std::size_t at = lower.find("charset=");
     if (at == std::string::npos) return std::nullopt;
