@@ -5,7 +5,7 @@ VANTREEL_PACKAGES=(
   libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev
   libssl-dev openssl zlib1g-dev libgtk-3-dev libwebkit2gtk-4.1-dev
   xvfb xauth xdotool x11-utils imagemagick dbus-daemon trayer python3 fonts-dejavu-core
-  fonts-noto-cjk
+  fonts-noto-cjk ibus ibus-gtk3
 )
 
 # The Windows cross-build: compilers, static zlib, Wine and Xvfb for its tests, icoutils for

@@ -28,7 +28,8 @@ using Clock = std::chrono::steady_clock;
 // Built before the fork: the child may only exec.
 std::vector<std::string> FreshEnvironment(const std::filesystem::path& home, const std::vector<std::string>& extra) {
   const char* replaced[] = {"HOME=", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=", "XDG_CACHE_HOME=",
-                            "WEBKIT_DISABLE_DMABUF_RENDERER=", kStayVariable};
+                            "WEBKIT_DISABLE_DMABUF_RENDERER=", "WEBKIT_DMABUF_RENDERER_FORCE_SHM=",
+                            "WEBKIT_SKIA_ENABLE_CPU_RENDERING=", kStayVariable};
   std::vector<std::string> env;
   for (char** entry = environ; *entry; ++entry) {
     bool keep = true;

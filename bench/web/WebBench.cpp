@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/BenchDisplay.h"
+#include "browser/webkitgtk/WebKitRenderer.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 #include "tests/e2e/ClientUnderTest.h"
 #include "tools/packer/BundlePacker.h"
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
   setenv("HOME", scratch.Path().c_str(), 1);
   setenv("XDG_DATA_HOME", (scratch.Path() / "data").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (scratch.Path() / "config").c_str(), 1);
-  setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 1);
+  vantreel::webkitgtk::ChooseWebKitRenderer();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

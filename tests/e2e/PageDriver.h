@@ -38,9 +38,10 @@ class TPageDriver {
   // A capture of the whole screen (the window with its native overlay, unlike a web snapshot).
   static void Screenshot(const std::filesystem::path& file);
 
- private:
-  // The element's box on the screen: left, top, width, height.
+  // The element's box on the screen, scrolled into view: left, top, width, height.
   std::vector<double> ScreenBox(const std::string& selector) const;
+
+ private:
 
   WebKitWebView* FView;
 };
