@@ -123,6 +123,7 @@ TEST_F(PageWalk, OverviewShowsTheSeedAnswersAChallengeAndMakesTokens) {
             "false");
 
   page->Click("#challenge-generate");
+  ASSERT_TRUE(page->WaitFor("document.querySelector('#challenge-random').value.length > 0"));
   const std::string random = page->Text("#challenge-random");
   const std::string timestamp = page->Text("#challenge-timestamp");
   ASSERT_EQ(random.size(), 16u);
