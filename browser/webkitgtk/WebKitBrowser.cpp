@@ -89,6 +89,7 @@ GVariant* DeliverArguments(const std::string& text) {
 }  // namespace
 
 TWebKitBrowser::~TWebKitBrowser() {
+  FHangWatch.reset();
   if (FContentManager != nullptr) {
     g_signal_handlers_disconnect_by_data(FContentManager, this);
     g_object_unref(FContentManager);
@@ -179,6 +180,12 @@ bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebView
   gtk_widget_set_vexpand(GTK_WIDGET(FView), TRUE);
   gtk_container_add(GTK_CONTAINER(handle), GTK_WIDGET(FView));
   gtk_widget_show(GTK_WIDGET(FView));
+  FHangWatch = std::make_unique<THangWatch>(FView, [this] { return ShowsFilteredDocument(); }, [this] {
+    OutputDebugLine("[BROWSER] web process has not answered for " +
+                    std::to_string(THangWatch::kUnresponsiveAfter.count()) + " s: ending it");
+    FEndedUnresponsive = true;
+    webkit_web_view_terminate_web_process(FView);
+  });
 
   FDeferred.Post([this] {
     FCreated = true;
@@ -484,9 +491,12 @@ void TWebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerm
   browser->FNavigationPending = false;
   browser->FHeldScripts.clear();
   browser->FOwnLoads.clear();
-  const char* text = reason == WEBKIT_WEB_PROCESS_CRASHED               ? "crashed"
+  browser->FHangWatch->Reset();
+  const char* text = browser->FEndedUnresponsive                         ? "stopped responding and was ended"
+                     : reason == WEBKIT_WEB_PROCESS_CRASHED               ? "crashed"
                      : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "exceeded its memory limit"
                                                                           : "was terminated";
+  browser->FEndedUnresponsive = false;
   if (browser->OnProcessFailed) browser->OnProcessFailed(std::string("web process ") + text);
 }
 

@@ -7,7 +7,8 @@
 //
 // The view is locked to the filtered origins: a navigation anywhere else, in any frame, is
 // refused, as are new windows, downloads, permission requests, script dialogs, printing,
-// file choosers and drops. The page's message channel exists only in the top frame of a
+// file choosers and drops. A page that stops answering is ended and reported as a failed
+// process (see HangWatch.h). The page's message channel exists only in the top frame of a
 // filtered document, and replies reach only such a document. Should the view still end up
 // on another document, it goes back to the first filtered URL it was told to navigate to.
 #pragma once
@@ -20,6 +21,7 @@
 
 #include "browser/WebViewHost.h"
 #include "browser/webkitgtk/DeferredCalls.h"
+#include "browser/webkitgtk/HangWatch.h"
 
 namespace vantreel::webkitgtk {
 
@@ -96,6 +98,9 @@ class TWebKitBrowser final : public IWebBrowser {
   // Where the view returns when it ends up on a document of no filtered origin.
   std::string FHomeUri;
   std::string FLastRefusedMessage;
+  // A page that stops answering is ended like a crashed one, so that the window reopens it.
+  std::unique_ptr<THangWatch> FHangWatch;
+  bool FEndedUnresponsive = false;
   TDeferredCalls FDeferred;
 };
 

@@ -23,6 +23,7 @@
 #include "auth/Wipe.h"
 #include "json/JsonWriter.h"
 #include "bridge/UWebViewBridge.h"
+#include "browser/webkitgtk/HangWatch.h"
 #include "tests/browser/webkit/MainFormHarness.h"
 
 namespace vantreel {
@@ -295,6 +296,41 @@ TEST(WebKitMainForm, AKilledWebProcessIsReplacedUntilItKeepsDying) {
   EXPECT_EQ(harness.CountLog("Web 进程反复终止，停止恢复。"), 1);
   RunFor(std::chrono::milliseconds(500));
   EXPECT_EQ(harness.MessageBoxes().size(), 1u);
+}
+
+// A page that stops answering (a stopped process, a script stuck in a loop) looks alive but
+// answers nothing; it is ended, counted like a crash, and the page comes back.
+TEST(WebKitMainForm, AStoppedWebProcessIsEndedAndThePageComesBack) {
+  TMainFormHarness harness;
+  ASSERT_TRUE(harness.ShowAndLoad());
+  WebKitWebView* view = harness.View();
+  CallPage(view, "window.marked = true; return 0;");
+  const auto stopped = WebProcesses();
+  ASSERT_FALSE(stopped.empty()) << "no web process found";
+  for (pid_t pid : stopped) kill(pid, SIGSTOP);
+  const auto limit = webkitgtk::THangWatch::kUnresponsiveAfter + webkitgtk::THangWatch::kProbeInterval + std::chrono::seconds(30);
+  ASSERT_TRUE(RunUntil([&] { return harness.CountLog("Web 进程已终止") == 1; }, limit)) << harness.Dump();
+  EXPECT_TRUE(harness.HasLog("Web 进程已终止：web process stopped responding and was ended")) << harness.Dump();
+  ASSERT_TRUE(RunUntil([&] {
+    return CallPage(view, "return document.readyState === 'complete' && !!window.replies && !window.marked;") == "true";
+  })) << harness.Dump();
+  CallPage(view, "chrome.webview.postMessage({type: 'auth_seed_request', requestId: 'after-stop'}); return 0;");
+  ASSERT_TRUE(RunUntil([&] {
+    return CallPage(view, "return window.replies.some((r) => JSON.parse(r).requestId === 'after-stop');") == "true";
+  })) << harness.Dump();
+  // Gone, or dead and waiting for its parent in the sandbox to collect it.
+  const auto ended = [](pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+  };
+  for (pid_t pid : stopped) {
+    EXPECT_TRUE(RunUntil([&] { return ended(pid); }, std::chrono::seconds(10))) << "the stopped process " << pid
+                                                                                << " is still there";
+    kill(pid, SIGCONT);  // should it be, it must not stay stopped behind the test
+  }
 }
 
 // Copies of `needle` in this process's writable memory, as a core of it would show them,
