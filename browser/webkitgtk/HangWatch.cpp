@@ -19,17 +19,15 @@ THangWatch::~THangWatch() {
 
 gboolean THangWatch::OnTick(gpointer self) {
   auto* watch = static_cast<THangWatch*>(self);
-  const gint64 now = g_get_monotonic_time();
-  if (watch->FProbeSentAt != 0) {
-    const gint64 limit = std::chrono::microseconds(kUnresponsiveAfter).count();
-    if (now - watch->FProbeSentAt >= limit) {
-      watch->FProbeSentAt = 0;
+  if (watch->FTicksOutstanding != 0) {
+    if (++watch->FTicksOutstanding > kUnresponsiveAfter / kProbeInterval) {
+      watch->FTicksOutstanding = 0;
       watch->FOnHung();
     }
     return G_SOURCE_CONTINUE;
   }
   if (!watch->FShouldProbe()) return G_SOURCE_CONTINUE;
-  watch->FProbeSentAt = now;
+  watch->FTicksOutstanding = 1;
   webkit_web_view_evaluate_javascript(watch->FView, "0", -1, nullptr, nullptr, watch->FCancellable,
                                       &THangWatch::OnAnswer, watch);
   return G_SOURCE_CONTINUE;
@@ -43,7 +41,7 @@ void THangWatch::OnAnswer(GObject* view, GAsyncResult* result, gpointer self) {
   g_clear_error(&error);
   if (cancelled) return;  // the watch is gone
   // An answer, or an error from a process that went away: either way nothing is outstanding.
-  static_cast<THangWatch*>(self)->FProbeSentAt = 0;
+  static_cast<THangWatch*>(self)->FTicksOutstanding = 0;
 }
 
 }  // namespace vantreel::webkitgtk

@@ -2,7 +2,10 @@
 // a loop. WebKit reports neither by itself (a stopped process never "terminates", and its
 // responsiveness timer runs only for loads and input), so the watch asks the page for a trivial
 // script result every few seconds and calls `onHung` once an answer has been outstanding for
-// kUnresponsiveAfter. Probes go out only while `shouldProbe` says a document of ours is shown.
+// kUnresponsiveAfter. The time is counted in the watch's own ticks, not on the clock: when this
+// process itself was stopped (a debugger, SIGSTOP, a suspended machine), the page had no chance
+// to answer, and it is not taken for hung. Probes go out only while `shouldProbe` says a
+// document of ours is shown.
 // Main thread only; the destructor stops the timer and drops any answer still on its way.
 #pragma once
 
@@ -18,6 +21,7 @@ class THangWatch {
   static constexpr std::chrono::seconds kProbeInterval{3};
   // Long enough that a healthy page on a machine busy with other work is never taken for hung.
   static constexpr std::chrono::seconds kUnresponsiveAfter{15};
+  static_assert(kUnresponsiveAfter % kProbeInterval == std::chrono::seconds(0));
 
   THangWatch(WebKitWebView* view, std::function<bool()> shouldProbe, std::function<void()> onHung);
   ~THangWatch();
@@ -25,7 +29,7 @@ class THangWatch {
   THangWatch& operator=(const THangWatch&) = delete;
 
   // Forgets the outstanding probe: its process is gone, a new one starts afresh.
-  void Reset() { FProbeSentAt = 0; }
+  void Reset() { FTicksOutstanding = 0; }
 
  private:
   static gboolean OnTick(gpointer self);
@@ -36,7 +40,8 @@ class THangWatch {
   std::function<void()> FOnHung;
   GCancellable* FCancellable;
   guint FTimer = 0;
-  gint64 FProbeSentAt = 0;  // monotonic microseconds; 0 while no probe is outstanding
+  // Ticks since the outstanding probe went out; 0 while none is outstanding.
+  int FTicksOutstanding = 0;
 };
 
 }  // namespace vantreel::webkitgtk

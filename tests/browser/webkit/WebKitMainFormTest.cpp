@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "auth/UAuthSeedProvider.h"
@@ -331,6 +332,23 @@ TEST(WebKitMainForm, AStoppedWebProcessIsEndedAndThePageComesBack) {
                                                                                 << " is still there";
     kill(pid, SIGCONT);  // should it be, it must not stay stopped behind the test
   }
+}
+
+// The window's own process stopped (a debugger, SIGSTOP, a suspended machine) gave the page no
+// chance to answer: that is no hung page.
+TEST(WebKitMainForm, AStoppedWindowDoesNotTakeItsPageForHung) {
+  TMainFormHarness harness;
+  ASSERT_TRUE(harness.ShowAndLoad());
+  // A probe is on its way once a tick has passed.
+  RunFor(webkitgtk::THangWatch::kProbeInterval + std::chrono::seconds(1));
+  std::this_thread::sleep_for(webkitgtk::THangWatch::kUnresponsiveAfter + std::chrono::seconds(3));
+  RunFor(webkitgtk::THangWatch::kProbeInterval * 3);
+  EXPECT_EQ(harness.CountLog("Web 进程已终止"), 0) << harness.Dump();
+  CallPage(harness.View(), "chrome.webview.postMessage({type: 'auth_seed_request', requestId: 'after-pause'}); return 0;");
+  EXPECT_TRUE(RunUntil([&] {
+    return CallPage(harness.View(), "return window.replies.some((r) => JSON.parse(r).requestId === 'after-pause');") ==
+           "true";
+  })) << harness.Dump();
 }
 
 // Copies of `needle` in this process's writable memory, as a core of it would show them,
