@@ -9,7 +9,7 @@ check() {
   local geometry
   geometry=$(xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
     "$1" >/dev/null 2>&1 & pid=$!
-    xdotool search --sync --onlyvisible --name . getwindowgeometry --shell | grep -E "^(WIDTH|HEIGHT)=" | tr "\n" " "
+    xdotool search --sync --onlyvisible --all --pid $pid --name . getwindowgeometry --shell | grep -E "^(WIDTH|HEIGHT)=" | tr "\n" " "
     kill $pid; wait $pid 2>/dev/null || true' _ "$exe")
   if [ "$geometry" != "$expected" ]; then
     echo "screen $screen: window $geometry, expected $expected" >&2
