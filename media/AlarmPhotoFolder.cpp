@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "media/AlarmPhotoNames.h"
+#include "media/ImageFileReader.h"
 #include "platform/KnownFolders.h"
 #include "platform/Utf8Path.h"
 
@@ -24,7 +25,7 @@ std::optional<fs::path>& FolderOverride() {
 // user's photo (or any file) show up as one of this folder's.
 bool CountsAsFile(const fs::directory_entry& entry) {
   std::error_code ec;
-  return fs::is_regular_file(entry.symlink_status(ec)) && !ec;
+  return fs::is_regular_file(entry.symlink_status(ec)) && !ec && IsPlainFileEntry(entry.path());
 }
 
 }  // namespace

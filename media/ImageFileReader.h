@@ -18,4 +18,10 @@ namespace vantreel {
 // The bytes are what the read found, also when the file changed size meanwhile.
 std::optional<TBytes> ReadImageFile(const std::filesystem::path& path);
 
+// What a listing adds to the library's own file type: false for an entry that it takes for
+// a regular file but that is a link. POSIX: always true, the entry's own type (not
+// followed) already tells. Windows: false for reparse points (symbolic links, junctions),
+// which the library does not tell from their targets.
+bool IsPlainFileEntry(const std::filesystem::path& path);
+
 }  // namespace vantreel

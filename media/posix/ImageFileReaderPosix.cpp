@@ -68,4 +68,6 @@ std::optional<TBytes> ReadImageFile(const std::filesystem::path& path) {
   return bytes;
 }
 
+bool IsPlainFileEntry(const std::filesystem::path&) { return true; }
+
 }  // namespace vantreel

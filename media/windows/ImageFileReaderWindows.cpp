@@ -40,6 +40,12 @@ std::optional<TBytes> ReadImageFile(const std::filesystem::path& path) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
       return std::nullopt;
     }
+    // A folder cannot be opened this way at all; it is no photo rather than unreadable.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return std::nullopt;
+    }
     Fail(error);
   }
   const THandle file(handle);
@@ -71,6 +77,12 @@ std::optional<TBytes> ReadImageFile(const std::filesystem::path& path) {
   if (have > kMaxImageBytes) throw ImageTooLarge();
   bytes.resize(have);
   return bytes;
+}
+
+bool IsPlainFileEntry(const std::filesystem::path& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 }  // namespace vantreel
