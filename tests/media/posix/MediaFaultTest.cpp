@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <latch>
 #include <random>
 #include <set>
 #include <thread>
@@ -213,6 +214,7 @@ TEST_F(MediaFaults, TwoUsersShareTheStickyStore) {
   const uid_t users[2] = {64101, 64102};
   constexpr int kRounds = 300;
 
+  std::latch bothKept(2);
   const auto run = [&](int self) {
     const std::string me = "U" + std::to_string(self);
     const std::string other = "U" + std::to_string(1 - self);
@@ -223,6 +225,8 @@ TEST_F(MediaFaults, TwoUsersShareTheStickyStore) {
     std::mt19937 random(static_cast<unsigned>(self) + 1);
     const std::string keep = Payload("K" + me, 5000);
     EXPECT_EQ(console.Ask(SaveRequest("k", "K" + me, 59000, keep))["ok"], true);
+    // Each kept photo is there before the other user first tries to take its name.
+    bothKept.arrive_and_wait();
 
     for (int round = 0; round < kRounds && !HasFailure(); ++round) {
       const std::string id = std::to_string(round);
