@@ -16,7 +16,6 @@
 #include <cstring>
 #include <latch>
 #include <random>
-#include <set>
 #include <thread>
 
 #include <nlohmann/json.hpp>
