@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/AsciiText.h"
+#include "base/LogText.h"
 #include "auth/UAuthResponseProvider.h"
 #include "auth/UAuthSeedProvider.h"
 #include "auth/UTokenGenerator.h"
@@ -18,10 +19,13 @@
 namespace vantreel {
 namespace {
 
+// The detail is a page value or a message that may quote one: escaped, so that it cannot
+// break the line or turn its text around.
 void Log(std::string_view text, std::string_view detail = {}) {
   std::string line;
   line.reserve(text.size() + detail.size());
-  line.append(text).append(detail);
+  line.append(text);
+  AppendEscapedForLog(line, detail);
   OutputDebugLine(line);
 }
 

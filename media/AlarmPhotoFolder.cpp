@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "media/AlarmPhotoNames.h"
-#include "media/SafeName.h"
+#include "media/ImageFileReader.h"
 #include "platform/KnownFolders.h"
 #include "platform/Utf8Path.h"
 
@@ -21,12 +21,11 @@ std::optional<fs::path>& FolderOverride() {
   throw std::runtime_error("读取目录失败: " + ec.message());
 }
 
-bool CountsAsFile(const fs::directory_entry& entry, const fs::path& folder) {
+// Regular files only: a link in a folder that anyone may write into could make another
+// user's photo (or any file) show up as one of this folder's.
+bool CountsAsFile(const fs::directory_entry& entry) {
   std::error_code ec;
-  const fs::file_status own = entry.symlink_status(ec);
-  if (ec) return false;
-  if (fs::is_regular_file(own)) return true;
-  return fs::is_symlink(own) && fs::is_regular_file(entry.status(ec)) && IsDirectlyInsideFolder(folder, entry.path());
+  return fs::is_regular_file(entry.symlink_status(ec)) && !ec && IsPlainFileEntry(entry.path());
 }
 
 }  // namespace
@@ -43,7 +42,7 @@ void ForEachFileInFolder(const fs::path& folder, const std::function<bool(const 
   fs::directory_iterator it(folder, ec);
   if (ec) ListingFailed(ec);
   for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (CountsAsFile(*it, folder) && !visit(Utf8FromPath(it->path().filename()))) return;
+    if (CountsAsFile(*it) && !visit(Utf8FromPath(it->path().filename()))) return;
   }
   if (ec) ListingFailed(ec);
 }

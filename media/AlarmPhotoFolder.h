@@ -15,10 +15,10 @@ std::filesystem::path GetAlarmPhotoDir();
 // Tests point the store at a temporary folder; nullopt restores the real one.
 void SetAlarmPhotoDirForTesting(std::optional<std::filesystem::path> folder);
 
-// Calls `visit` with the name of each file directly in `folder`, in the order the file
-// system yields them, unsorted, until it returns false. Subfolders are skipped, and so is a symbolic link unless it
-// resolves to a file in this same folder. Throws std::runtime_error when listing fails,
-// after the files seen so far have been visited.
+// Calls `visit` with the name of each regular file directly in `folder`, in the order the
+// file system yields them, unsorted, until it returns false. Subfolders, symbolic links,
+// FIFOs and the like are skipped. Throws std::runtime_error when listing fails, after the
+// files seen so far have been visited.
 void ForEachFileInFolder(const std::filesystem::path& folder, const std::function<bool(const std::string&)>& visit);
 
 // The full path of the first image file for the alarm (and device, when not empty), in the

@@ -13,15 +13,19 @@ TBytes DecodeDataUrl(std::string_view data) {
   return Base64DecodeLenient(data);
 }
 
+std::runtime_error ImageTooLarge() {
+  return std::runtime_error("图片过大: 最多 " + std::to_string(kMaxImageBytes >> 20) + " MB");
+}
+
 TBytes DecodeBoundedDataUrl(std::string_view data) {
   const std::size_t comma = data.find(',');
   const std::size_t encoded = comma == std::string_view::npos ? data.size() : data.size() - comma - 1;
   // Four characters carry at most three bytes; skipped characters only make it smaller.
   if (encoded / 4 * 3 > kMaxImageBytes + 3)
-    throw std::runtime_error("图片过大: 最多 " + std::to_string(kMaxImageBytes >> 20) + " MB");
+    throw ImageTooLarge();
   TBytes bytes = DecodeDataUrl(data);
   if (bytes.size() > kMaxImageBytes)
-    throw std::runtime_error("图片过大: 最多 " + std::to_string(kMaxImageBytes >> 20) + " MB");
+    throw ImageTooLarge();
   return bytes;
 }
 

@@ -1,6 +1,7 @@
 // Image data as the page sends it: a data URL or bare Base64.
 #pragma once
 
+#include <stdexcept>
 #include <string_view>
 
 #include "base/Bytes.h"
@@ -16,6 +17,9 @@ TBytes DecodeDataUrl(std::string_view data);
 // page makes (a 4K frame as PNG is about 25 MB), and small enough that a request cannot
 // make the client hold gigabytes.
 inline constexpr std::size_t kMaxImageBytes = 32u << 20;
+
+// The refusal of an image over kMaxImageBytes, whichever way it came.
+std::runtime_error ImageTooLarge();
 
 // DecodeDataUrl, refusing with std::runtime_error (a message fit for the reply) an image
 // larger than kMaxImageBytes; the size is judged before anything is decoded.

@@ -23,7 +23,14 @@ std::string FormatLocalStamp(std::int64_t secondsSinceEpoch) {
   return text;
 }
 
+namespace {
+std::optional<std::int64_t> gHeldClock;
+}  // namespace
+
+void SetCurrentSecondsForTesting(std::optional<std::int64_t> secondsSinceEpoch) { gHeldClock = secondsSinceEpoch; }
+
 std::int64_t CurrentSecondsSinceEpoch() {
+  if (gHeldClock) return *gHeldClock;
   return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
       .count();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vantreel {
@@ -12,5 +13,8 @@ std::string FormatLocalStamp(std::int64_t secondsSinceEpoch);
 
 // The current moment.
 std::int64_t CurrentSecondsSinceEpoch();
+
+// Tests hold the clock still at a moment of their choosing; nullopt lets it run again.
+void SetCurrentSecondsForTesting(std::optional<std::int64_t> secondsSinceEpoch);
 
 }  // namespace vantreel

@@ -2,18 +2,18 @@
 // disk is the whole store. Page-supplied names are checked once, on entry, by SafeName.
 #include "media/UAlarmPhotoProvider.h"
 
-#include <cerrno>
 #include <chrono>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
+#include "base/LogText.h"
+#include "json/JsonBase64.h"
 #include "json/JsonWriter.h"
 #include "media/AlarmPhotoFolder.h"
 #include "media/AlarmPhotoNames.h"
 #include "media/AtomicFileWriter.h"
 #include "media/DataUrl.h"
-#include "json/JsonBase64.h"
+#include "media/ImageFileReader.h"
 #include "media/SafeName.h"
 #include "platform/DebugOutput.h"
 #include "platform/Utf8Path.h"
@@ -38,25 +38,12 @@ void AddOutcome(TJsonWriter& reply, bool ok) { reply.AddBool("ok", ok).AddBool("
 void AddFailure(TJsonWriter& reply, std::string_view linePrefix, const std::string& message) {
   AddOutcome(reply, false);
   reply.AddString("error", message);
-  OutputDebugLine(std::string(linePrefix) + message);
+  OutputDebugLine(std::string(linePrefix) + EscapedForLog(message));
 }
 
 bool IsExistingFile(const std::string& path) {
   std::error_code ec;
   return !path.empty() && fs::is_regular_file(PathFromUtf8(path), ec);
-}
-
-TBytes ReadWholeFile(const std::string& path) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary | std::ios::ate);
-  if (!in) throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
-  TBytes bytes(static_cast<std::size_t>(size));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    throw std::runtime_error("读取文件失败: " + std::generic_category().message(errno));
-  }
-  return bytes;
 }
 
 std::int64_t LastModifiedMs(const fs::file_time_type& time) {
@@ -85,7 +72,7 @@ std::optional<TFileInFolder> FindOrRefuse(TFind find) {
   try {
     return find();
   } catch (const std::runtime_error& refusal) {
-    OutputDebugLine(std::string("[ALARM_PHOTO] 已拒绝: ") + refusal.what());
+    OutputDebugLine("[ALARM_PHOTO] 已拒绝: " + EscapedForLog(refusal.what()));
     return std::nullopt;
   }
 }
@@ -112,7 +99,7 @@ std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alar
 
     AddOutcome(reply, true);
     reply.AddString("filePath", Utf8FromPath(path)).AddString("fileName", name).AddString("message", "图片保存成功");
-    OutputDebugLine("[ALARM_PHOTO] 保存成功: " + Utf8FromPath(path));
+    OutputDebugLine("[ALARM_PHOTO] 保存成功: " + EscapedForLog(Utf8FromPath(path)));
   } catch (const std::exception& e) {
     AddFailure(reply, "[ALARM_PHOTO] 保存失败: ", e.what());
   }
@@ -123,14 +110,20 @@ std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceI
                           const std::string& requestId) {
   TJsonWriter reply = StartReply("alarm_photo_get_response", requestId);
   try {
+    // The file is judged by what opening it finds, not by an earlier look at the folder:
+    // anyone may swap a link or a FIFO in between.
     std::string path;
+    std::optional<TBytes> read;
     if (auto given = FindOrRefuse([&] { return TFileInFolder::Find(GetAlarmPhotoDir(), filePath, kOutsideFolder); })) {
       path = given->Text();
-    } else if (!alarmId.empty()) {
-      path = FindAlarmPhotoFile(alarmId, deviceId);
+      read = ReadImageFile(PathFromUtf8(path));
     }
-    if (!IsExistingFile(path)) throw std::runtime_error("未找到图片文件");
-    const TBytes bytes = ReadWholeFile(path);
+    if (!read && !alarmId.empty()) {
+      path = FindAlarmPhotoFile(alarmId, deviceId);
+      if (!path.empty()) read = ReadImageFile(PathFromUtf8(path));
+    }
+    if (!read) throw std::runtime_error("未找到图片文件");
+    const TBytes& bytes = *read;
 
     AddOutcome(reply, true);
     std::string& out = reply.BeginString("photoData");
@@ -142,7 +135,7 @@ std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceI
     reply.AddString("filePath", path)
         .AddString("fileName", Utf8FromPath(PathFromUtf8(path).filename()))
         .AddInt64("fileSize", static_cast<std::int64_t>(bytes.size()));
-    OutputDebugLine("[ALARM_PHOTO] 读取成功: " + path);
+    OutputDebugLine("[ALARM_PHOTO] 读取成功: " + EscapedForLog(path));
   } catch (const std::exception& e) {
     AddFailure(reply, "[ALARM_PHOTO] 读取失败: ", e.what());
   }
@@ -212,7 +205,7 @@ std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& devi
 
     AddOutcome(reply, true);
     reply.AddString("message", "图片删除成功").AddString("deletedPath", path);
-    OutputDebugLine("[ALARM_PHOTO] 删除成功: " + path);
+    OutputDebugLine("[ALARM_PHOTO] 删除成功: " + EscapedForLog(path));
   } catch (const std::exception& e) {
     AddFailure(reply, "[ALARM_PHOTO] 删除失败: ", e.what());
   }

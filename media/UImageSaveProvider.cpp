@@ -1,12 +1,15 @@
 // Catches its own failures and always returns a whole reply. The album may name nested
-// folders but never leaves the Pictures folder; the file name is a single component.
+// folders but never leaves the Pictures folder; the file name is a single component. A name
+// the page gives replaces what holds it; a generated one never replaces anything.
 #include "media/UImageSaveProvider.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
 
 #include "base/AsciiText.h"
+#include "base/LogText.h"
 #include "json/JsonWriter.h"
 #include "media/AtomicFileWriter.h"
 #include "media/DataUrl.h"
@@ -42,9 +45,9 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
     std::string albumText(TrimBlanks(albumName));
     if (albumText.empty()) albumText = "Screenshots";
     const TSafeRelativePath album = TSafeRelativePath::Check(albumText, kBadAlbum);
-    std::string nameText(TrimBlanks(fileName));
-    if (nameText.empty()) nameText = "image_" + FormatLocalStamp(CurrentSecondsSinceEpoch()) + ".png";
-    const TSafeName name = TSafeName::Check(nameText, kBadFileName);
+    const std::string nameText(TrimBlanks(fileName));
+    const std::optional<TSafeName> name =
+        nameText.empty() ? std::nullopt : std::optional(TSafeName::Check(nameText, kBadFileName));
 
     const TBytes image = DecodeBoundedDataUrl(imageData);
 
@@ -54,15 +57,25 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
     if (!StaysUnderFolder(pictures, albumDir)) throw std::runtime_error(std::string(kAlbumOutside));
     std::error_code ignored;  // a folder that cannot be made shows up as the write's failure
     fs::create_directories(albumDir, ignored);
-    const fs::path path = albumDir / PathFromUtf8(name.Text());
-    WriteFileAtomically(path, image);
+    fs::path path;
+    if (name) {
+      path = albumDir / PathFromUtf8(name->Text());
+      WriteFileAtomically(path, image);
+    } else {
+      // A generated name never replaces: two images in one second would otherwise leave
+      // only the second. The later ones get "-2", "-3", ... before the extension.
+      const std::string stem = "image_" + FormatLocalStamp(CurrentSecondsSinceEpoch());
+      path = WriteNewFileAtomically(albumDir, [&](int attempt) {
+        return PathFromUtf8(attempt == 1 ? stem + ".png" : stem + "-" + std::to_string(attempt) + ".png");
+      }, image);
+    }
 
     reply.AddBool("ok", true).AddBool("success", true);
     reply.AddString("filePath", Utf8FromPath(path)).AddString("message", "图片已保存到 " + Utf8FromPath(albumDir));
-    OutputDebugLine("[IMAGE_SAVE] 保存成功: " + Utf8FromPath(path));
+    OutputDebugLine("[IMAGE_SAVE] 保存成功: " + EscapedForLog(Utf8FromPath(path)));
   } catch (const std::exception& e) {
     reply.AddBool("ok", false).AddBool("success", false).AddString("error", e.what());
-    OutputDebugLine(std::string("[IMAGE_SAVE] 保存失败: ") + e.what());
+    OutputDebugLine("[IMAGE_SAVE] 保存失败: " + EscapedForLog(e.what()));
   }
   return reply.Finish();
 }

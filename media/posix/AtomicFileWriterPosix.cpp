@@ -1,5 +1,9 @@
-// POSIX backend of the atomic file writer.
+// POSIX backend of the atomic file writer. Where the file system allows it (Linux: ext4,
+// btrfs, xfs, tmpfs...), the bytes go to an unnamed file (O_TMPFILE) that only gets a name
+// once it is whole, so a client killed while writing leaves nothing behind; elsewhere to a
+// hidden named temporary.
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,16 +65,6 @@ fs::path TemporaryName(const fs::path& folder) {
   return folder / name;
 }
 
-int CreateTemporary(const fs::path& folder, fs::path& temporary) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary = TemporaryName(folder);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) return fd;
-    if (errno != EEXIST) Fail("创建文件失败", errno);
-  }
-  Fail("创建文件失败", EEXIST);
-}
-
 void WriteAll(int fd, ByteView data) {
   const std::uint8_t* p = data.data();
   std::size_t left = data.size();
@@ -92,31 +86,137 @@ void SyncFolder(const fs::path& folder) {
   ::close(fd);
 }
 
+// Whole file contents on their way to a name. Until they get one, nothing of them is
+// visible (unnamed) or only a hidden temporary is, which the destructor removes.
+class TTemporary {
+ public:
+  explicit TTemporary(const fs::path& folder) : FFolder(folder) {
+#ifdef O_TMPFILE
+    FFd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    // Naming it later goes through /proc; without /proc, a named temporary does instead.
+    if (FFd >= 0 && ::access(ProcName().c_str(), F_OK) != 0) {
+      ::close(FFd);
+      FFd = -1;
+    }
+    if (FFd >= 0) return;
+#endif
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      FNamed = TemporaryName(folder);
+      FFd = ::open(FNamed.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (FFd >= 0) return;
+      if (errno != EEXIST) Fail("创建文件失败", errno);
+    }
+    FNamed.clear();
+    Fail("创建文件失败", EEXIST);
+  }
+  ~TTemporary() {
+    if (FFd >= 0) ::close(FFd);
+    if (!FNamed.empty()) ::unlink(FNamed.c_str());
+  }
+  TTemporary(const TTemporary&) = delete;
+  TTemporary& operator=(const TTemporary&) = delete;
+
+  // The contents, on the disk before any name points at them.
+  void Fill(ByteView data, const struct stat* keepModeOf) {
+    if (keepModeOf != nullptr && ::fchmod(FFd, keepModeOf->st_mode & 07777) != 0) Fail("写入文件失败", errno);
+    WriteAll(FFd, data);
+    if (::fsync(FFd) != 0) Fail("写入文件失败", errno);
+  }
+
+  void Replace(const fs::path& target) {
+    if (FNamed.empty()) NameIt();
+    if (::rename(FNamed.c_str(), target.c_str()) != 0) Fail("替换文件失败", errno);
+    FNamed.clear();
+    Close();
+  }
+
+  // False when something already holds the name; the contents then stay for another try.
+  bool PlaceIfFree(const fs::path& target) {
+    if (FNamed.empty()) {
+      if (::linkat(AT_FDCWD, ProcName().c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) return Close();
+      if (errno == EEXIST) return false;
+      Fail("创建文件失败", errno);
+    }
+    if (::renameat2(AT_FDCWD, FNamed.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+      FNamed.clear();
+      return Close();
+    }
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) Fail("创建文件失败", errno);
+    // A file system without the no-replace rename: a hard link never replaces either.
+    if (::link(FNamed.c_str(), target.c_str()) != 0) {
+      if (errno == EEXIST) return false;
+      Fail("创建文件失败", errno);
+    }
+    ::unlink(FNamed.c_str());
+    FNamed.clear();
+    return Close();
+  }
+
+ private:
+  std::string ProcName() const { return "/proc/self/fd/" + std::to_string(FFd); }
+
+  // An unnamed file gets a hidden name only for the moment before the rename over the
+  // target, which nothing can do without one.
+  void NameIt() {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      const fs::path name = TemporaryName(FFolder);
+      if (::linkat(AT_FDCWD, ProcName().c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        FNamed = name;
+        return;
+      }
+      if (errno != EEXIST) Fail("替换文件失败", errno);
+    }
+    Fail("替换文件失败", EEXIST);
+  }
+
+  bool Close() {
+    const int closed = ::close(FFd);
+    FFd = -1;
+    if (closed != 0) Fail("写入文件失败", errno);
+    return true;
+  }
+
+  fs::path FFolder;
+  fs::path FNamed;  // empty while unnamed, and once placed
+  int FFd = -1;
+};
+
+fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? target.parent_path() : fs::path("."); }
+
 }  // namespace
 
 void WriteFileAtomically(const fs::path& target, ByteView data) {
   IgnoreFileSizeSignal();
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const fs::path folder = FolderOf(target);
   RemoveStaleTemporaries(folder);
   // The replacement keeps the permissions of the file it replaces (not a link's target's).
   struct stat old {};
   const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  fs::path temporary;
-  int fd = CreateTemporary(folder, temporary);
-  try {
-    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) Fail("写入文件失败", errno);
-    WriteAll(fd, data);
-    if (::fsync(fd) != 0) Fail("写入文件失败", errno);
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) Fail("写入文件失败", errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) Fail("替换文件失败", errno);
-  } catch (...) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temporary.c_str());
-    throw;
+  {
+    TTemporary temporary(folder);
+    temporary.Fill(data, replacing ? &old : nullptr);
+    temporary.Replace(target);
   }
   SyncFolder(folder);
+}
+
+fs::path WriteNewFileAtomically(const fs::path& folder, const std::function<fs::path(int)>& nameForAttempt,
+                                ByteView data) {
+  IgnoreFileSizeSignal();
+  RemoveStaleTemporaries(folder);
+  fs::path placed;
+  {
+    TTemporary temporary(folder);
+    temporary.Fill(data, nullptr);
+    for (int attempt = 1; placed.empty(); ++attempt) {
+      if (attempt > kMaxNewNameAttempts) Fail("创建文件失败", EEXIST);
+      const fs::path candidate = folder / nameForAttempt(attempt);
+      if (temporary.PlaceIfFree(candidate)) placed = candidate;
+    }
+  }
+  SyncFolder(folder);
+  return placed;
 }
 
 }  // namespace vantreel

@@ -1,7 +1,8 @@
 // Windows backend of the atomic file writer: the temporary file is made exclusively
 // (CREATE_NEW) in the target's folder, flushed with FlushFileBuffers, and moved over the
 // target with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, which returns only once
-// the move is on the disk. A reparse point (link) at the target is replaced, not followed.
+// the move is on the disk (a new file: the same move without REPLACE_EXISTING). A reparse
+// point (link) at the target is replaced, not followed.
 #include <windows.h>
 
 #include <cstdio>
@@ -55,10 +56,8 @@ void WriteAll(HANDLE file, ByteView data) {
   }
 }
 
-}  // namespace
-
-void WriteFileAtomically(const fs::path& target, ByteView data) {
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(L".");
+// The temporary, written whole and flushed, then closed so that it can be moved.
+fs::path WriteTemporary(const fs::path& folder, ByteView data) {
   fs::path temporary;
   HANDLE file = CreateTemporary(folder, temporary);
   try {
@@ -67,13 +66,42 @@ void WriteFileAtomically(const fs::path& target, ByteView data) {
     const BOOL closed = CloseHandle(file);
     file = INVALID_HANDLE_VALUE;
     if (!closed) Fail("写入文件失败", GetLastError());
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      Fail("替换文件失败", GetLastError());
   } catch (...) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     DeleteFileW(temporary.c_str());
     throw;
   }
+  return temporary;
+}
+
+fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? target.parent_path() : fs::path(L"."); }
+
+}  // namespace
+
+void WriteFileAtomically(const fs::path& target, ByteView data) {
+  const fs::path temporary = WriteTemporary(FolderOf(target), data);
+  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    DeleteFileW(temporary.c_str());
+    Fail("替换文件失败", error);
+  }
+}
+
+fs::path WriteNewFileAtomically(const fs::path& folder, const std::function<fs::path(int)>& nameForAttempt,
+                                ByteView data) {
+  const fs::path temporary = WriteTemporary(folder, data);
+  for (int attempt = 1; attempt <= kMaxNewNameAttempts; ++attempt) {
+    const fs::path candidate = folder / nameForAttempt(attempt);
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when anything holds the name.
+    if (MoveFileExW(temporary.c_str(), candidate.c_str(), MOVEFILE_WRITE_THROUGH)) return candidate;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+      DeleteFileW(temporary.c_str());
+      Fail("创建文件失败", error);
+    }
+  }
+  DeleteFileW(temporary.c_str());
+  Fail("创建文件失败", ERROR_FILE_EXISTS);
 }
 
 }  // namespace vantreel

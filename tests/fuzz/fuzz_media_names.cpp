@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/LogText.h"
 #include "media/AlarmPhotoFolder.h"
 #include "media/SafeName.h"
 #include "media/UAlarmPhotoProvider.h"
@@ -88,7 +89,8 @@ std::vector<std::string> Fields(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  vantreel::SetDebugOutputSinkForTesting([](std::string_view) {});
+  // Every diagnostic line is one line of plain text, whatever names or values it quotes.
+  vantreel::SetDebugOutputSinkForTesting([](std::string_view line) { Check(vantreel::EscapedForLog(line) == line); });
   return 0;
 }
 

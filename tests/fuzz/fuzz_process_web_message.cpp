@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/LogText.h"
 #include "json/JsonFields.h"
 #include "json/JsonReader.h"
 #include "bridge/UWebViewBridge.h"
@@ -32,7 +33,8 @@ bool IsImageRequest(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  vantreel::SetDebugOutputSinkForTesting([](std::string_view) {});
+  // Every diagnostic line is one line of plain text, whatever names or values it quotes.
+  vantreel::SetDebugOutputSinkForTesting([](std::string_view line) { Check(vantreel::EscapedForLog(line) == line); });
   return 0;
 }
 

@@ -93,5 +93,43 @@ TEST_F(MediaThroughBridge, RefusedNamesComeBackAsFailureReplies) {
   EXPECT_EQ(Snapshot(FTemp.Path()), before);
 }
 
+
+// A name or page value with line breaks, terminal escapes and a right-to-left override goes
+// round the store: the replies carry it unchanged, while every log line stays one line with
+// those characters escaped, so none can pass for a line of its own or turn around.
+TEST_F(MediaThroughBridge, ControlCharactersInNamesCannotForgeLogLines) {
+  const std::string alarm = "A1\n[ALARM_PHOTO] 删除成功: passwd\r\x1B[2K\xE2\x80\xAEgpj";
+  const std::string logged = "A1\\x0A[ALARM_PHOTO] 删除成功: passwd\\x0D\\x1B[2K\\u{202E}gpj";
+  const std::string name = alarm + "_D9_20231115_061320.jpg";
+  const fs::path path = FPhotos / name;
+
+  const Json saved = Send({{"type", "alarm_photo_save"}, {"alarmId", alarm}, {"deviceId", "D9"},
+                           {"timestamp", 1700000000123}, {"photoData", "aGk="}});
+  EXPECT_EQ(saved["fileName"], name);
+  EXPECT_EQ(FLines.Lines().at(1), "[ALARM_PHOTO] 保存成功: " + FPhotos.string() + "/" + logged +
+                                      "_D9_20231115_061320.jpg");
+  EXPECT_EQ(ReadFile(path), "hi");
+  EXPECT_EQ(Send({{"type", "alarm_photo_list"}})["photos"][0]["fileName"], name);
+  EXPECT_EQ(Send({{"type", "alarm_photo_get"}, {"filePath", path.string()}})["fileName"], name);
+  EXPECT_EQ(Send({{"type", "alarm_photo_delete"}, {"fileName", name}})["deletedPath"], path.string());
+  EXPECT_EQ(Send({{"type", "image_save"}, {"imageData", "aGk="}, {"fileName", alarm}})["ok"], true);
+  EXPECT_FALSE(Send({{"type", "alarm_photo_get"}, {"filePath", "\n" + path.string()}, {"alarmId", alarm}})["ok"]);
+
+  // Page values that reach the log without being a name: the type, and a member that fails
+  // to convert.
+  std::string reply;
+  EXPECT_FALSE(ProcessWebMessage(Json{{"type", "x\n[WEBVIEW_BRIDGE] 已处理 image_save"}}.dump(), reply));
+  EXPECT_FALSE(ProcessWebMessage(Json{{"type", "alarm_photo_save"}, {"timestamp", "1\n\xE2\x81\xA6"}}.dump(), reply));
+  EXPECT_EQ(FLines.Lines().back(),
+            "[WEBVIEW_BRIDGE] 消息处理异常: JSON member \"timestamp\" is not a 64-bit integer: 1\\x0A\\u{2066}");
+
+  ASSERT_GT(FLines.Lines().size(), 15u);
+  for (const std::string& line : FLines.Lines()) {
+    for (const char c : line) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << line;
+    EXPECT_EQ(line.find("\xE2\x80\xAE"), std::string::npos) << line;
+    EXPECT_EQ(line.find("\xE2\x81\xA6"), std::string::npos) << line;
+  }
+}
+
 }  // namespace
 }  // namespace vantreel

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <chrono>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 #include "tests/media/MediaTestSupport.h"
 
@@ -92,6 +94,53 @@ TEST(WriteFileAtomically, ALinkAtTheTargetIsReplacedNotFollowed) {
   EXPECT_EQ(ReadFile(temp.Path() / "outside.txt"), "keep me");
   EXPECT_FALSE(fs::is_symlink(temp.Path() / "store" / "photo.jpg"));
   EXPECT_EQ(ReadFile(temp.Path() / "store" / "photo.jpg"), "new");
+}
+
+
+// Writers racing for the same names each end up in a file of their own, whole.
+TEST(WriteNewFileAtomically, RacingWritersNeverShareOrReplaceAFile) {
+  TTempFolder temp;
+  WriteFile(temp.Path() / "shot-1.png", "held before");
+  constexpr int kWriters = 4;
+  constexpr int kEach = 25;
+  std::vector<std::thread> writers;
+  std::vector<std::vector<fs::path>> written(kWriters);
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < kEach; ++i) {
+        const std::string payload = "writer " + std::to_string(w) + " image " + std::to_string(i);
+        written[w].push_back(WriteNewFileAtomically(
+            temp.Path(), [](int attempt) { return "shot-" + std::to_string(attempt) + ".png"; }, AsBytes(payload)));
+      }
+    });
+  }
+  for (auto& writer : writers) writer.join();
+  std::map<std::string, std::string> expected{{"shot-1.png", "file:held before"}};
+  for (int w = 0; w < kWriters; ++w) {
+    for (int i = 0; i < kEach; ++i) {
+      expected[written[w][i].filename().string()] = "file:writer " + std::to_string(w) + " image " + std::to_string(i);
+    }
+  }
+  EXPECT_EQ(expected.size(), 1u + kWriters * kEach);
+  EXPECT_EQ(Snapshot(temp.Path()), expected);
+}
+
+TEST(WriteNewFileAtomically, FailsWhenEveryNameIsTakenOrTheWriteFails) {
+  TTempFolder temp;
+  WriteFile(temp.Path() / "only.png", "held");
+  try {
+    WriteNewFileAtomically(temp.Path(), [](int) { return fs::path("only.png"); }, AsBytes("new"));
+    FAIL() << "no exception";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("File exists"), std::string::npos) << e.what();
+  }
+  {
+    TFileSizeLimit limit(64 * 1024);
+    EXPECT_THROW(WriteNewFileAtomically(temp.Path(), [](int) { return fs::path("big.png"); },
+                                        AsBytes(std::string(256 * 1024, 'x'))),
+                 std::runtime_error);
+  }
+  EXPECT_EQ(Snapshot(temp.Path()), (std::map<std::string, std::string>{{"only.png", "file:held"}}));
 }
 
 }  // namespace
