@@ -171,7 +171,6 @@ export default {
   'protection.client': 'العميل',
   'protection.clientConnected': 'متصل ويستجيب',
   'seed.notChecked': 'لم يُتحقق منها',
-  'seed.never': 'لم يُتحقق منها منذ فتح هذه الصفحة',
   'pictures.title': 'الصور المحفوظة',
   'pictures.lead': 'الصور المحفوظة في مجلد الصور خلال هذه الجلسة.',
   'pictures.draw': 'ارسم صورة',

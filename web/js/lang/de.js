@@ -170,7 +170,6 @@ export default {
   'protection.client': 'Client',
   'protection.clientConnected': 'Verbunden und antwortet',
   'seed.notChecked': 'Nicht geprüft',
-  'seed.never': 'Seit dem Öffnen dieser Seite nicht geprüft',
   'pictures.title': 'Gespeicherte Bilder',
   'pictures.lead': 'Bilder, die in dieser Sitzung in Ihrem Bilder-Ordner gespeichert wurden.',
   'pictures.draw': 'Bild zeichnen',

@@ -170,7 +170,6 @@ export default {
   'protection.client': 'Cliente',
   'protection.clientConnected': 'Conectado y respondiendo',
   'seed.notChecked': 'Sin comprobar',
-  'seed.never': 'Sin comprobar desde que se abrió esta página',
   'pictures.title': 'Imágenes guardadas',
   'pictures.lead': 'Imágenes guardadas en su carpeta Imágenes durante esta sesión.',
   'pictures.draw': 'Dibujar una imagen',

@@ -170,7 +170,6 @@ export default {
   'protection.client': 'Client',
   'protection.clientConnected': 'Connecté et répond',
   'seed.notChecked': 'Non vérifiée',
-  'seed.never': 'Non vérifiée depuis l’ouverture de cette page',
   'pictures.title': 'Images enregistrées',
   'pictures.lead': 'Images enregistrées dans votre dossier Images pendant cette session.',
   'pictures.draw': 'Dessiner une image',

@@ -170,7 +170,6 @@ export default {
   'protection.client': 'クライアント',
   'protection.clientConnected': '接続済み、応答あり',
   'seed.notChecked': '未確認',
-  'seed.never': 'このページを開いてから未確認',
   'pictures.title': '保存した画像',
   'pictures.lead': 'このセッションで「ピクチャ」フォルダーに保存した画像です。',
   'pictures.draw': '画像を描く',

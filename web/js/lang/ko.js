@@ -170,7 +170,6 @@ export default {
   'protection.client': '클라이언트',
   'protection.clientConnected': '연결됨, 응답함',
   'seed.notChecked': '확인 안 함',
-  'seed.never': '이 페이지를 연 뒤로 확인하지 않음',
   'pictures.title': '저장한 이미지',
   'pictures.lead': '이번 세션에서 사진 폴더에 저장한 이미지입니다.',
   'pictures.draw': '이미지 그리기',

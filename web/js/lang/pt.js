@@ -170,7 +170,6 @@ export default {
   'protection.client': 'Cliente',
   'protection.clientConnected': 'Conectado e respondendo',
   'seed.notChecked': 'Não verificada',
-  'seed.never': 'Não verificada desde que esta página foi aberta',
   'pictures.title': 'Imagens salvas',
   'pictures.lead': 'Imagens salvas na sua pasta Imagens nesta sessão.',
   'pictures.draw': 'Desenhar uma imagem',

@@ -170,7 +170,6 @@ export default {
   'protection.client': 'Клиент',
   'protection.clientConnected': 'Подключён и отвечает',
   'seed.notChecked': 'Не проверено',
-  'seed.never': 'Не проверялось с открытия страницы',
   'pictures.title': 'Сохранённые изображения',
   'pictures.lead': 'Изображения, сохранённые в папку «Изображения» за этот сеанс.',
   'pictures.draw': 'Нарисовать изображение',

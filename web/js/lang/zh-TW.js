@@ -170,7 +170,6 @@ export default {
   'protection.client': '用戶端',
   'protection.clientConnected': '已連線，回應正常',
   'seed.notChecked': '未檢查',
-  'seed.never': '頁面開啟以來尚未檢查',
   'pictures.title': '已儲存的圖片',
   'pictures.lead': '本次儲存到「圖片」資料夾中的圖片。',
   'pictures.draw': '畫一張圖片',

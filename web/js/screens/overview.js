@@ -46,7 +46,6 @@ export function setupOverview({ t, language, module, go }) {
     const meta = [];
     if (seed.state === 'available') meta.push(t('seed.length', { n: seed.length }), ' · ');
     if (seed.at) meta.push(...sentence(t, 'seed.checkedAt', { time: timeNode(seed.at, language) }));
-    else if (seed.state === 'idle') meta.push(t('seed.never'));
     $('#seed-meta').replaceChildren(...meta);
     showMessage($('#seed-message'), seed.state === 'unavailable' ? describeError(seed.error, t) : '', 'error');
     renderProtection();
