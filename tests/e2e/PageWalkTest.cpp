@@ -470,6 +470,34 @@ TEST_F(PageWalk, NamesWithHiddenCharactersAreShownVisibly) {
   EXPECT_EQ(page->Text("#viewer-file"), "A2_D1_bad\\u000Aline.jpg");
 }
 
+// In the shared photo folder only the one who saved a photo may delete it; the folder refuses
+// anyone else with "Operation not permitted". An immutable file gets the same refusal from
+// the kernel even for root, who runs these tests.
+TEST_F(PageWalk, APhotoOfAnotherUserSaysThatOnlyItsOwnerCanDeleteIt) {
+  fs::create_directories(photos);
+  const fs::path theirs = photos / "A5_D5_20261210_104100.jpg";
+  std::ofstream(theirs) << "x";
+  std::string quoted = "'";
+  quoted.append(theirs.string()).push_back('\'');
+  if (std::system(("chattr +i " + quoted + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "no chattr here";
+  struct TMutableAgain {
+    std::string path;
+    ~TMutableAgain() { (void)!std::system(("chattr -i " + path).c_str()); }
+  } mutableAgain{quoted};
+
+  Open("photos");
+  ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 1"));
+  page->Click("#gallery-grid .photo .view");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#viewer').hidden"));
+  page->Click("#viewer-delete");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#confirm').hidden"));
+  page->Click("#confirm-ok");
+  ASSERT_TRUE(page->WaitFor("!document.querySelector('#viewer-message').hidden"));
+  EXPECT_EQ(page->Text("#viewer-message"), "Only the person who saved it can delete it.");
+  EXPECT_TRUE(page->Visible("#viewer"));
+  EXPECT_TRUE(fs::exists(theirs));
+}
+
 // The window cannot be made smaller than the size at which the page's parts sit side by side,
 // and at that size no two of them cover each other on any screen.
 TEST_F(PageWalk, AtTheSmallestWindowNothingOverlaps) {

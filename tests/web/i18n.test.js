@@ -41,6 +41,11 @@ test('every language has a text for every key, none empty, none left in English,
   }
 });
 
+test('German addresses the reader formally everywhere: Sie and Ihr, never du, dein or a lowercase ihr', () => {
+  const informal = /(^|[^\p{L}])(du|dich|dir|dein\p{L}*|euch|euer\p{L}*|ihr\p{L}*)(?![\p{L}])/u;
+  for (const [key, text] of Object.entries(TEXTS.de)) assert.doesNotMatch(text, informal, key);
+});
+
 test('placeholders are filled, unknown ones kept; a missing key falls back to English, then to the key', () => {
   const texts = { en: { a: '{n} of {m}', only: 'English' }, 'zh-CN': { a: '{m} 中的 {n}' } };
   const zh = createTranslator('zh-CN', texts);

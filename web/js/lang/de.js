@@ -38,7 +38,7 @@ export default {
   'wake.count': 'Aufwachvorgänge: {n}',
 
   'challenge.title': 'Antwort auf eine Challenge',
-  'challenge.lead': 'Beantworten Sie eine Challenge des Dienstes. Geben Sie ihre Werte ein oder erzeugen Sie eine Test-Challenge.',
+  'challenge.lead': 'Beantworten Sie eine Challenge des Dienstes. Geben Sie deren Werte ein oder erzeugen Sie eine Test-Challenge.',
   'challenge.timestamp': 'Zeitstempel',
   'challenge.random': 'Zufallswert',
   'challenge.clientType': 'Client-Typ',
@@ -178,7 +178,7 @@ export default {
   'diagnostics.title': 'Diagnose',
   'diagnostics.lead': 'Für den Support: die Authentifizierungswerkzeuge des Clients und der Rohaustausch mit dem Client. Geheimnisse werden nie angezeigt.',
   'diagnostics.exchange': 'Austausch mit dem Client',
-  'diagnostics.exchangeLead': 'Jede Anfrage und ihre Antwort, neueste zuerst. Öffnen Sie einen Eintrag, um zu sehen, was gesendet wurde.',
+  'diagnostics.exchangeLead': 'Jede Anfrage mit der Antwort darauf, neueste zuerst. Öffnen Sie einen Eintrag, um zu sehen, was gesendet wurde.',
   'capture.sample': 'Beispielfoto hinzufügen',
   'error.notOwner': 'Nur die Person, die das Foto gespeichert hat, kann es löschen.',
   'event.wake': 'Der Computer ist aus dem Ruhezustand aufgewacht',

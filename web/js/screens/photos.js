@@ -227,16 +227,21 @@ export function setupPhotos({ t, language, module }) {
   $('#viewer-x').addEventListener('click', () => closeViewer?.());
   $('#viewer-delete').addEventListener('click', async () => {
     const photo = viewed;
-    if (photo && (await remove(photo))) closeViewer?.();
+    if (!photo) return;
+    const outcome = await remove(photo);
+    if (outcome === 'deleted') closeViewer?.();
+    // The gallery's message is behind the viewer: say it where the user is looking.
+    else if (outcome && viewed === photo) showMessage($('#viewer-message'), describeError(outcome, t), 'error');
   });
 
+  // 'deleted', the failure, or null when the user did not confirm.
   async function remove(photo) {
     const confirmed = await confirmDialog({
       title: t('confirm.deleteTitle'),
       text: sentence(t, 'confirm.deleteText', { name: pathNode(photo.fileName) }),
       confirmLabel: t('confirm.delete'),
     });
-    if (!confirmed) return false;
+    if (!confirmed) return null;
     let failure = null;
     try {
       await module.request('alarm_photo_delete', { filePath: photo.filePath, fileName: photo.fileName });
@@ -247,7 +252,7 @@ export function setupPhotos({ t, language, module }) {
     // The refresh clears the gallery's message, so a failure is shown after it.
     await refresh();
     if (failure) showMessage($('#gallery-message'), describeError(failure, t), 'error');
-    return !failure;
+    return failure ?? 'deleted';
   }
 
   // Another program may have changed the photo folder meanwhile; thumbnails stay cached.
