@@ -19,7 +19,7 @@ test('names show their hidden characters: control and bidirectional characters b
 
 test('paths offer breaks only after their separators, never inside a word', () => {
   assert.deepEqual(pathPieces('/home/k/Bilder/Bildschirmfotos/image_20261210.png'),
-    ['/', 'home/', 'k/', 'Bilder/', 'Bildschirmfotos/', 'image_', '20261210.', 'png']);
+    ['/', 'home/', 'k/', 'Bilder/', 'Bildschirmfotos/', 'image_', '20261210.png']);
   assert.deepEqual(pathPieces('C:\\Users\\k\\스크린샷'), ['C:\\', 'Users\\', 'k\\', '스크린샷']);
   assert.deepEqual(pathPieces('a\u202Eb/c').join(''), 'a\\u202Eb/c');
 });

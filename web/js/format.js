@@ -59,9 +59,9 @@ export function visibleText(text) {
   );
 }
 
-// Break opportunities after each separator of a path or file name ("/", "\", "_", "-", "."),
-// so that a narrow column wraps it between its parts and never inside a word. Returns the
-// pieces; the caller puts a <wbr> between them.
+// Break opportunities after each separator of a path or file name ("/", "\", "_", "-"), so
+// that a narrow column wraps it between its parts, never inside a word nor before its
+// extension. Returns the pieces; the caller puts a <wbr> between them.
 export function pathPieces(text) {
-  return visibleText(text).split(/(?<=[/\\_.-])/);
+  return visibleText(text).split(/(?<=[/\\_-])/);
 }

@@ -102,7 +102,7 @@ export default {
   'save.album': 'الألبوم',
   'save.fileName': 'اسم الملف',
   // The file-name pattern is isolated left to right, so that its parts keep their order.
-  'save.fileNamePlaceholder': 'تلقائي (\u2066image_التاريخ_الوقت.png\u2069)',
+  'save.fileNamePlaceholder': 'تلقائي (\u2066image_YYYYMMDD_HHMMSS.png\u2069)',
   'save.button': 'حفظ في الصور',
   'save.savedTitle': 'تم الحفظ',
   'save.file': 'الملف',
