@@ -19,6 +19,11 @@ namespace {
 // returning; this bound is far above what one turn of real events needs.
 constexpr int kMaxPendingIterations = 1000;
 
+// The smallest client area at which the page's parts still sit side by side without covering
+// one another; the page's stylesheet holds the same minimum.
+constexpr int kMinClientWidth = 640;
+constexpr int kMinClientHeight = 480;
+
 }  // namespace
 
 TGtkMainFormUi::TGtkMainFormUi() {
@@ -38,6 +43,10 @@ TGtkMainFormUi::TGtkMainFormUi() {
   AddCss(background, "#client-background { background-color: #ffffff; }");
   gtk_container_add(GTK_CONTAINER(FClientArea), background);
   gtk_widget_show_all(FRoot);
+  GdkGeometry minimum{};
+  minimum.min_width = kMinClientWidth;
+  minimum.min_height = kMinClientHeight;
+  gtk_window_set_geometry_hints(GTK_WINDOW(FWindow), nullptr, &minimum, GDK_HINT_MIN_SIZE);
 
   g_signal_connect(FWindow, "map", G_CALLBACK(&TGtkMainFormUi::OnMap), this);
   g_signal_connect(FWindow, "size-allocate", G_CALLBACK(&TGtkMainFormUi::OnSizeAllocate), this);
@@ -109,8 +118,9 @@ void TGtkMainFormUi::FitInsideWorkArea() {
   gtk_window_get_default_size(GTK_WINDOW(FWindow), &width, &height);
   // A screen exactly as wide as the window keeps it: the side borders are thin, while the
   // title bar can push the bottom edge out of reach.
-  const int fitWidth = area.width < width ? area.width - kFrameWidth : width;
-  const int fitHeight = area.height < height + kFrameHeight ? area.height - kFrameHeight : height;
+  const int fitWidth = area.width < width ? std::max(area.width - kFrameWidth, kMinClientWidth) : width;
+  const int fitHeight =
+      area.height < height + kFrameHeight ? std::max(area.height - kFrameHeight, kMinClientHeight) : height;
   if (fitWidth <= 0 || fitHeight <= 0 || (fitWidth == width && fitHeight == height)) return;
   SetClientSize(fitWidth, fitHeight);
 }

@@ -26,8 +26,8 @@ test('every language has a text for every key, none empty, none left in English,
   const placeholders = (text) => (text.match(/\{\w+\}/g) ?? []).sort().join();
   // Texts that are the same in a language by nature: names, units and formats.
   const sameInEnglish = new Set(['app.name', 'app.title', 'activity.elapsed', 'error.detail', 'save.album',
-    'token.title', 'activity.type', 'activity.details', 'gallery.alarm', 'gallery.count', 'gallery.countOne',
-    'colour.orange']);
+    'token.title', 'activity.details', 'gallery.alarm', 'gallery.count', 'gallery.countOne',
+    'colour.orange', 'protection.client']);
   for (const language of LANGUAGES) {
     const table = TEXTS[language];
     assert.deepEqual(Object.keys(table).sort(), keys, language);
@@ -39,6 +39,11 @@ test('every language has a text for every key, none empty, none left in English,
       }
     }
   }
+});
+
+test('German addresses the reader formally everywhere: Sie and Ihr, never du, dein or a lowercase ihr', () => {
+  const informal = /(^|[^\p{L}])(du|dich|dir|dein\p{L}*|euch|euer\p{L}*|ihr\p{L}*)(?![\p{L}])/u;
+  for (const [key, text] of Object.entries(TEXTS.de)) assert.doesNotMatch(text, informal, key);
 });
 
 test('placeholders are filled, unknown ones kept; a missing key falls back to English, then to the key', () => {
@@ -70,6 +75,9 @@ test('the client\'s fixed Chinese messages reach the reader in the reader\'s lan
     ['相册名称不合法: 不能是绝对路径或包含 ..', 'error.badAlbum'],
     ['相册目录不在图片文件夹内', 'error.albumOutside'],
     ['列表失败', 'error.listFailed'],
+    // Another user's photo in the shared folder.
+    ['删除文件失败: Operation not permitted', 'error.notOwner'],
+    ['删除文件失败: Permission denied', 'error.notOwner'],
   ];
   for (const language of ['en', 'de', 'ar']) {
     const t = createTranslator(language);

@@ -101,18 +101,19 @@ export function createActivityLog({ limit = DEFAULT_ACTIVITY_LIMIT, clock = () =
     // Hooks for createBridge's observer option.
     bridgeObserver() {
       return {
-        onRequest: ({ type, requestId, message }) =>
-          add({ kind: 'request', type, requestId, message: redactMessage(message) }),
-        onReply: ({ requestId, reply, elapsedMs }) =>
+        onRequest: ({ key, type, requestId, message }) =>
+          add({ kind: 'request', key, type, requestId, message: redactMessage(message) }),
+        onReply: ({ key, requestId, reply, elapsedMs }) =>
           add({
             kind: 'reply',
+            key,
             type: reply.type,
             requestId: typeof reply.requestId === 'string' ? reply.requestId : requestId,
             ok: reply.ok === true,
             elapsedMs,
             message: redactMessage(reply),
           }),
-        onTimeout: ({ type, requestId, timeoutMs }) => add({ kind: 'timeout', type, requestId, timeoutMs }),
+        onTimeout: ({ key, type, requestId, timeoutMs }) => add({ kind: 'timeout', key, type, requestId, timeoutMs }),
         onUnmatched: ({ data }) => add({ kind: 'unmatched', ...describeUnmatched(data) }),
       };
     },

@@ -69,7 +69,8 @@ function parseReply(data) {
 //   webview    the channel (default window.chrome.webview); null means "not inside the client"
 //   timeoutMs  how long a request waits for its reply
 //   timers     { set(fn, ms), clear(id) } (tests pass their own clock)
-//   observer   { onRequest, onReply, onTimeout, onUnmatched } for the activity view
+//   observer   { onRequest, onReply, onTimeout, onUnmatched } for the activity view; each
+//              hook of one request gets the same `key`, also for types sent without requestId
 //   idPrefix   the per-page part of request ids
 export function createBridge(options = {}) {
   const webview = 'webview' in options ? options.webview : globalThis.chrome?.webview;
@@ -105,6 +106,7 @@ export function createBridge(options = {}) {
     pending.delete(entry.key);
     timers.clear(entry.timer);
     notify('onReply', {
+      key: entry.key,
       type: entry.type,
       requestId: entry.requestId,
       reply,
@@ -161,13 +163,13 @@ export function createBridge(options = {}) {
       pending.set(requestId, entry);
       entry.timer = timers.set(() => {
         if (!pending.delete(requestId)) return;
-        notify('onTimeout', { type, requestId: entry.requestId, timeoutMs: wait });
+        notify('onTimeout', { key: requestId, type, requestId: entry.requestId, timeoutMs: wait });
         reject(new BridgeError('timeout', `No reply to "${type}" within ${wait} ms`, {
           type,
           requestId: entry.requestId,
         }));
       }, wait);
-      notify('onRequest', { type, requestId: entry.requestId, message });
+      notify('onRequest', { key: requestId, type, requestId: entry.requestId, message });
       try {
         webview.postMessage(message);
       } catch (error) {

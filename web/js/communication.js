@@ -1,5 +1,7 @@
 // The page's communication module: owns the bridge to the client, tracks whether the client
-// answers, keeps the auth seed check current and handles the client's wake-up notice.
+// answers, checks the auth seed when the user asks and handles the client's wake-up notice.
+// The seed is asked for only on that click: every answer carries the whole seed across the
+// channel, and the page needs no more than whether the client can give it.
 // The client's resume listener finds it at window.communicationService._communicationModule.value
 // and calls handleSystemResume(); initialize and connect are what identify it as such a module.
 
@@ -39,16 +41,25 @@ export class CommunicationModule {
   }
 
   // The first request is also what tells the client that the page is up (it removes the
-  // loading overlay), so it goes out as soon as the page starts.
+  // loading overlay), so it goes out as soon as the page starts: the list of alarm photos,
+  // which the first screen shows anyway.
   async connect() {
     this.initialize();
     this.setConnection('connecting');
     try {
-      await this.checkSeed();
+      await this.listPhotos();
     } catch {
-      // checkSeed has already reported the outcome.
+      // The connection state already says what happened.
     }
     return this.connection;
+  }
+
+  // Every alarm photo, as the client lists them; listeners of 'photos' get the list too.
+  async listPhotos() {
+    const reply = await this.request('alarm_photo_list', { deviceId: '' });
+    const photos = Array.isArray(reply.photos) ? reply.photos : [];
+    this.emit('photos', photos);
+    return photos;
   }
 
   async request(type, fields) {
@@ -75,15 +86,17 @@ export class CommunicationModule {
     }
   }
 
+  // Photos may have come while the computer slept; the list also shows that the client
+  // still answers. The seed waits for the user's check.
   async handleSystemResume() {
     const wakeUp = { at: this.clock() };
     this.wakeUps.push(wakeUp);
     this.activity?.addResume();
     this.emit('resume', { ...wakeUp, count: this.wakeUps.length });
     try {
-      await this.checkSeed();
+      await this.listPhotos();
     } catch {
-      // The seed card shows the failure; a wake-up must not throw into the client's listener.
+      // A wake-up must not throw into the client's listener.
     }
   }
 

@@ -23,6 +23,10 @@ const CLIENT_MESSAGES = new Map([
   ['文件路径不在图片目录内', 'error.outsidePhotoFolder'],
   ['相册名称不合法: 不能是绝对路径或包含 ..', 'error.badAlbum'],
   ['相册目录不在图片文件夹内', 'error.albumOutside'],
+  // The photo folder is shared by every user and only a photo's owner may delete it (the
+  // folder is sticky); the list does not say who saved a photo, so this refusal is what tells.
+  ['删除文件失败: Operation not permitted', 'error.notOwner'],
+  ['删除文件失败: Permission denied', 'error.notOwner'],
 ]);
 
 // Fixed part, then ": " and the system's reason.

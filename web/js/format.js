@@ -46,3 +46,22 @@ export function shortenSecret(text) {
   const value = String(text ?? '');
   return value.length <= 12 ? '•'.repeat(value.length) : `${value.slice(0, 6)}…${value.slice(-4)}`;
 }
+
+// Characters that would let a name say something other than what it is: control characters
+// (a line break in a file name) and the bidirectional controls, with which a name ending in
+// "gpj.exe" reads as "exe.jpg". They are shown as \u escapes.
+const HIDDEN_CHARACTERS = /[\u0000-\u001f\u007f-\u009f\u061c\u200b-\u200f\u202a-\u202e\u2060-\u2069\ufeff]/gu;
+
+export function visibleText(text) {
+  return String(text ?? '').replace(
+    HIDDEN_CHARACTERS,
+    (ch) => `\\u${ch.codePointAt(0).toString(16).toUpperCase().padStart(4, '0')}`,
+  );
+}
+
+// Break opportunities after each separator of a path or file name ("/", "\", "_", "-"), so
+// that a narrow column wraps it between its parts, never inside a word nor before its
+// extension. Returns the pieces; the caller puts a <wbr> between them.
+export function pathPieces(text) {
+  return visibleText(text).split(/(?<=[/\\_-])/);
+}

@@ -26,15 +26,31 @@ export function isRightToLeft(language) {
 }
 
 // Replaces {name} with vars.name; a missing key falls back to English, then to the key itself,
-// so a gap in one table shows something readable instead of nothing.
+// so a gap in one table shows something readable instead of nothing. Numbers are written in
+// the language's own digits, so that a line never mixes two digit styles (a count in Latin
+// digits beside a time in Arabic-Indic ones).
+// t.parts(key, vars) gives the same text as a list of strings and the vars' own values, so that
+// a caller can put elements (isolated names, times) where the placeholders are.
 export function createTranslator(language, texts = TEXTS) {
   const table = texts[language] ?? texts.en;
   const fallback = texts.en;
-  return function t(key, vars) {
-    const template = table[key] ?? fallback[key] ?? key;
-    if (!vars) return template;
-    return template.replace(/\{(\w+)\}/g, (whole, name) => (name in vars ? String(vars[name]) : whole));
-  };
+  const numbers = new Intl.NumberFormat(language in texts ? language : 'en', { maximumFractionDigits: 1 });
+  const show = (value) => (typeof value === 'number' ? numbers.format(value) : value);
+  const template = (key) => table[key] ?? fallback[key] ?? key;
+  function t(key, vars) {
+    if (!vars) return template(key);
+    return template(key).replace(/\{(\w+)\}/g, (whole, name) => (name in vars ? String(show(vars[name])) : whole));
+  }
+  t.parts = (key, vars = {}) =>
+    template(key)
+      .split(/(\{\w+\})/)
+      .filter((piece) => piece !== '')
+      .map((piece) => {
+        const name = /^\{(\w+)\}$/.exec(piece)?.[1];
+        return name !== undefined && name in vars ? show(vars[name]) : piece;
+      });
+  t.number = (value) => numbers.format(value);
+  return t;
 }
 
 // Sets the document's language and reading direction, then fills elements marked with

@@ -5,6 +5,7 @@
 import { chooseLanguage, createTranslator, applyTranslations } from './i18n.js';
 import { createBridge } from './bridge.js';
 import { createActivityLog } from './activity.js';
+import { createEventLog } from './events.js';
 import { CommunicationModule, publishCommunicationModule } from './communication.js';
 import { $, toast } from './ui.js';
 import { formatTime } from './format.js';
@@ -12,6 +13,7 @@ import { setupOverview } from './screens/overview.js';
 import { setupPhotos } from './screens/photos.js';
 import { setupSaveImage } from './screens/save-image.js';
 import { setupActivity } from './screens/activity.js';
+import { setupDiagnostics } from './screens/diagnostics.js';
 
 // The client tells the browser the window's language, so the page follows the window.
 const language = chooseLanguage(navigator.language);
@@ -28,12 +30,14 @@ const module = publishCommunicationModule(
   }),
 );
 
-const context = { t, language, module, activity };
+const events = createEventLog(activity);
+const context = { t, language, module, activity, events, go: (name) => showScreen(name) };
 const screens = {
   overview: setupOverview(context),
   photos: setupPhotos(context),
   save: setupSaveImage(context),
   activity: setupActivity(context),
+  diagnostics: setupDiagnostics(context),
 };
 
 // Screens are switched in place: a URL change would be a navigation for the client to handle.

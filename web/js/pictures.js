@@ -137,6 +137,9 @@ export function drawTestPhoto(
     ctx.fillText(label, W - width - 2, 30);
   }
 
+  // The stamp is the camera's, date before time whatever the reader's direction: in a
+  // right-to-left run the two numbers would swap places.
+  ctx.direction = 'ltr';
   const text = stamp(when);
   const tw = ctx.measureText(text).width + 20;
   ctx.fillStyle = 'rgba(0,0,0,0.45)';

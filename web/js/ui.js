@@ -1,5 +1,7 @@
 // Small DOM helpers shared by the screens: element building, messages, toasts, dialogs, copying.
 
+import { formatTime, pathPieces, visibleText } from './format.js';
+
 export function $(selector, root = document) {
   return root.querySelector(selector);
 }
@@ -20,11 +22,37 @@ export function h(tag, attributes = {}, ...children) {
   return el;
 }
 
+// A name, id, request type or other machine text inside a sentence: isolated from the
+// sentence's reading order (an Arabic sentence must not reorder "A12_D0_x.jpg"), with hidden
+// characters shown, and with no break inside it.
+export function ltr(text, className = 'ltr') {
+  return h('bdi', { dir: 'ltr', class: className }, visibleText(text));
+}
+
+// A path or file name: isolated like ltr(), breaking only after its separators.
+export function pathNode(text) {
+  const pieces = pathPieces(text);
+  return h('bdi', { dir: 'ltr', class: 'path' }, pieces.flatMap((piece, i) => (i ? [h('wbr'), piece] : [piece])));
+}
+
+// A time of day that never wraps between the time and its AM/PM.
+export function timeNode(date, language, format = formatTime) {
+  return h('time', { datetime: date.toISOString() }, format(date, language));
+}
+
+// A translated sentence whose placeholders may be elements (names, times).
+export function sentence(t, key, vars) {
+  return t.parts(key, vars).map((piece) => (piece instanceof Node ? piece : String(piece)));
+}
+
 // A line under a form: kind 'error', 'success' or 'info'; an empty text hides it.
+// `text` may also be a list of strings and elements (see sentence()).
 export function showMessage(el, text, kind = 'info') {
-  el.textContent = text ?? '';
+  const empty = !text || (Array.isArray(text) && text.length === 0);
+  if (Array.isArray(text)) el.replaceChildren(...text);
+  else el.textContent = text ?? '';
   el.dataset.kind = kind;
-  el.hidden = !text;
+  el.hidden = empty;
 }
 
 // Disables the button and shows a busy state while the work runs.
@@ -79,7 +107,7 @@ export function openDialog(backdrop, { onClose } = {}) {
 export function confirmDialog({ title, text, confirmLabel }) {
   const backdrop = $('#confirm');
   $('#confirm-title').textContent = title;
-  $('#confirm-text').textContent = text;
+  $('#confirm-text').replaceChildren(...(Array.isArray(text) ? text : [text]));
   $('#confirm-ok').textContent = confirmLabel;
   return new Promise((resolve) => {
     let answer = false;

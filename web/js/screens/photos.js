@@ -1,11 +1,12 @@
-// Alarm photos: take a photo (a generated test frame), save it for an alarm and device, browse
-// the gallery with a device filter, view one full size, delete it. Photos come only from the
-// page itself: a file chooser would open the whole disk to the child at the keyboard.
+// Alarm photos: add a sample photo (drawn by the page), save it for an alarm and device, browse
+// the gallery with a device filter, view one full size, delete it. This client has no camera
+// and takes no files: a file chooser would open the whole disk to the child at the keyboard.
 
-import { $, h, busy, showMessage, openDialog, confirmDialog, toast } from '../ui.js';
+import { $, h, busy, showMessage, openDialog, confirmDialog, toast, ltr, pathNode, sentence, timeNode } from '../ui.js';
 import { describeError } from '../errors.js';
-import { formatBytes, formatDateTime, dataUrlByteLength } from '../format.js';
+import { formatBytes, formatDateTime, dataUrlByteLength, visibleText } from '../format.js';
 import { drawTestPhoto } from '../pictures.js';
+import { matchesDevice, newestFirst, photoKey } from '../photo-list.js';
 
 // The client names files alarm_device_stamp.ext and reads the ids back by splitting at "_".
 const ID_PATTERN = /^[A-Za-z0-9-]*$/;
@@ -32,8 +33,9 @@ export function setupPhotos({ t, language, module }) {
     showMessage($('#capture-message'), '');
   }
 
-  $('#capture-generate').addEventListener('click', () => {
-    const when = new Date();
+  // The sample's drawn labels name the ids in the fields; when they change, the sample is drawn
+  // again for the same moment, so the saved photo never shows another device than its name.
+  function drawCapture(when) {
     const canvas = document.createElement('canvas');
     const alarmId = $('#capture-alarm-id').value.trim();
     const deviceId = $('#capture-device-id').value.trim();
@@ -50,9 +52,20 @@ export function setupPhotos({ t, language, module }) {
       dataUrl,
       mimetype: 'image/jpeg',
       timestamp: when.getTime(),
+      alarmId,
+      deviceId,
       label: t('capture.generated', { size: formatBytes(dataUrlByteLength(dataUrl), language) }),
     });
-  });
+  }
+
+  $('#capture-generate').addEventListener('click', () => drawCapture(new Date()));
+  const followIds = () => {
+    if (!capture) return;
+    if (capture.alarmId === $('#capture-alarm-id').value.trim() && capture.deviceId === $('#capture-device-id').value.trim()) return;
+    drawCapture(new Date(capture.timestamp));
+  };
+  $('#capture-alarm-id').addEventListener('input', followIds);
+  $('#capture-device-id').addEventListener('input', followIds);
 
   $('#capture-form').addEventListener('submit', (event) => {
     event.preventDefault();
@@ -64,6 +77,7 @@ export function setupPhotos({ t, language, module }) {
     if (!ID_PATTERN.test(alarmId) || !ID_PATTERN.test(deviceId)) {
       return showMessage(message, t('capture.badId'), 'error');
     }
+    followIds();
     busy($('#capture-save'), async () => {
       try {
         const reply = await module.request('alarm_photo_save', {
@@ -73,7 +87,7 @@ export function setupPhotos({ t, language, module }) {
           mimetype: capture.mimetype,
           timestamp: capture.timestamp,
         });
-        showMessage(message, t('capture.saved', { name: reply.fileName }), 'success');
+        showMessage(message, sentence(t, 'capture.saved', { name: pathNode(reply.fileName) }), 'success');
         await refresh();
       } catch (error) {
         showMessage(message, describeError(error, t), 'error');
@@ -82,15 +96,12 @@ export function setupPhotos({ t, language, module }) {
   });
 
   // Gallery.
-  function photoKey(photo) {
-    return `${photo.filePath}|${photo.fileSize}|${photo.lastModified}`;
-  }
-
   function renderGallery(filter) {
     const grid = $('#gallery-grid');
     grid.replaceChildren(...gallery.map(renderPhoto));
     const empty = $('#gallery-empty');
-    empty.textContent = filter ? t('gallery.emptyFiltered', { device: filter }) : t('gallery.empty');
+    if (filter) empty.replaceChildren(...sentence(t, 'gallery.emptyFiltered', { device: ltr(filter) }));
+    else empty.textContent = t('gallery.empty');
     empty.hidden = gallery.length > 0;
     $('#gallery-count').textContent =
       gallery.length === 1 ? t('gallery.countOne') : t('gallery.count', { n: gallery.length });
@@ -99,24 +110,24 @@ export function setupPhotos({ t, language, module }) {
   function renderPhoto(photo) {
     const thumb = thumbnails.get(photoKey(photo));
     const meta = [];
-    if (photo.deviceId !== undefined) meta.push(t('gallery.device', { id: photo.deviceId }));
-    if (photo.fileSize !== undefined) meta.push(formatBytes(photo.fileSize, language));
+    if (photo.deviceId !== undefined) meta.push(...sentence(t, 'gallery.device', { id: ltr(photo.deviceId) }));
+    if (photo.fileSize !== undefined) meta.push(meta.length ? ' · ' : '', formatBytes(photo.fileSize, language));
     return h(
       'figure',
       { class: 'photo', dataset: { fileName: photo.fileName } },
       h(
         'button',
-        { type: 'button', class: 'thumb', title: photo.fileName, onclick: () => view(photo) },
-        h('img', { alt: photo.fileName, src: thumb, dataset: { key: photoKey(photo) } }),
+        { type: 'button', class: 'thumb', title: visibleText(photo.fileName), onclick: () => view(photo) },
+        h('img', { alt: visibleText(photo.fileName), src: thumb, dataset: { key: photoKey(photo) } }),
       ),
       h(
         'figcaption',
         {},
         h('div', { class: 'photo-title' },
-          photo.alarmId !== undefined ? t('gallery.alarm', { id: photo.alarmId }) : t('gallery.noIds')),
-        h('div', { class: 'photo-meta' }, meta.join(' · ')),
+          photo.alarmId !== undefined ? sentence(t, 'gallery.alarm', { id: ltr(photo.alarmId) }) : t('gallery.noIds')),
+        h('div', { class: 'photo-meta' }, meta),
         photo.lastModified !== undefined
-          ? h('div', { class: 'photo-meta' }, formatDateTime(new Date(photo.lastModified), language))
+          ? h('div', { class: 'photo-meta' }, timeNode(new Date(photo.lastModified), language, formatDateTime))
           : null,
       ),
       h(
@@ -152,12 +163,11 @@ export function setupPhotos({ t, language, module }) {
     const filter = $('#gallery-filter').value.trim();
     const message = $('#gallery-message');
     try {
-      const reply = await module.request('alarm_photo_list', { deviceId: filter });
+      // The whole list, filtered here: the client matches device ids only in their exact case.
+      const photos = await module.listPhotos();
       if (run !== generation) return;
       showMessage(message, '');
-      gallery = [...reply.photos].sort(
-        (a, b) => (b.lastModified ?? 0) - (a.lastModified ?? 0) || a.fileName.localeCompare(b.fileName),
-      );
+      gallery = newestFirst(photos.filter((photo) => matchesDevice(photo, filter)));
       const present = new Set(gallery.map(photoKey));
       for (const key of thumbnails.keys()) if (!present.has(key)) thumbnails.delete(key);
       renderGallery(filter);
@@ -192,12 +202,12 @@ export function setupPhotos({ t, language, module }) {
     image.removeAttribute('src');
     $('#viewer-loading').hidden = false;
     showMessage($('#viewer-message'), '');
-    $('#viewer-title').textContent =
-      photo.alarmId !== undefined ? t('gallery.alarm', { id: photo.alarmId }) : photo.fileName;
-    $('#viewer-file').textContent = photo.fileName;
+    $('#viewer-title').replaceChildren(
+      ...(photo.alarmId !== undefined ? sentence(t, 'gallery.alarm', { id: ltr(photo.alarmId) }) : [pathNode(photo.fileName)]));
+    $('#viewer-file').replaceChildren(pathNode(photo.fileName));
     $('#viewer-size').textContent = photo.fileSize !== undefined ? formatBytes(photo.fileSize, language) : '—';
-    $('#viewer-saved').textContent =
-      photo.lastModified !== undefined ? formatDateTime(new Date(photo.lastModified), language) : '—';
+    $('#viewer-saved').replaceChildren(
+      photo.lastModified !== undefined ? timeNode(new Date(photo.lastModified), language, formatDateTime) : '—');
     closeViewer = openDialog($('#viewer'), { onClose: () => { viewed = null; } });
     try {
       const reply = await module.request('alarm_photo_get', { filePath: photo.filePath });
@@ -217,16 +227,21 @@ export function setupPhotos({ t, language, module }) {
   $('#viewer-x').addEventListener('click', () => closeViewer?.());
   $('#viewer-delete').addEventListener('click', async () => {
     const photo = viewed;
-    if (photo && (await remove(photo))) closeViewer?.();
+    if (!photo) return;
+    const outcome = await remove(photo);
+    if (outcome === 'deleted') closeViewer?.();
+    // The gallery's message is behind the viewer: say it where the user is looking.
+    else if (outcome && viewed === photo) showMessage($('#viewer-message'), describeError(outcome, t), 'error');
   });
 
+  // 'deleted', the failure, or null when the user did not confirm.
   async function remove(photo) {
     const confirmed = await confirmDialog({
       title: t('confirm.deleteTitle'),
-      text: t('confirm.deleteText', { name: photo.fileName }),
+      text: sentence(t, 'confirm.deleteText', { name: pathNode(photo.fileName) }),
       confirmLabel: t('confirm.delete'),
     });
-    if (!confirmed) return false;
+    if (!confirmed) return null;
     let failure = null;
     try {
       await module.request('alarm_photo_delete', { filePath: photo.filePath, fileName: photo.fileName });
@@ -237,7 +252,7 @@ export function setupPhotos({ t, language, module }) {
     // The refresh clears the gallery's message, so a failure is shown after it.
     await refresh();
     if (failure) showMessage($('#gallery-message'), describeError(failure, t), 'error');
-    return !failure;
+    return failure ?? 'deleted';
   }
 
   // Another program may have changed the photo folder meanwhile; thumbnails stay cached.

@@ -1,8 +1,8 @@
 // Save image: a drawing pad whose picture the client saves into an album of the Pictures folder.
 
-import { $, h, busy, showMessage } from '../ui.js';
+import { $, h, busy, showMessage, pathNode, sentence, timeNode } from '../ui.js';
 import { describeError } from '../errors.js';
-import { formatDate, formatTime } from '../format.js';
+import { formatDate } from '../format.js';
 import { drawSamplePicture } from '../pictures.js';
 import { createDrawingPad, createSavedNames, drawingFileName } from '../drawing-pad.js';
 
@@ -115,16 +115,16 @@ export function setupSaveImage({ t, language, module }) {
         savedNames.add(albumName, savedAs);
         const original = drawingFileName(typed);
         if (fileName && original.toLowerCase() !== fileName.toLowerCase()) {
-          showMessage(message, t('save.renamed', { original, name: savedAs }), 'info');
+          showMessage(message, sentence(t, 'save.renamed', { original: pathNode(original), name: pathNode(savedAs) }), 'info');
         }
         const folder = folderFromMessage(reply.message, reply.filePath);
-        $('#save-result-file').textContent = reply.filePath;
-        $('#save-result-folder').textContent = folder;
+        $('#save-result-file').replaceChildren(pathNode(reply.filePath));
+        $('#save-result-folder').replaceChildren(pathNode(folder));
         $('#save-result').hidden = false;
         $('#save-none').hidden = true;
-        $('#save-recent').prepend(
-          h('li', {}, h('time', {}, formatTime(new Date(), language)), reply.filePath),
-        );
+        const at = new Date();
+        $('#save-recent').prepend(h('li', {}, timeNode(at, language), ' ', pathNode(reply.filePath)));
+        module.emit('picture', { filePath: reply.filePath, at });
       } catch (error) {
         $('#save-result').hidden = true;
         showMessage(message, describeError(error, t), 'error');
