@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "app/UMainForm.h"
 #include "app/gtk/GtkMainFormUi.h"
@@ -13,14 +14,34 @@
 #include "platform/DebugOutput.h"
 #include "platform/KnownFolders.h"
 
-int main(int argc, char** argv) {
-  // Before GTK or WebKit has read any of them.
-  const auto cleared = vantreel::webkitgtk::ClearDeveloperEnvironment();
+namespace {
+
+// A name from the environment may hold anything but "=", line breaks included.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c != 0x7f && c != '\\') {
+      out.push_back(static_cast<char>(c));
+    } else {
+      char escape[5];
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      out += escape;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+// The client has no options: its command line is never read.
+int main() {
+  // Before GLib, GTK or WebKit has read any of them.
+  const auto dropped = vantreel::webkitgtk::KeepOnlyNeededEnvironment();
   g_set_prgname("Vantreel");  // the window class, matching the desktop entry
   vantreel::webkitgtk::ChooseWebKitRenderer();
-  gtk_init(&argc, &argv);
+  vantreel::webkitgtk::StartGtkWithoutModules();
   vantreel::webkitgtk::BlockInspectorKeybinding();
-  for (const auto& name : cleared) vantreel::OutputDebugLine("[BROWSER] developer variable cleared: " + name);
+  for (const auto& name : dropped) vantreel::OutputDebugLine("[BROWSER] environment variable dropped: " + Printable(name));
 #if defined(VANTREEL_DEVELOPMENT_SECRETS)
   vantreel::OutputDebugLine("[WARNING] this build carries the DEVELOPMENT secrets (resources/provisioning.dev.json): "
                             "not for users");
