@@ -11,8 +11,8 @@ bool IsDebuggerAttached() {
   return CheckRemoteDebuggerPresent(GetCurrentProcess(), &remote) && remote;
 }
 
-// The executable is static and loads DLLs from System32 only (set first thing at start), so
-// no module of another's choosing is mapped by the loader.
+// Not examined here: on Windows, DLLs planted beside the executable are kept out by the DLL
+// search order that the program entry sets, not by this check.
 bool IsForeignCodeLoaded() { return false; }
 
 }  // namespace vantreel

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -82,7 +83,12 @@ void StartGtkWithoutModules() {
     g_signal_handler_block(manager, id);
     held.push_back(id);
   }
-  gdk_display_open(gdk_get_display_arg_name());  // becomes the default display
+  // Becomes the default display. Without it gtk_init would try again with the loader back.
+  if (gdk_display_open(gdk_get_display_arg_name()) == nullptr) {
+    const char* name = gdk_get_display_arg_name();
+    std::fprintf(stderr, "Vantreel: cannot open display: %s\n", name != nullptr ? name : "");
+    std::exit(1);
+  }
   for (gulong id : held) g_signal_handler_unblock(manager, id);
   gtk_init(nullptr, nullptr);  // the display is open: only the checks that remain
 }

@@ -223,7 +223,9 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
 }
 
 // Every way seen to load a module into a GTK/WebKit program, all pointing at a module that
-// announces itself on stderr (which WebKit's processes share with the client).
+// announces itself and its process on stderr (which WebKit's processes share with the
+// client). Kept under the build folder, which WebKit's web-process sandbox can see (the
+// extension lives there), so that the web process could load them too.
 struct TModuleDoors {
   explicit TModuleDoors(const std::filesystem::path& root) {
     const std::filesystem::path module = VANTREEL_INJECTED_MARKER;
@@ -246,7 +248,6 @@ struct TModuleDoors {
     WriteFile(root / "config" / "gtk-3.0" / "settings.ini", "[Settings]\ngtk-modules=" + gtkModule + "\n");
     arguments = {"--gtk-module=" + gtkModule, "--gtk-module", gtkModule};
     variables = {
-        {"XDG_CONFIG_HOME", (root / "config").string()},
         {"GIO_EXTRA_MODULES", (root / "gio").string()},
         {"GTK_IM_MODULE", "vtmark"},
         {"GTK_IM_MODULE_FILE", (root / "immodules.cache").string()},
@@ -256,9 +257,25 @@ struct TModuleDoors {
         {"GST_PLUGIN_SYSTEM_PATH", (root / "gst").string()},
         {"GTK_MODULES", gtkModule},
     };
+    settings = {"XDG_CONFIG_HOME", (root / "config").string()};
   }
   std::vector<std::string> arguments;
   std::vector<std::pair<std::string, std::string>> variables;
+  std::pair<std::string, std::string> settings;  // the user's settings.ini naming the module
+};
+
+// A folder under the build folder, removed at the end.
+class TSandboxVisibleDir {
+ public:
+  TSandboxVisibleDir() {
+    std::string pattern = std::string(VANTREEL_WEBEXT_DIR) + "/module-doors-XXXXXX";
+    FPath = mkdtemp(pattern.data());
+  }
+  ~TSandboxVisibleDir() { std::filesystem::remove_all(FPath); }
+  const std::filesystem::path& Path() const { return FPath; }
+
+ private:
+  std::filesystem::path FPath;
 };
 
 struct TStarted {
@@ -266,10 +283,12 @@ struct TStarted {
   int errFd = -1;
 };
 
-TStarted Start(const std::string& executable, const TModuleDoors& doors, const std::filesystem::path& dataHome) {
+TStarted Start(const std::string& executable, const TModuleDoors& doors, const std::filesystem::path& dataHome,
+               bool withSettings) {
   gchar** env = g_get_environ();
   env = g_environ_setenv(env, "XDG_DATA_HOME", dataHome.c_str(), TRUE);
   for (const auto& [name, value] : doors.variables) env = g_environ_setenv(env, name.c_str(), value.c_str(), TRUE);
+  if (withSettings) env = g_environ_setenv(env, doors.settings.first.c_str(), doors.settings.second.c_str(), TRUE);
   std::vector<gchar*> argv{const_cast<gchar*>(executable.c_str())};
   for (const auto& a : doors.arguments) argv.push_back(const_cast<gchar*>(a.c_str()));
   argv.push_back(nullptr);
@@ -302,11 +321,11 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::seconds timeout) {
 
 // A bare GTK program opened with the same doors loads the module: the doors are real.
 TEST(DeveloperDoors, TheModuleDoorsOpenABareGtkProgram) {
-  TTempDir root, data;
+  TSandboxVisibleDir root;
+  TTempDir data;
   const TModuleDoors doors(root.Path());
-  const TStarted started = Start(VANTREEL_BARE_GTK, doors, data.Path());
+  const TStarted started = Start(VANTREEL_BARE_GTK, doors, data.Path(), true);
   ASSERT_GT(started.pid, 0);
-  WaitFor([&] { return !RunCommand("xdotool search --pid " + std::to_string(started.pid)).empty(); }, std::chrono::seconds(20));
   int status = 0;
   const bool exited = WaitFor([&] { return waitpid(started.pid, &status, WNOHANG) == started.pid; }, std::chrono::seconds(20));
   const std::string errors = ReadAll(started.errFd);
@@ -316,13 +335,12 @@ TEST(DeveloperDoors, TheModuleDoorsOpenABareGtkProgram) {
   EXPECT_NE(errors.find("VANTREEL-INJECTED-CODE-LOADED"), std::string::npos) << errors;
 }
 
-// The client started with every door open: its window, its web process and its network
-// process come up and none of them runs the module.
-TEST(DeveloperDoors, NoModuleLoadsIntoAnyProcessOfTheClient) {
-  TTempDir root, data;
-  const TModuleDoors doors(root.Path());
-  const TStarted started = Start(VANTREEL_EXECUTABLE, doors, data.Path());
-  ASSERT_GT(started.pid, 0);
+// Starts the client with the doors open and waits until its window, its web process and its
+// network process are up and the page has spoken to the bridge; returns its stderr.
+std::string RunClient(const TModuleDoors& doors, bool withSettings) {
+  TTempDir data;
+  const TStarted started = Start(VANTREEL_EXECUTABLE, doors, data.Path(), withSettings);
+  if (started.pid <= 0) return "not started";
   const bool up = WaitFor(
       [&] {
         const auto names = ProcessNamesUnder(started.pid);
@@ -330,7 +348,6 @@ TEST(DeveloperDoors, NoModuleLoadsIntoAnyProcessOfTheClient) {
                !RunCommand("xdotool search --pid " + std::to_string(started.pid)).empty();
       },
       std::chrono::seconds(30));
-  // The page's first message to the bridge: the page has run in the web process.
   std::string errors;
   fcntl(started.errFd, F_SETFL, fcntl(started.errFd, F_GETFL) | O_NONBLOCK);
   const bool pageRan = WaitFor(
@@ -344,12 +361,31 @@ TEST(DeveloperDoors, NoModuleLoadsIntoAnyProcessOfTheClient) {
   errors += Stop(started);
   EXPECT_TRUE(up) << errors;
   EXPECT_TRUE(pageRan) << errors;
+  return errors;
+}
+
+// The environment and the command line: no process of the client runs the module, WebKit's
+// web and network processes included (they inherit the client's environment).
+TEST(DeveloperDoors, NoModuleLoadsIntoAnyProcessOfTheClient) {
+  TSandboxVisibleDir root;
+  const TModuleDoors doors(root.Path());
+  const std::string errors = RunClient(doors, false);
   EXPECT_EQ(errors.find("VANTREEL-INJECTED-CODE-LOADED"), std::string::npos) << errors;
   EXPECT_EQ(errors.find("libvtmark"), std::string::npos) << errors;  // not even tried
   for (const auto& [name, value] : doors.variables) {
-    if (name == "XDG_CONFIG_HOME" || name == "GTK_IM_MODULE") continue;
+    if (name == "GTK_IM_MODULE") continue;
     EXPECT_NE(errors.find("[BROWSER] environment variable dropped: " + name + "\n"), std::string::npos) << name;
   }
+}
+
+// The user's settings.ini naming a module: the client's own process ignores it. (WebKit's
+// web process starts GTK itself, before any code of ours runs there, and still reads it.)
+TEST(DeveloperDoors, TheClientsProcessIgnoresTheGtkModulesSetting) {
+  TSandboxVisibleDir root;
+  const TModuleDoors doors(root.Path());
+  const std::string errors = RunClient(doors, true);
+  EXPECT_EQ(errors.find("VANTREEL-INJECTED-CODE-LOADED in Vantreel"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("VANTREEL-INJECTED-CODE-LOADED in WebKitNetwork"), std::string::npos) << errors;
 }
 
 // With the user's keybinding setting on, ctrl+shift+d and ctrl+shift+i open the GTK
