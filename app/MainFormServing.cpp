@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/ContentSecurityPolicy.h"
 #include "app/UMainForm.h"
 #include "base/AsciiText.h"
 #include "base/StatusText.h"
@@ -70,6 +71,7 @@ void TMainForm::OnBrowserWebResourceRequested(IWebResourceRequestedEventArgs& ar
       reason = "Not Found";
       headers = "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store";
     }
+    headers.append("\r\nContent-Security-Policy: ").append(kContentSecurityPolicy);
 
     std::shared_ptr<IWebViewEnvironment> environment = FWVLoader ? FWVLoader->Environment() : nullptr;
     if (!environment) throw std::runtime_error("WebView2 Environment 不可用。");

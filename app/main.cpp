@@ -7,20 +7,22 @@
 
 #include "app/UMainForm.h"
 #include "app/gtk/GtkMainFormUi.h"
+#include "base/LogText.h"
 #include "browser/webkitgtk/DeveloperDoors.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
 #include "browser/webkitgtk/WebKitRenderer.h"
 #include "platform/DebugOutput.h"
 #include "platform/KnownFolders.h"
 
-int main(int argc, char** argv) {
-  // Before GTK or WebKit has read any of them.
-  const auto cleared = vantreel::webkitgtk::ClearDeveloperEnvironment();
+// The client has no options: its command line is never read.
+int main() {
+  // Before GLib, GTK or WebKit has read any of them.
+  const auto dropped = vantreel::webkitgtk::KeepOnlyNeededEnvironment();
   g_set_prgname("Vantreel");  // the window class, matching the desktop entry
   vantreel::webkitgtk::ChooseWebKitRenderer();
-  gtk_init(&argc, &argv);
+  vantreel::webkitgtk::StartGtkWithoutModules();
   vantreel::webkitgtk::BlockInspectorKeybinding();
-  for (const auto& name : cleared) vantreel::OutputDebugLine("[BROWSER] developer variable cleared: " + name);
+  for (const auto& name : dropped) vantreel::OutputDebugLine("[BROWSER] environment variable dropped: " + vantreel::EscapedForLog(name));
 #if defined(VANTREEL_DEVELOPMENT_SECRETS)
   vantreel::OutputDebugLine("[WARNING] this build carries the DEVELOPMENT secrets (resources/provisioning.dev.json): "
                             "not for users");

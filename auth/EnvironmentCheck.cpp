@@ -11,7 +11,7 @@ std::atomic<int> gForced{-1};
 bool IsEnvironmentAcceptable() {
   const int forced = gForced.load();
   if (forced >= 0) return forced == 1;
-  return !IsDebuggerAttached();
+  return !IsDebuggerAttached() && !IsForeignCodeLoaded();
 }
 
 void SetEnvironmentCheckResultForTesting(std::optional<bool> result) {

@@ -1,5 +1,6 @@
 // The environment check that the authentication services run before they assemble any key
-// material: false when a debugger is attached to the process.
+// material: false when a debugger is attached to the process or code is loaded into it that
+// is neither the system's nor ours.
 #pragma once
 
 #include <optional>
@@ -13,5 +14,6 @@ void SetEnvironmentCheckResultForTesting(std::optional<bool> result);
 
 // One per platform backend.
 bool IsDebuggerAttached();
+bool IsForeignCodeLoaded();
 
 }  // namespace vantreel

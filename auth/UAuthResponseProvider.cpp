@@ -85,8 +85,9 @@ std::string UnscrambleKeyPart(ByteView runA, ByteView runB, std::uint8_t key) {
   return UnscrambleKeyPartWithMask(runA, runB, key, static_cast<std::uint8_t>(GetUnixTimeMs() % 16));
 }
 
-std::string GetAuthKeyPart1() { return KeyPart(ProvisionedSecrets().keyPart1); }
-std::string GetAuthKeyPart2() { return KeyPart(ProvisionedSecrets().keyPart2); }
+// Checked here as well as by ComputeAuthResponse, as for the seed.
+std::string GetAuthKeyPart1() { return IsEnvironmentAcceptable() ? KeyPart(ProvisionedSecrets().keyPart1) : std::string(); }
+std::string GetAuthKeyPart2() { return IsEnvironmentAcceptable() ? KeyPart(ProvisionedSecrets().keyPart2) : std::string(); }
 
 std::string ComputeAuthResponse(const std::string& timestamp, const std::string& random,
                                 const std::string& clientType, const std::string& identifier) {
@@ -100,6 +101,7 @@ std::string ComputeAuthResponse(const std::string& timestamp, const std::string&
   TWipeOnExit wipe(k1, k2, joined, digestHex, digest);
   k1 = GetAuthKeyPart1();
   k2 = GetAuthKeyPart2();
+  if (k1.empty() || k2.empty()) throw std::runtime_error("认证环境异常");  // the check failed meanwhile
   joined.reserve(timestamp.size() + random.size() + k1.size() + k2.size() + clientType.size() +
                  identifier.size() + 5);
   for (std::string_view piece : {std::string_view(timestamp), std::string_view(random), std::string_view(k1),

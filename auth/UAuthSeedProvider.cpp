@@ -19,6 +19,9 @@ std::string UnscrambleSeedPart(ByteView part, std::uint8_t key) {
 }
 
 std::string GetAuthSeed() {
+  // Checked here as well as by the handlers: code that reaches this function without them
+  // (a debugger calling it, a library loaded into the process) gets nothing.
+  if (!IsEnvironmentAcceptable()) return {};
   const auto& parts = ProvisionedSecrets().seedParts;
   std::string seed;
   seed.reserve((parts[0].bytes.size() + parts[1].bytes.size() + parts[2].bytes.size()) * 2);

@@ -14,6 +14,7 @@ namespace vantreel {
 std::string BuildAuthSeedResponse(const std::string& requestId);
 
 // Assembles the seed from its three stored parts. The caller wipes it with WipeString.
+// Empty when the environment check fails, which no valid seed is.
 std::string GetAuthSeed();
 
 // Exactly 45 characters, each with a code from 32 to 126.

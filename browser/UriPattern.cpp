@@ -9,6 +9,22 @@ namespace {
 
 }  // namespace
 
+bool IsDocumentUri(std::string_view uri) {
+  std::string_view path = uri.substr(0, uri.find_first_of("?#"));
+  if (const std::size_t scheme = path.find("://"); scheme != std::string_view::npos) {
+    path.remove_prefix(scheme + 3);
+    const std::size_t slash = path.find('/');
+    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash);
+  }
+  // Either separator: WebView2 hands over what the page wrote.
+  const std::size_t lastSeparator = path.find_last_of("/\\");
+  const std::string_view name = lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return true;
+  const std::string_view extension = name.substr(dot + 1);
+  return EqualsIgnoringAsciiCase(extension, "html") || EqualsIgnoringAsciiCase(extension, "htm");
+}
+
 bool UriMatchesPattern(std::string_view uri, std::string_view pattern) {
   // Iterative glob with one backtrack point: linear in practice, never exponential.
   std::size_t u = 0, p = 0;

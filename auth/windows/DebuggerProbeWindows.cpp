@@ -11,4 +11,8 @@ bool IsDebuggerAttached() {
   return CheckRemoteDebuggerPresent(GetCurrentProcess(), &remote) && remote;
 }
 
+// Not examined here: on Windows, DLLs planted beside the executable are kept out by the DLL
+// search order that the program entry sets, not by this check.
+bool IsForeignCodeLoaded() { return false; }
+
 }  // namespace vantreel

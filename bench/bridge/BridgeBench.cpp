@@ -3,11 +3,15 @@
 // at the end of the run.
 #include <benchmark/benchmark.h>
 
+#include <dlfcn.h>
+
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "auth/EnvironmentCheck.h"
 #include "json/JsonReader.h"
 #include "bridge/UWebViewBridge.h"
 #include "platform/DebugOutput.h"
@@ -35,6 +39,31 @@ BENCHMARK_CAPTURE(ProcessMessages, auth_challenge,
                   std::string(R"({"type":"auth_challenge","Webdata":{"clientType":"pc","identifier":"device-4f1c9a",)"
                               R"("challenge":{"timestamp":"1700000000123","random":"9f8e7d6c5b4a"}}})"));
 BENCHMARK_CAPTURE(ProcessMessages, auth_seed_request, std::string(R"({"type":"auth_seed_request","requestId":"req-1"})"));
+
+// The environment check alone, which each auth message runs two or three times. Its cost
+// grows with the executable mappings it judges: "with_client_libraries" first loads GTK and
+// WebKitGTK, which brings the mappings to what the client's own process holds.
+void EnvironmentCheck(benchmark::State& state, bool clientLibraries) {
+  if (clientLibraries) {
+    for (const char* library : {"libgtk-3.so.0", "libwebkit2gtk-4.1.so.0"})
+      if (dlopen(library, RTLD_NOW | RTLD_GLOBAL) == nullptr) state.SkipWithError(library);
+  }
+  int mappings = 0;
+  if (std::FILE* maps = std::fopen("/proc/self/maps", "r")) {
+    char line[4352];
+    while (std::fgets(line, sizeof line, maps)) {
+      char perms[5] = {};
+      std::sscanf(line, "%*x-%*x %4s", perms);
+      mappings += perms[2] == 'x' && std::strchr(line, '/') != nullptr;
+    }
+    std::fclose(maps);
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(vantreel::IsEnvironmentAcceptable());
+  state.counters["file_code_mappings"] = mappings;
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK_CAPTURE(EnvironmentCheck, bench_process, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(EnvironmentCheck, with_client_libraries, true)->Unit(benchmark::kMicrosecond);
 
 // An alarm photo as the page sends it: one large Base64 member.
 std::string PhotoRequest() {

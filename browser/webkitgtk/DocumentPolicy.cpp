@@ -69,9 +69,22 @@ std::string AdmitInternalOrigin(std::string_view html, std::string_view internal
   return result;
 }
 
-std::string ForbidFrames(std::string_view html) {
-  static constexpr std::string_view kPolicy =
-      "<meta http-equiv=\"Content-Security-Policy\" content=\"frame-src 'none'; child-src 'none'\">";
+std::string AddPolicy(std::string_view html, std::string_view policy) {
+  std::string element = "<meta http-equiv=\"Content-Security-Policy\" content=\"";
+  for (char c : policy) {
+    // An attribute value: nothing in the policy may end it or start markup.
+    if (c == '"')
+      element += "&quot;";
+    else if (c == '&')
+      element += "&amp;";
+    else if (c == '<')
+      element += "&lt;";
+    else if (c == '>')
+      element += "&gt;";
+    else
+      element.push_back(c);
+  }
+  element += "\">";
   const std::string lower = AsciiLowered(html);
   std::size_t at = 0;
   // "<head>" or "<head ...>", never "<header>".
@@ -93,9 +106,13 @@ std::string ForbidFrames(std::string_view html) {
     }
   }
   std::string result;
-  result.reserve(html.size() + kPolicy.size());
-  result.append(html.substr(0, at)).append(kPolicy).append(html.substr(at));
+  result.reserve(html.size() + element.size());
+  result.append(html.substr(0, at)).append(element).append(html.substr(at));
   return result;
+}
+
+std::string ForbidFrames(std::string_view html) {
+  return AddPolicy(html, "frame-src 'none'; child-src 'none'; object-src 'none'");
 }
 
 }  // namespace vantreel::webkitgtk

@@ -16,12 +16,16 @@ namespace vantreel::webkitgtk {
 // every 'self' inside a CSP meta element's content followed by that origin.
 std::string AdmitInternalOrigin(std::string_view html, std::string_view internalOrigin);
 
-// The navigation policy cannot tell a frame's navigation from the top document's, so a
-// frame of the origin would be loaded into the whole view, and a frame of another origin
-// is a page that the view must not show. Documents that the host loads therefore allow no
-// frames: returns `html` with a policy meta element of frame-src 'none' at the start of its
-// head (after the doctype, or first, when it has no head tag). A second policy can only
-// narrow the first.
+// A document that the host loads itself comes with no response headers, so the policy that
+// the answer carries as a header goes into the document as a meta element: returns `html`
+// with a policy meta element of `policy` at the start of its head (after the doctype, or
+// first, when it has no head tag). A second policy can only narrow the first.
+std::string AddPolicy(std::string_view html, std::string_view policy);
+
+// The navigation policy cannot tell a frame's or an object's navigation from the top
+// document's, so a frame or object of the origin would be loaded into the whole view, and
+// one of another origin is a page that the view must not show. Documents that the host
+// loads therefore allow neither: AddPolicy with frame-src, child-src and object-src 'none'.
 std::string ForbidFrames(std::string_view html);
 
 }  // namespace vantreel::webkitgtk

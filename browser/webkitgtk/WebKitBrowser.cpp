@@ -8,6 +8,8 @@
 #include <sstream>
 #include <utility>
 
+#include "base/AsciiText.h"
+#include "browser/UriPattern.h"
 #include "browser/webkitgtk/BrowserKeys.h"
 #include "browser/webkitgtk/DocumentPolicy.h"
 #include "browser/webkitgtk/InternalScheme.h"
@@ -261,20 +263,28 @@ bool TWebKitBrowser::Navigate(const std::string& uri) {
 }
 
 bool TWebKitBrowser::LoadFilteredDocument(const std::string& uri) {
+  // Only documents become the page: a script, image or other file of the origin shown in
+  // the window would be a page without the application (an <a download> or an <object>
+  // would otherwise bring it here).
+  if (!IsDocumentUri(uri)) {
+    Refused("navigation refused: " + uri);
+    return false;
+  }
   const auto response = RaiseResourceRequest(uri);
   if (!response) return false;
   const std::string mediaType = response->MediaType();
-  const auto charset = response->Charset();
-  GBytes* body = nullptr;
   const auto internalOrigin = ToInternalUri(OriginOf(uri));
-  if (mediaType == "text/html" && internalOrigin) {
-    const TBytes& content = *response->Content();
-    const std::string html = ForbidFrames(AdmitInternalOrigin(
-        std::string_view(reinterpret_cast<const char*>(content.data()), content.size()), *internalOrigin));
-    body = g_bytes_new(html.data(), html.size());
-  } else {
-    body = SharedBytes(response->Content());
+  if (mediaType != "text/html" || !internalOrigin) {
+    Refused("navigation refused: " + uri);
+    return false;
   }
+  const auto charset = response->Charset();
+  const TBytes& content = *response->Content();
+  std::string html(reinterpret_cast<const char*>(content.data()), content.size());
+  for (const auto& [name, value] : response->Headers())
+    if (EqualsIgnoringAsciiCase(name, "content-security-policy")) html = AddPolicy(html, value);
+  html = ForbidFrames(AdmitInternalOrigin(html, *internalOrigin));
+  GBytes* body = g_bytes_new(html.data(), html.size());
   FOwnLoads.push_back(uri);
   webkit_web_view_load_bytes(FView, body, mediaType.empty() ? nullptr : mediaType.c_str(),
                              charset ? charset->c_str() : nullptr, uri.c_str());

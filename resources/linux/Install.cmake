@@ -30,6 +30,8 @@ install(CODE "
 ")
 
 set(CPACK_GENERATOR DEB)
+# No symbol names in what users get (debug files neither: CPACK_DEBIAN_DEBUGINFO_PACKAGE stays off).
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_NAME vantreel)
 set(CPACK_PACKAGE_VENDOR "Orvane")
 set(CPACK_PACKAGE_CONTACT "Vantreel developers <dev@vantreel>")

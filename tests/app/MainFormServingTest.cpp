@@ -1,5 +1,8 @@
 // Runs with a small web folder packed into this executable as its bundle resource.
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <thread>
 
 #include "bundle/BundleConstants.h"
@@ -14,6 +17,19 @@ namespace vantreel::test {
 namespace {
 
 constexpr const char* kCachedNever = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+
+// The policy of the page's own meta element, read from web/index.html as the page has it.
+std::string EntryPagePolicy() {
+  std::ifstream file(VANTREEL_TEST_ENTRY_PAGE, std::ios::binary);
+  const std::string html((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::size_t meta = html.find("http-equiv=\"Content-Security-Policy\"");
+  const std::size_t begin = html.find("content=\"", meta);
+  if (meta == std::string::npos || begin == std::string::npos) return "no policy in " VANTREEL_TEST_ENTRY_PAGE;
+  return html.substr(begin + 9, html.find('"', begin + 9) - (begin + 9));
+}
+
+// Every answer carries it, whatever it holds.
+std::string WithPolicy(const std::string& headers) { return headers + "\r\nContent-Security-Policy: " + EntryPagePolicy(); }
 
 class ServingTest : public MainFormTest {
  protected:
@@ -90,7 +106,7 @@ TEST_F(ServingTest, AnswersFromTheBundleWithoutCaching) {
     ASSERT_TRUE(out.response);
     EXPECT_EQ(out.response->statusCode, 200);
     EXPECT_EQ(out.response->reasonPhrase, "OK");
-    EXPECT_EQ(out.response->headers, std::string("Content-Type: ") + c.mime + "\r\n" + kCachedNever);
+    EXPECT_EQ(out.response->headers, WithPolicy(std::string("Content-Type: ") + c.mime + "\r\n" + kCachedNever));
     EXPECT_EQ(out.response->Body().rfind(c.bodyStart, 0), 0u);
     if (*c.bodyStart == '\0') {
       EXPECT_TRUE(out.response->Body().empty());
@@ -187,12 +203,13 @@ TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   ASSERT_TRUE(out.answered);
   EXPECT_EQ(out.response->statusCode, 404);
   EXPECT_EQ(out.response->reasonPhrase, "Not Found");
-  EXPECT_EQ(out.response->headers, "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store");
+  EXPECT_EQ(out.response->headers, WithPolicy("Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store"));
   EXPECT_EQ(out.response->Body(), "Not Found");
 
   ResourceOutcome file = Request(Origin("readme.txt"));
   ASSERT_TRUE(file.answered);
   EXPECT_EQ(file.response->statusCode, 200);
+  EXPECT_EQ(file.response->headers, WithPolicy(std::string("Content-Type: application/octet-stream\r\n") + kCachedNever));
   EXPECT_EQ(file.response->Body(), "hi");
 
   browsers.environment->createResult = E_FAIL_;

@@ -150,6 +150,12 @@ TEST(AuthKeyParts, AreTheProvisionedValues) {
   EXPECT_EQ(GetAuthKeyPart2().size(), 22u);
 }
 
+TEST(AuthKeyParts, AFailedEnvironmentCheckAssemblesNothing) {
+  TForcedEnvironment environment(false);
+  EXPECT_EQ(GetAuthKeyPart1(), "");
+  EXPECT_EQ(GetAuthKeyPart2(), "");
+}
+
 // The mask and the fillers must never reach the result, whatever the run lengths (the
 // fillers fall every third byte, also at the very end) and whatever byte values wrap.
 TEST(AuthKeyParts, UnscrambleRoundTripsForEveryMask) {

@@ -25,6 +25,14 @@ TEST(AuthSeed, AssemblesTheProvisionedSeedEveryTime) {
   EXPECT_TRUE(IsValidAuthSeed(GetAuthSeed()));
 }
 
+// The function that assembles the seed runs the check itself: called past the handlers (as
+// a debugger or a loaded library would call it), it gives nothing.
+TEST(AuthSeed, AFailedEnvironmentCheckAssemblesNothing) {
+  TForcedEnvironment environment(false);
+  EXPECT_EQ(GetAuthSeed(), "");
+  EXPECT_FALSE(IsValidAuthSeed(GetAuthSeed()));
+}
+
 TEST(AuthSeed, ValidityTable) {
   const std::string ok(45, 'a');
   struct Case {

@@ -27,8 +27,16 @@ TEST(AdmitInternalOrigin, OnlyInsideContentSecurityPolicyMeta) {
   for (const auto& c : cases) EXPECT_EQ(AdmitInternalOrigin(c.html, o), c.expected) << c.html;
 }
 
+// A header's policy cannot end the attribute it is put in or open markup.
+TEST(AddPolicy, ThePolicyStaysInsideItsAttribute) {
+  EXPECT_EQ(AddPolicy("<head></head>", "default-src 'self'"),
+            R"(<head><meta http-equiv="Content-Security-Policy" content="default-src 'self'"></head>)");
+  EXPECT_EQ(AddPolicy("<head></head>", R"(a"><script>x</script>&)"),
+            R"(<head><meta http-equiv="Content-Security-Policy" content="a&quot;&gt;&lt;script&gt;x&lt;/script&gt;&amp;"></head>)");
+}
+
 TEST(ForbidFrames, PolicyOpensTheHeadAndNeverPrecedesTheDoctype) {
-  const std::string m = R"(<meta http-equiv="Content-Security-Policy" content="frame-src 'none'; child-src 'none'">)";
+  const std::string m = R"(<meta http-equiv="Content-Security-Policy" content="frame-src 'none'; child-src 'none'; object-src 'none'">)";
   struct TCase {
     std::string html;
     std::string expected;

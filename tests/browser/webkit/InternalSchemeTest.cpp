@@ -2,6 +2,7 @@
 // shared by the host and the web-process extension.
 #include <gtest/gtest.h>
 
+#include "browser/UriPattern.h"
 #include "browser/webkitgtk/BrowserKeys.h"
 #include "browser/webkitgtk/InternalScheme.h"
 
@@ -28,6 +29,32 @@ TEST(UriMatchesPattern, WildcardsAsWebView2Reads) {
       {"", "*", true},
   };
   for (const auto& c : cases) EXPECT_EQ(UriMatchesPattern(c.uri, c.pattern), c.match) << c.uri << " ~ " << c.pattern;
+}
+
+TEST(IsDocumentUri, OnlyPagesAndExtensionlessPaths) {
+  const struct {
+    const char* uri;
+    bool document;
+  } cases[] = {
+      {"https://app.vantreel.invalid/", true},
+      {"https://app.vantreel.invalid", true},
+      {"https://app.vantreel.invalid/index.html", true},
+      {"https://app.vantreel.invalid/Page.HTM?x=1.js#y.css", true},
+      {"https://app.vantreel.invalid/screens/photos", true},
+      {"https://app.vantreel.invalid/js/main.js", false},
+      {"https://app.vantreel.invalid/js/main.js?v=1", false},
+      {"https://app.vantreel.invalid/css/app.css#top", false},
+      {"https://app.vantreel.invalid/img/logo.svg", false},
+      {"https://app.vantreel.invalid/img/logo.SVG", false},
+      {"https://app.vantreel.invalid/data.json", false},
+      {"https://app.vantreel.invalid/index.html.js", false},
+      {"https://app.vantreel.invalid/a.html/b.js", false},
+      {"https://app.vantreel.invalid/js\\main.js", false},
+      {"https://app.vantreel.invalid/x.", false},
+      {"https://app.vantreel.invalid/dir.d/page", true},
+      {"https://app.vantreel.invalid/page.xhtml", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsDocumentUri(c.uri), c.document) << c.uri;
 }
 
 TEST(InternalUri, MovesOnlyHttpsAndBack) {

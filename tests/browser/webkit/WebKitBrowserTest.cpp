@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <libsoup/soup.h>
+
 #include "browser/WebViewHost.h"
 #include "browser/webkitgtk/WebKitBrowser.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
@@ -27,6 +29,10 @@ using webkitgtk::TWebKitBrowserFactory;
 
 constexpr const char* kOrigin = "https://test.vantreel.invalid";
 constexpr const char* kNoStoreHeaders = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+// Sent with every answer, as the window sends its page's policy.
+constexpr const char* kPolicy = "default-src 'self'; img-src 'self' data:; script-src 'self'";
+// So that page script can read the header of an answer (WebKit takes them as cross-origin).
+constexpr const char* kExposePolicy = "\r\nAccess-Control-Expose-Headers: Content-Security-Policy";
 
 const TBytes kPng = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44,
                      0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x02, 0x00, 0x00, 0x00, 0xfd,
@@ -61,6 +67,12 @@ const std::map<std::string, TFile>& Files() {
       {"/refresh.html",
        {"text/html; charset=utf-8", Text("<!doctype html><meta http-equiv=refresh content=\"0; url=https://elsewhere.invalid/\"><p>r")}},
       {"/file.bin", {"application/octet-stream", Text("not for the disk")}},
+      {"/img/logo.svg",
+       {"image/svg+xml", Text("<svg xmlns=\"http://www.w3.org/2000/svg\"><script>top.svgRan = 1;</script></svg>")}},
+      {"/bare.html",
+       {"text/html; charset=utf-8",
+        Text("<!doctype html><html><head><script>window.inlineRan = true;</script><script src=\"js/app.js\"></script>"
+             "</head><body><p id=bare>bare</p></body></html>")}},
   };
   return files;
 }
@@ -131,12 +143,14 @@ class WebKitBrowserTest : public ::testing::Test {
     auto file = Files().find(path);
     if (file != Files().end()) {
       ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(file->second.content), 200, "OK",
-                                               "Content-Type: " + file->second.mimeType + "\r\n" + kNoStoreHeaders,
+                                               "Content-Type: " + file->second.mimeType + "\r\n" + kNoStoreHeaders +
+                                                   "\r\nContent-Security-Policy: " + kPolicy + kExposePolicy,
                                                response),
                 S_OK_);
     } else {
       ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(Text("Not Found")), 404, "Not Found",
-                                               "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store",
+                                               "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store"
+                                               "\r\nContent-Security-Policy: " + std::string(kPolicy) + kExposePolicy,
                                                response),
                 S_OK_);
     }
@@ -278,6 +292,72 @@ TEST_F(WebKitBrowserTest, OriginIsServedFromTheHostWithItsHeaders) {
   EXPECT_EQ(CallPage(View(), "try { await fetch('/unanswered'); return 'answered'; }"
                              " catch (e) { return e.name; }"),
             "\"TypeError\"");
+}
+
+// The policy header reaches the page with every kind of answer (this test's answers let
+// the page read it), and a document the host loads itself, which has no headers of its
+// own, is held to it.
+TEST_F(WebKitBrowserTest, ThePolicyHeaderComesWithEveryAnswerAndHoldsForDocuments) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  EXPECT_EQ(CallPage(View(), "const out = [];"
+                             " for (const p of ['style.css', 'js/app.js', 'js/two.js', 'img/dot.png', 'data.json',"
+                             "  'img/logo.svg', 'missing', 'empty.txt', 'page2.html']) {"
+                             "  const r = await fetch(p); out.push(r.status + ' ' + r.headers.get('content-security-policy')); }"
+                             " return out;"),
+            std::string("[\"200 ") + kPolicy + "\",\"200 " + kPolicy + "\",\"200 " + kPolicy + "\",\"200 " + kPolicy +
+                "\",\"200 " + kPolicy + "\",\"200 " + kPolicy + "\",\"404 " + kPolicy + "\",\"200 " + kPolicy +
+                "\",\"200 " + kPolicy + "\"]");
+
+  // A document with no policy of its own: its inline script is refused, its own script runs.
+  NavigateAndWait(std::string(kOrigin) + "/bare.html");
+  RunUntil([&] { return CallPage(View(), "return document.readyState;") == "\"complete\""; });
+  EXPECT_EQ(CallPage(View(), "return [window.inlineRan === undefined, window.appLoaded, !!document.getElementById('bare')];"),
+            "[true,1,true]");
+}
+
+// Nothing of the origin but a document becomes the window's page: not a file a link would
+// download, not what an object or embed element shows, not an image or script went to.
+TEST_F(WebKitBrowserTest, OnlyDocumentsOfTheOriginBecomeThePage) {
+  CreateServing();
+  const std::string entry = std::string(kOrigin) + "/";
+  NavigateAndWait(entry);
+  CallPage(View(), "window.marker = 1; return 0;");
+  const struct {
+    const char* what;
+    const char* script;
+    const char* refused;  // the URL whose navigation is refused
+  } navigations[] = {
+      {"a download link to a script",
+       "const a = document.createElement('a'); a.href = 'js/app.js'; a.download = ''; document.body.append(a); a.click();",
+       "/js/app.js"},
+      {"a link to an SVG image", "const a = document.createElement('a'); a.href = 'img/logo.svg'; document.body.append(a); a.click();",
+       "/img/logo.svg"},
+      {"script to JSON", "location.href = 'data.json';", "/data.json"},
+      {"script to an image", "location.assign('img/dot.png');", "/img/dot.png"},
+  };
+  for (const auto& n : navigations) {
+    CallPage(View(), std::string(n.script) + " return 0;");
+    EXPECT_TRUE(RunUntil([&] { return Debug("[BROWSER] navigation refused: " + std::string(kOrigin) + n.refused) >= 1; },
+                         std::chrono::seconds(5)))
+        << n.what;
+    ExpectStillOn(entry, n.what);
+  }
+  // Objects and embeds are refused by the document's policy before any navigation.
+  for (const char* element : {"const o = document.createElement('object'); o.data = 'index.html';",
+                              "const o = document.createElement('embed'); o.src = 'page2.html';",
+                              "const o = document.createElement('object'); o.data = 'img/logo.svg'; o.type = 'image/svg+xml';"}) {
+    EXPECT_EQ(CallPage(View(), std::string("return await new Promise((resolve) => {"
+                                           " document.addEventListener('securitypolicyviolation',"
+                                           "  (e) => resolve(e.effectiveDirective), {once: true}); ") +
+                                   element + " document.body.append(o); });"),
+              "\"object-src\"")
+        << element;
+    ExpectStillOn(entry, element);
+  }
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/index.html"), 0);
+  EXPECT_EQ(Requests(std::string(kOrigin) + "/page2.html"), 0);
+  EXPECT_EQ(CallPage(View(), "return window.svgRan === undefined;"), "true");
 }
 
 TEST_F(WebKitBrowserTest, OtherOriginsAreLeftToWebKit) {
@@ -467,12 +547,12 @@ TEST_F(WebKitBrowserTest, SideDoorsStayShut) {
   ASSERT_TRUE(RunUntil([&] { return Debug("[BROWSER] download refused") == 1 && finished; }));
   EXPECT_EQ(webkit_download_get_destination(download), nullptr) << "nothing was written";
   g_object_unref(download);
-  // A document of the origin that WebKit would rather save is shown from memory instead.
+  // A file of the origin that WebKit would rather save is no document: the page stays.
   CallPage(View(), "location.href = 'file.bin'; return 0;");
-  ASSERT_TRUE(RunUntil([&] { return Requests(std::string(kOrigin) + "/file.bin") == 1; }));
-  RunUntil([&] { return CallPage(View(), "return location.pathname;") == "\"/file.bin\""; });
+  ASSERT_TRUE(RunUntil([&] { return Debug("[BROWSER] navigation refused: " + std::string(kOrigin) + "/file.bin") == 1; }));
   EXPECT_EQ(Debug("[BROWSER] download refused"), 1);
   RunFor(std::chrono::milliseconds(300));
+  ExpectStillOn(entry, "after a file of the origin");
 
   EXPECT_EQ(toplevels(), windowsBefore) << "no dialog, chooser or window";
   for (const char* line : {"[BROWSER] print refused", "[BROWSER] script dialog refused",
