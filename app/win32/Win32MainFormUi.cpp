@@ -103,6 +103,21 @@ void TWin32MainFormUi::CenterOnScreen() {
   SetWindowPos(FWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TWin32MainFormUi::KeepInWorkArea() {
+  if (IsZoomed(FWindow) || IsIconic(FWindow)) return;  // the system places those itself
+  RECT window{};
+  GetWindowRect(FWindow, &window);
+  const RECT work = WorkArea();
+  const LONG width = std::min(window.right - window.left, work.right - work.left);
+  const LONG height = std::min(window.bottom - window.top, work.bottom - work.top);
+  const LONG x = std::clamp(window.left, work.left, work.right - width);
+  const LONG y = std::clamp(window.top, work.top, work.bottom - height);
+  if (x == window.left && y == window.top && width == window.right - window.left &&
+      height == window.bottom - window.top)
+    return;
+  SetWindowPos(FWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TWin32MainFormUi::SetBackgroundWhite() {
   if (FBackground == nullptr) FBackground = CreateSolidBrush(RGB(255, 255, 255));
   SetClassLongPtrW(FWindow, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(FBackground));
@@ -249,6 +264,10 @@ LRESULT TWin32MainFormUi::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (FPanel != nullptr) FPanel->Invalidate();
       return 0;
     }
+    case WM_SETTINGCHANGE:
+      // A taskbar that appears, grows or moves may leave the window partly behind it.
+      if (wParam == SPI_SETWORKAREA) KeepInWorkArea();
+      break;
     case WM_MOVE:
     case WM_SETFOCUS:
       Deliver(message, wParam, lParam, result);

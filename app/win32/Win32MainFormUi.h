@@ -79,6 +79,8 @@ class TWin32MainFormUi final : public IMainFormUi {
   bool Deliver(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, LRESULT& result);
   UINT WindowDpi() const;
   RECT WorkArea() const;
+  // Moves and, where needed, shrinks the window into the work area.
+  void KeepInWorkArea();
 
   HWND FWindow = nullptr;
   HBRUSH FBackground = nullptr;
