@@ -5,6 +5,7 @@
 // message box for a start-up failure. With VANTREEL_SCREENSHOT_DIR set, each test leaves a
 // picture of the screen there.
 #include <windows.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 
 #include "app/UMainForm.h"
 #include "app/UiStrings.h"
+#include "app/win32/ProcessSetup.h"
 #include "app/win32/Win32Controls.h"
 #include "app/win32/Win32MainFormUi.h"
 #include "platform/windows/WideText.h"
@@ -284,6 +286,18 @@ TEST_F(Win32MainFormTest, ResumeReachesTheWindowAsThePowerMessage) {
   const DWORD deadline = GetTickCount() + 10000;
   while (browsers.browser->scripts.size() == before && GetTickCount() < deadline) Pump(50);
   EXPECT_GT(browsers.browser->scripts.size(), before);
+}
+
+// The program's first call: the taskbar identity is ours before any window (the DLL search
+// it also narrows is shown by tests/e2e/windows/dll_planting.sh, with a planted DLL).
+TEST(Win32Process, TakesItsTaskbarIdentityBeforeTheFirstWindow) {
+  win32ui::PrepareProcess();
+  PWSTR id = nullptr;
+  const HRESULT hr = GetCurrentProcessExplicitAppUserModelID(&id);
+  if (hr == E_NOTIMPL) GTEST_SKIP() << "this Wine keeps no AppUserModelID";
+  ASSERT_EQ(hr, S_OK);
+  EXPECT_EQ(std::wstring(id), win32ui::kAppUserModelId);
+  CoTaskMemFree(id);
 }
 
 }  // namespace
