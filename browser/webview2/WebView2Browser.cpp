@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "base/StatusText.h"
 #include "browser/webview2/ComHandler.h"
 #include "browser/webview2/WebView2Environment.h"
 #include "browser/webview2/WebView2Loader.h"
@@ -185,12 +186,13 @@ void TWebView2Browser::OnControllerCreated(HRESULT result, ICoreWebView2Controll
           [this, alive](HRESULT result, LPCWSTR) {
             auto live = alive.lock();
             if (!live || !*live) return S_OK;
-            if (FAILED(result)) Log("The print override was refused (" + std::to_string(result) + ").");
+            if (FAILED(result))
+              Log("The print override was refused (" + HexStatus(static_cast<std::uint32_t>(result)) + ").");
             FDeferred.Post([this] { OnControllerReady(); });
             return S_OK;
           }).Get());
   if (FAILED(added)) {
-    Log("The print override could not be submitted (" + std::to_string(added) + ").");
+    Log("The print override could not be submitted (" + HexStatus(static_cast<std::uint32_t>(added)) + ").");
     FDeferred.Post([this] { OnControllerReady(); });
   }
 }

@@ -143,12 +143,15 @@ int main(int argc, char** argv) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    auto within = [&outer](const RECT& area) {
+      return outer.left >= area.left && outer.top >= area.top && outer.right <= area.right &&
+             outer.bottom <= area.bottom;
+    };
     const RECT& work = monitor.rcWork;
-    const bool inside = outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
-                        outer.bottom <= work.bottom;
-    std::printf("window: %ldx%ld at %ld,%ld; work area %ldx%ld at %ld,%ld; %s\n", outer.right - outer.left,
+    std::printf("window: %ldx%ld at %ld,%ld; work area %ldx%ld at %ld,%ld: %s; screen: %s\n", outer.right - outer.left,
                 outer.bottom - outer.top, outer.left, outer.top, work.right - work.left, work.bottom - work.top,
-                work.left, work.top, inside ? "inside" : "outside");
+                work.left, work.top, within(work) ? "inside" : "outside",
+                within(monitor.rcMonitor) ? "inside" : "outside");
   }
   std::fflush(stdout);
   const bool saved = SaveScreen(argv[1]);

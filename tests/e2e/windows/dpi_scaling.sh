@@ -11,10 +11,11 @@ wine=/usr/lib/wine/wine64
 desktop_key='HKCU\Software\Wine\Explorer\Desktops'
 old_desktop=$("$wine" reg query "$desktop_key" /v Default 2>/dev/null </dev/null | tr -d '\r' | awk '/Default/ {print $3}')
 
+# The new server must hold none of our output: CTest waits for every holder of its pipe.
 restart_wine() {
-  /usr/lib/wine/wineserver -k 2>/dev/null
-  /usr/lib/wine/wineserver -w 2>/dev/null
-  /usr/lib/wine/wineserver -p
+  /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
   "$wine" wineboot </dev/null >/dev/null 2>&1
 }
 restore() {

@@ -3,7 +3,7 @@
 # has none), on a 1366 x 768 desktop as a new user would meet it: the start-up shows the
 # loader-failure box in the user's language with what to do and the runtime's code at the
 # end, the overlay behind it saying install-then-restart (right to left in
-# Arabic), and the window inside the work area. One run per locale; box-probe.exe reads it
+# Arabic), and the window whole on the screen. One run per locale; box-probe.exe reads it
 # all back, and pictures of the screen are kept as <outdir>/loader-failure-<locale>.png (the
 # Wine desktop) and, where ImageMagick's import can reach the X display,
 # <outdir>/loader-failure-<locale>-root.png, for a person to look at.
@@ -36,10 +36,11 @@ fi
 # The desktop of a common laptop for this run; the prefix gets its own back however it ends.
 desktop_key='HKCU\Software\Wine\Explorer\Desktops'
 old_desktop=$("$wine" reg query "$desktop_key" /v Default 2>/dev/null </dev/null | tr -d '\r' | awk '/Default/ {print $3}')
+# The new server must hold none of our output: CTest waits for every holder of its pipe.
 restart_wine() {
-  /usr/lib/wine/wineserver -k 2>/dev/null
-  /usr/lib/wine/wineserver -w 2>/dev/null
-  /usr/lib/wine/wineserver -p
+  /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1
+  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
   "$wine" wineboot </dev/null >/dev/null 2>&1
 }
 restore() {
@@ -95,7 +96,10 @@ for entry in "${cases[@]}"; do
     "$(sed -n 's/^overlay-rtl: //p' <<<"$output")"
   window=$(sed -n 's/^window: //p' <<<"$output")
   echo "  window: $window"
-  check "window inside the work area" "inside" "${window##*; }"
+  # Wine's taskbar may reserve its strip only after the window was placed (Windows has it
+  # from the start), so the screen is what must hold the window whole here; the window's
+  # fit into the work area itself is checked in-process (tests/app/win32).
+  check "window on the screen" "inside" "${window##*screen: }"
   [ $failed = 0 ] || echo "$output"
   [ -f "$shot.bmp" ] && command -v convert >/dev/null && convert "$shot.bmp" "$shot.png" && rm -f "$shot.bmp"
 done
