@@ -25,9 +25,11 @@ restore() {
 }
 trap restore EXIT
 
-"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+# The desktop's size takes a new server; the scale applies to each new process, so it is set
+# after the restart, which could drop a registry write that the old server had not saved.
 "$wine" reg add "$desktop_key" /v Default /t REG_SZ /d 2560x1600 /f </dev/null >/dev/null 2>&1
 restart_wine
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
 
 failed=0
 VANTREEL_EXPECT_DPI=144 "$wine" "$1" --gtest_filter='*CaptionReadingOrder*' </dev/null || failed=1
