@@ -59,15 +59,14 @@ void TMainForm::LoadingTimerTick() {
   }
 }
 
-void TMainForm::ShowLoadingFailure(bool retriedAtNextShow) {
+void TMainForm::ShowLoadingFailure(std::string_view hintKey) {
   if (!FLoadingLabel) return;
   if (FTimerDelayNav) {
     FTimerDelayNav->SetEnabled(false);
     FTimerDelayNav.reset();
   }
   FLoadingFailed = true;
-  FLoadingLabel->SetText(GetText("loading.failed") + "\r\n" +
-                         GetText(retriedAtNextShow ? "loading.retry_hint" : "loading.restart_hint"));
+  FLoadingLabel->SetText(GetText("loading.failed") + "\r\n" + GetText(hintKey));
 }
 
 void TMainForm::HideLoadingOverlay(const std::string& reason) {

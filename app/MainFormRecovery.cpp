@@ -10,6 +10,8 @@
 namespace vantreel {
 
 void TMainForm::OnBrowserProcessFailed(const std::string& reason) {
+  FUnresponsiveSinceTick = 0;
+  FUnresponsiveLastTick = 0;
   const std::uint32_t now = FUi.TickCount();
   // Unsigned differences, as for the overlay: a wrap of the tick counter does no harm.
   std::erase_if(FProcessFailureTicks, [now](std::uint32_t at) { return now - at >= kProcessFailureWindowMs; });
@@ -29,6 +31,26 @@ void TMainForm::OnBrowserProcessFailed(const std::string& reason) {
     Log(std::string("加载入口 URL 异常：") + e.what());
     FUi.ShowMessageBox(GetText("err.navigate_entry") + e.what());
   }
+}
+
+// A page in an endless script answers nothing but its process lives on, so nothing else would
+// ever replace it. Short stalls (a busy machine) pass: only a hang that is still reported
+// kUnresponsiveReloadMs after its first report is treated like a crash.
+void TMainForm::OnBrowserProcessUnresponsive(const std::string& reason) {
+  // Tick 0 stands for "none"; a report at exactly that tick counts from the next one.
+  const std::uint32_t now = FUi.TickCount() | 1u;
+  if (FUnresponsiveSinceTick == 0 || now - FUnresponsiveLastTick > kUnresponsiveGapMs) {
+    FUnresponsiveSinceTick = now;
+    Log("Web 页面无响应：" + reason);
+  }
+  FUnresponsiveLastTick = now;
+  const std::uint32_t hungMs = now - FUnresponsiveSinceTick;
+  if (hungMs < kUnresponsiveReloadMs) return;
+  OnBrowserProcessFailed(reason + " (" + std::to_string(hungMs / 1000) + " s)");
+}
+
+void TMainForm::FocusPage() {
+  if (FWVBrowser && FWVBrowser->HasCoreWebView2()) FWVBrowser->MoveFocus();
 }
 
 }  // namespace vantreel

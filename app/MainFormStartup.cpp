@@ -25,7 +25,38 @@ std::string ErrorDetail(const std::string& message, HResult code) {
   return message + " (" + HexStatus(static_cast<std::uint32_t>(code)) + ")";
 }
 
+// Windows' codes for the failures a person can mend.
+constexpr std::uint32_t kFileNotFound = 0x80070002u;  // no runtime installed
+constexpr std::uint32_t kAccessDenied = 0x80070005u;
+constexpr std::uint32_t kModuleNotFound = 0x8007007Eu;
+constexpr std::uint32_t kProcNotFound = 0x8007007Fu;
+constexpr std::uint32_t kBadExeFormat = 0x800700C1u;
+
+std::string_view ActionableTextKey(HResult code) {
+  switch (static_cast<std::uint32_t>(code)) {
+    case kFileNotFound: return "err.runtime_missing";
+    case kModuleNotFound:
+    case kProcNotFound:
+    case kBadExeFormat: return "err.loader_missing";
+    case kAccessDenied: return "err.access_denied";
+    default: return {};
+  }
+}
+
 }  // namespace
+
+std::string TMainForm::StartupFailureDetail(HResult code, const std::string& message) const {
+  const std::string_view key = ActionableTextKey(code);
+  if (key.empty()) return message;
+  return GetText(key) + " (" + HexStatus(static_cast<std::uint32_t>(code)) + ")";
+}
+
+std::string_view TMainForm::StartupFailureHint(HResult code) {
+  const std::string_view key = ActionableTextKey(code);
+  if (key == "err.runtime_missing") return "loading.install_hint";
+  if (key == "err.loader_missing") return "loading.unpack_hint";
+  return "loading.restart_hint";
+}
 
 std::string TMainForm::GetWebViewCacheDir() {
   const std::filesystem::path tail = std::filesystem::path("Vantreel") / "WebView2Cache";
@@ -60,8 +91,9 @@ void TMainForm::EnsureWebViewCreated() {
     try {
       StartLoader(true);
     } catch (const std::filesystem::filesystem_error& e) {
+      // The next showing reuses this loader, which never started: only a restart mends it.
+      ShowLoadingFailure("loading.restart_hint");
       FUi.ShowMessageBox(GetText("err.cache_dir_create") + e.what());
-      ShowLoadingFailure(true);
       Log(std::string("WebView 初始化：创建缓存目录失败：") + e.what());
       FWebViewCreated = false;
       return;
@@ -80,15 +112,17 @@ void TMainForm::EnsureWebViewCreated() {
 
   if (FWVLoader->InitializationError()) {
     const std::string error = FWVLoader->ErrorMessage();
-    FUi.ShowMessageBox(GetText("err.loader_init") + error);
-    ShowLoadingFailure(true);
+    const HResult code = FWVLoader->ErrorCode();
+    // The next showing reuses this loader and its failure: retrying cannot mend it.
+    ShowLoadingFailure(StartupFailureHint(code));
+    FUi.ShowMessageBox(GetText("err.loader_init") + StartupFailureDetail(code, error));
     Log("WebView 初始化：Loader 初始化失败：" + error);
     FWebViewCreated = false;
     return;
   }
   if (!FWVLoader->Initialized()) {
+    ShowLoadingFailure("loading.retry_hint");
     FUi.ShowMessageBox(GetText("err.loader_timeout"));
-    ShowLoadingFailure(true);
     Log("WebView 初始化：Loader 初始化超时（5秒）。");
     FWebViewCreated = false;
     return;
@@ -110,8 +144,8 @@ void TMainForm::EnsureWebViewCreated() {
     Log("WebView 初始化：CreateBrowser 已调用（使用 FWVLoader.Environment），等待 OnAfterCreated 回调。");
   } else {
     Log("WebView 初始化：CreateBrowser 返回 False（可能原因：Environment 无效/句柄异常）。");
+    ShowLoadingFailure("loading.retry_hint");
     FUi.ShowMessageBox(GetText("err.create_browser"));
-    ShowLoadingFailure(true);
     FWebViewCreated = false;
   }
 }
@@ -126,6 +160,7 @@ void TMainForm::BindBrowserEvents() {
     OnBrowserInitializationError(code, message);
   };
   FWVBrowser->OnProcessFailed = [this](const std::string& reason) { OnBrowserProcessFailed(reason); };
+  FWVBrowser->OnProcessUnresponsive = [this](const std::string& reason) { OnBrowserProcessUnresponsive(reason); };
 }
 
 void TMainForm::ApplyReleaseSettings() {
@@ -164,13 +199,15 @@ void TMainForm::OnBrowserAfterCreated() {
     FWVWindowParent->Invalidate();
     FWVWindowParent->Repaint();
   }
+  // The window took the focus when it was shown, before there was a page to pass it to.
+  FocusPage();
 
   try {
     OpenEntryPage();
   } catch (const std::exception& e) {
     Log(std::string("加载入口 URL 异常：") + e.what());
+    ShowLoadingFailure("loading.restart_hint");
     FUi.ShowMessageBox(GetText("err.navigate_entry") + e.what());
-    ShowLoadingFailure(false);
   }
 }
 
@@ -197,8 +234,8 @@ std::string TMainForm::ResolveEntryUrl() {
 
 void TMainForm::OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage) {
   const std::string detail = ErrorDetail(errorMessage, errorCode);
-  FUi.ShowMessageBox(GetText("err.webview_init") + detail);
-  ShowLoadingFailure(false);
+  ShowLoadingFailure(StartupFailureHint(errorCode));
+  FUi.ShowMessageBox(GetText("err.webview_init") + StartupFailureDetail(errorCode, detail));
   Log("OnBrowserInitializationError：" + detail);
 }
 

@@ -192,12 +192,14 @@ void TMainForm::TrayIconDblClick() {
     if (!FUi.IsVisible()) {
       FUi.SetNormalState();
       FUi.Show();
+      if (FWVBrowser) FWVBrowser->SetPageVisible(true);
       Log("从托盘恢复：主窗口已显示。");
     }
     FUi.BringToFront();
     FUi.BringApplicationToFront();
     FUi.SetForegroundWindow();
     FUi.SetFocus();
+    FocusPage();
   } catch (const std::exception& e) {
     Log(std::string("从托盘恢复窗口异常：") + e.what());
   }
@@ -216,8 +218,19 @@ bool TMainForm::WndProc(TMessage& message) {
     // would be lost for the rest of the run, so it minimises the ordinary way.
     if (!FTrayIcon || !FTrayIcon->IsEmbedded()) return false;
     FUi.Hide();
+    // A hidden page need not render; it learns of it through visibilitychange.
+    if (FWVBrowser) FWVBrowser->SetPageVisible(false);
     Log("用户点击最小化：主窗口已隐藏（未销毁），可通过托盘恢复。");
     return true;
+  }
+  if (message.Msg == WM_MOVE) {
+    if (FWVWindowParent) FWVWindowParent->ParentWindowMoved();
+    return false;
+  }
+  // Activation (Alt+Tab, a taskbar click) gives the frame the focus; the page must have it.
+  if ((message.Msg == WM_ACTIVATE && (message.WParam & 0xFFFF) != WA_INACTIVE) || message.Msg == WM_SETFOCUS) {
+    FocusPage();
+    return false;
   }
   if (message.Msg == WM_POWERBROADCAST) {
     if (message.WParam == PBT_APMRESUMEAUTOMATIC || message.WParam == PBT_APMRESUMESUSPEND) {

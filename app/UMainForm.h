@@ -11,8 +11,10 @@
 //   which holds nothing of the window at all.
 // - Re-entrant steps. A DoShow that arrives while the start-up pumps messages returns at once.
 //   Showing the window again after a failed start-up starts the browser again (the failed
-//   run's host control and browser are kept until destruction). A failed page process is
-//   reopened until it has failed kProcessFailureLimit times within kProcessFailureWindowMs.
+//   run's host control and browser are kept until destruction). A failed page process, or
+//   a page reported unresponsive for kUnresponsiveReloadMs, is reopened until it has failed
+//   kProcessFailureLimit times within kProcessFailureWindowMs; this window is the only place
+//   that counts failures.
 //   The overlay may be shown and hidden any number of times. A resume notice may arrive at
 //   any moment, before the page is there or after the window has gone.
 // - Release order. The destructor first detaches from the UI and the resume thread, then
@@ -63,6 +65,10 @@ class TMainForm final : public IMainFormEvents {
   // The page's process is reopened after it fails, unless it failed this often lately.
   static constexpr std::size_t kProcessFailureLimit = 3;
   static constexpr std::uint32_t kProcessFailureWindowMs = 60000;
+  // A page that keeps being reported unresponsive for this long counts as failed and is
+  // reopened. Reports further apart than the gap belong to separate hangs.
+  static constexpr std::uint32_t kUnresponsiveReloadMs = 15000;
+  static constexpr std::uint32_t kUnresponsiveGapMs = 10000;
 
   // Where tests receive the composed log lines.
   using TLogSink = std::function<void(const std::string& line)>;
@@ -89,9 +95,16 @@ class TMainForm final : public IMainFormEvents {
   // Loading overlay.
   void ShowLoadingOverlay(const std::string& reason);
   void HideLoadingOverlay(const std::string& reason);
-  // After a start-up failure's message box: the overlay stops counting and says that loading
-  // failed and what the user can do (retry by showing the window again, or restart).
-  void ShowLoadingFailure(bool retriedAtNextShow);
+  // At a start-up failure, before its message box, so that it shows behind the box: the
+  // overlay stops counting and says that loading failed and what the user can do, the text
+  // of `hintKey` (retry by showing the window again, restart, install the runtime...).
+  void ShowLoadingFailure(std::string_view hintKey);
+  // For a failure code that a person can act on (the runtime or its loader missing, a folder
+  // that cannot be written): what to do, in the interface language, with the code at the end.
+  // Otherwise `message` as it is.
+  std::string StartupFailureDetail(HResult code, const std::string& message) const;
+  // The overlay's advice for that code when retrying cannot mend it.
+  static std::string_view StartupFailureHint(HResult code);
   void UpdateLoadingText();
   void LoadingTimerTick();
 
@@ -106,6 +119,10 @@ class TMainForm final : public IMainFormEvents {
   void OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage);
   // The page's process ended: reopen the entry page, unless it ended this often lately.
   void OnBrowserProcessFailed(const std::string& reason);
+  // The page stopped answering (reported again every few seconds while it stays so).
+  void OnBrowserProcessUnresponsive(const std::string& reason);
+  // Hands the keyboard focus on to the page, once there is one.
+  void FocusPage();
 
   // Serving the bundle.
   void EnsureWebBundleLoaded();
@@ -159,6 +176,9 @@ class TMainForm final : public IMainFormEvents {
   bool FWebResourceFilterInstalled = false;
   std::string FUiLanguage;
   std::vector<std::uint32_t> FProcessFailureTicks;
+  // First and latest report of the current hang; 0 when the page is not known to hang.
+  std::uint32_t FUnresponsiveSinceTick = 0;
+  std::uint32_t FUnresponsiveLastTick = 0;
 
   // A retried start-up makes a new host control and browser; the window keeps owning the
   // ones of the failed run until it is destroyed.

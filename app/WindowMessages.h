@@ -1,4 +1,4 @@
-// The two window messages that the main window handles itself, with their Windows values.
+// The window messages that the main window handles itself, with their Windows values.
 // Backends without window messages translate their events into these.
 #pragma once
 
@@ -17,6 +17,18 @@ struct TMessage {
 // its macros stand in for these (and where it comes later, its macros take over the uses).
 #ifndef WM_SYSCOMMAND
 inline constexpr std::uint32_t WM_SYSCOMMAND = 0x0112;
+#endif
+#ifndef WM_MOVE
+inline constexpr std::uint32_t WM_MOVE = 0x0003;
+#endif
+#ifndef WM_ACTIVATE
+inline constexpr std::uint32_t WM_ACTIVATE = 0x0006;
+#endif
+#ifndef WM_SETFOCUS
+inline constexpr std::uint32_t WM_SETFOCUS = 0x0007;
+#endif
+#ifndef WA_INACTIVE
+inline constexpr std::uintptr_t WA_INACTIVE = 0;
 #endif
 #ifndef WM_POWERBROADCAST
 inline constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;

@@ -70,6 +70,8 @@ class IWebViewLoader {
   virtual bool Initialized() const = 0;
   virtual bool InitializationError() const = 0;
   virtual std::string ErrorMessage() const = 0;
+  // The failure's status code (a Windows HRESULT where the backend has one); 0 when unknown.
+  virtual HResult ErrorCode() const { return 0; }
   virtual std::shared_ptr<IWebViewEnvironment> Environment() const = 0;  // null until Initialized
 };
 
@@ -90,6 +92,9 @@ class IWindowParent {
   virtual void SetBackgroundWhite() = 0;  // may throw; callers ignore that failure
   virtual void Invalidate() = 0;
   virtual void Repaint() = 0;
+  // The window that holds the control moved on the screen. A browser that draws popups
+  // (lists, pickers, input-method candidates) in windows of its own places them anew.
+  virtual void ParentWindowMoved() {}
 };
 
 class IWebBrowser {
@@ -101,6 +106,9 @@ class IWebBrowser {
   // The process that renders the page ended (crashed, was killed); `reason` is for the log.
   // The view shows nothing live until the host navigates again.
   using ProcessFailedHandler = std::function<void(const std::string& reason)>;
+  // The page stopped answering; raised again every few seconds while it stays so. The window
+  // decides when a page that stays unresponsive counts as failed.
+  using ProcessUnresponsiveHandler = std::function<void(const std::string& reason)>;
 
   virtual ~IWebBrowser() = default;
 
@@ -110,6 +118,7 @@ class IWebBrowser {
   WebResourceRequestedHandler OnWebResourceRequested;
   WebMessageReceivedHandler OnWebMessageReceived;
   ProcessFailedHandler OnProcessFailed;
+  ProcessUnresponsiveHandler OnProcessUnresponsive;
 
   // Before OnAfterCreated a read gives false and a write is ignored.
   virtual bool DefaultContextMenusEnabled() const = 0;
@@ -134,6 +143,13 @@ class IWebBrowser {
   virtual bool PostWebMessageAsString(const std::string& text) = 0;
   // True once submitted; the result is never awaited.
   virtual bool ExecuteScript(const std::string& script, int executionId) = 0;
+  // Gives the page the keyboard focus; does nothing before creation. The window calls it
+  // whenever it takes the focus itself, since a browser that lives in other windows or
+  // processes does not follow its host's focus on its own.
+  virtual void MoveFocus() = 0;
+  // The window was hidden (into the tray) or shown again. A backend whose view follows its
+  // window's mapping needs nothing; one that renders on its own is told to stop and resume.
+  virtual void SetPageVisible(bool visible) { (void)visible; }
 };
 
 // Makes the components; the window owns what it is given.

@@ -23,9 +23,10 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 HFONT LabelFont(HWND window) {
-  const HDC dc = GetDC(window);
-  const int height = -MulDiv(14, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(window, dc);
+  // The window's own DPI: with per-monitor awareness the screen DC's is the primary monitor's.
+  UINT dpi = GetDpiForWindow(window);
+  if (dpi == 0) dpi = 96;
+  const int height = -MulDiv(14, static_cast<int>(dpi), 72);
   return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
 }
@@ -119,6 +120,10 @@ void TWin32LoadingPanel::BringToFront() {
   SetWindowPos(FPanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
 }
 
+void TWin32LoadingPanel::Invalidate() {
+  RedrawWindow(FPanel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void TWin32LoadingPanel::FitToParent() {
   RECT client;
   GetClientRect(FUi.Window(), &client);
@@ -129,7 +134,9 @@ TWin32LoadingLabel::TWin32LoadingLabel(TWin32LoadingPanel& panel) {
   RegisterChildClass(kLabelClass, &LabelProc);
   RECT client;
   GetClientRect(panel.Handle(), &client);
-  FLabel = CreateWindowExW(0, kLabelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
+  // The frame's mirrored layout does not make the text read right to left; this style does.
+  const DWORD exStyle = panel.Ui().RightToLeft() ? WS_EX_RTLREADING : 0;
+  FLabel = CreateWindowExW(exStyle, kLabelClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
                            panel.Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (FLabel == nullptr) throw std::runtime_error("CreateWindowExW(loading label) failed");
 }

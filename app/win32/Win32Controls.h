@@ -28,14 +28,18 @@ class TWin32LoadingPanel final : public ILoadingPanel {
   void BringToFront() override;
   void FitToParent();
   HWND Handle() const { return FPanel; }
+  TWin32MainFormUi& Ui() const { return FUi; }
+  // Repaints the panel and its label (a new DPI changes the label's font).
+  void Invalidate();
 
  private:
   TWin32MainFormUi& FUi;
   HWND FPanel = nullptr;
 };
 
-// Paints its text centred both ways and word-wrapped, 14 pt, colour (55, 41, 31), on the
-// panel's white; CR LF breaks the line.
+// Paints its text centred both ways and word-wrapped, 14 pt at the window's DPI, colour
+// (55, 41, 31), on the panel's white; CR LF breaks the line. Right-to-left reading in an
+// Arabic window.
 class TWin32LoadingLabel final : public ILoadingLabel {
  public:
   explicit TWin32LoadingLabel(TWin32LoadingPanel& panel);

@@ -1,5 +1,6 @@
 #include "app/win32/Win32MainFormUi.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -63,28 +64,58 @@ void TWin32MainFormUi::SetRightToLeft(bool rightToLeft) {
   SetWindowPos(FWindow, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
+// The size is in device-independent pixels: the process is per-monitor DPI aware, so the
+// window scales it by its monitor's DPI, and the page keeps its CSS viewport at any scale.
+// A monitor too small for it gets a window that fits its work area, frame included.
 void TWin32MainFormUi::SetClientSize(int width, int height) {
-  RECT rect{0, 0, width, height};
+  const UINT dpi = WindowDpi();
+  RECT rect{0, 0, MulDiv(width, static_cast<int>(dpi), 96), MulDiv(height, static_cast<int>(dpi), 96)};
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(FWindow, GWL_STYLE));
   const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(FWindow, GWL_EXSTYLE));
-  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  SetWindowPos(FWindow, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  AdjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi);
+  const RECT work = WorkArea();
+  const LONG outerWidth = std::min(rect.right - rect.left, work.right - work.left);
+  const LONG outerHeight = std::min(rect.bottom - rect.top, work.bottom - work.top);
+  SetWindowPos(FWindow, nullptr, 0, 0, outerWidth, outerHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UINT TWin32MainFormUi::WindowDpi() const {
+  const UINT dpi = GetDpiForWindow(FWindow);
+  return dpi != 0 ? dpi : 96;
+}
+
+RECT TWin32MainFormUi::WorkArea() const {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(FWindow, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  return monitor.rcWork;
 }
 
 void TWin32MainFormUi::CenterOnScreen() {
   RECT window{};
   GetWindowRect(FWindow, &window);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(FWindow, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
+  const RECT work = WorkArea();
   const int width = window.right - window.left;
   const int height = window.bottom - window.top;
   // A window larger than the work area keeps its caption on the screen.
   const int x = work.left + std::max(0L, ((work.right - work.left) - width) / 2);
   const int y = work.top + std::max(0L, ((work.bottom - work.top) - height) / 2);
   SetWindowPos(FWindow, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWin32MainFormUi::KeepInWorkArea() {
+  if (IsZoomed(FWindow) || IsIconic(FWindow)) return;  // the system places those itself
+  RECT window{};
+  GetWindowRect(FWindow, &window);
+  const RECT work = WorkArea();
+  const LONG width = std::min(window.right - window.left, work.right - work.left);
+  const LONG height = std::min(window.bottom - window.top, work.bottom - work.top);
+  const LONG x = std::clamp(window.left, work.left, work.right - width);
+  const LONG y = std::clamp(window.top, work.top, work.bottom - height);
+  if (x == window.left && y == window.top && width == window.right - window.left &&
+      height == window.bottom - window.top)
+    return;
+  SetWindowPos(FWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWin32MainFormUi::SetBackgroundWhite() {
@@ -140,8 +171,9 @@ std::unique_ptr<ITrayIcon> TWin32MainFormUi::CreateTrayIcon() { return std::make
 
 bool TWin32MainFormUi::HasApplicationIcon() const { return LoadAppIcon(32) != nullptr; }
 
+// Only failures are shown in a box.
 void TWin32MainFormUi::ShowMessageBox(const std::string& text) {
-  UINT type = MB_OK | MB_ICONINFORMATION;
+  UINT type = MB_OK | MB_ICONERROR;
   if (FRightToLeft) type |= MB_RTLREADING | MB_RIGHT;
   const std::wstring caption = win::Widen(Caption());
   MessageBoxW(FWindow, win::Widen(text).c_str(), caption.c_str(), type);
@@ -223,6 +255,28 @@ LRESULT TWin32MainFormUi::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (FPanel != nullptr) FPanel->FitToParent();
       if (FSink != nullptr && wParam != SIZE_MINIMIZED) FSink->Resize();
       break;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale: the system's suggestion keeps the size in DIPs
+      // and the window under the pointer. The label's font follows on its next paint.
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(FWindow, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      if (FPanel != nullptr) FPanel->Invalidate();
+      return 0;
+    }
+    case WM_SETTINGCHANGE:
+      // A taskbar that appears, grows or moves may leave the window partly behind it.
+      if (wParam == SPI_SETWORKAREA) KeepInWorkArea();
+      break;
+    case WM_MOVE:
+    case WM_SETFOCUS:
+      Deliver(message, wParam, lParam, result);
+      break;
+    case WM_ACTIVATE:
+      // The default handling gives the frame the focus; the window then passes it on.
+      result = DefWindowProcW(FWindow, message, wParam, lParam);
+      Deliver(message, wParam, lParam, result);
+      return result;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE && Deliver(WM_SYSCOMMAND, SC_MINIMIZE, lParam, result)) return result;
       break;

@@ -1,8 +1,11 @@
 // The Win32 window of the main form, built in code: a top-level window whose client area is
 // the browser host controls' parent, the loading panel and label as child windows above them,
 // timers and the tray icon on the window's own messages. It tells the registered window every
-// showing (once WM_SHOWWINDOW's show has happened), every size change, the minimise (WM_SYSCOMMAND / SC_MINIMIZE) and
-// the resume (WM_POWERBROADCAST) as the real messages. Closing the window posts WM_QUIT.
+// showing (once WM_SHOWWINDOW's show has happened), every size change, the minimise
+// (WM_SYSCOMMAND / SC_MINIMIZE), the resume (WM_POWERBROADCAST), moves (WM_MOVE) and the
+// focus (WM_ACTIVATE after its default handling, WM_SETFOCUS) as the real messages. Sizes
+// are DIPs scaled by the window's DPI; WM_DPICHANGED takes the system's suggested rectangle.
+// Closing the window posts WM_QUIT.
 // User-interface thread only, except UiThreadInvoke's function.
 #pragma once
 
@@ -74,6 +77,10 @@ class TWin32MainFormUi final : public IMainFormUi {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   bool Deliver(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, LRESULT& result);
+  UINT WindowDpi() const;
+  RECT WorkArea() const;
+  // Moves and, where needed, shrinks the window into the work area.
+  void KeepInWorkArea();
 
   HWND FWindow = nullptr;
   HBRUSH FBackground = nullptr;

@@ -1,6 +1,6 @@
-// Program entry on Windows: COM as a single-threaded apartment on this, the user-interface
-// thread (WebView2 needs it), the main window on its Win32 and WebView2 backends, and the
-// message loop until the window closes. The window is destroyed before the backends it drives.
+// Program entry on Windows: the process's DLL search and taskbar identity first, COM as a
+// single-threaded apartment on this, the user-interface thread (WebView2 needs it), the main
+// window on its Win32 and WebView2 backends, and the message loop until the window closes. The window is destroyed before the backends it drives.
 #include <windows.h>
 #include <objbase.h>
 
@@ -8,11 +8,14 @@
 #include <string>
 
 #include "app/UMainForm.h"
+#include "app/win32/ProcessSetup.h"
 #include "app/win32/Win32MainFormUi.h"
 #include "browser/webview2/WebView2BrowserFactory.h"
 #include "platform/windows/WideText.h"
 
+// The command line is never read: the client has no options.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  vantreel::win32ui::PrepareProcess();
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   int exitCode = 0;
   try {

@@ -355,6 +355,10 @@ bool TWebKitBrowser::ExecuteScript(const std::string& script, int /*executionId*
   return true;
 }
 
+void TWebKitBrowser::MoveFocus() {
+  if (FView != nullptr) gtk_widget_grab_focus(GTK_WIDGET(FView));
+}
+
 void TWebKitBrowser::RunScript(const std::string& script) {
   webkit_web_view_evaluate_javascript(FView, script.data(), static_cast<gssize>(script.size()), nullptr, nullptr,
                                       nullptr, nullptr, nullptr);

@@ -50,6 +50,7 @@ class TWebKitBrowser final : public IWebBrowser {
   bool Navigate(const std::string& uri) override;
   bool PostWebMessageAsString(const std::string& text) override;
   bool ExecuteScript(const std::string& script, int executionId) override;
+  void MoveFocus() override;
 
   // The view, for code that must reach WebKit itself (tests, benchmarks); null before creation.
   WebKitWebView* WebView() const { return FView; }

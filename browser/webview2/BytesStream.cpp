@@ -10,14 +10,26 @@ TComPtr<IStream> TBytesStream::Create(std::shared_ptr<const TBytes> bytes) {
   return TComPtr<IStream>::Adopt(new TBytesStream(std::move(bytes), 0));
 }
 
+TBytesStream::TBytesStream(std::shared_ptr<const TBytes> bytes, std::size_t position)
+    : FBytes(std::move(bytes)), FPosition(position) {
+  // Without it the stream still works, marshalled the standard way.
+  if (FAILED(CoCreateFreeThreadedMarshaler(static_cast<IStream*>(this), &FMarshaler))) FMarshaler = nullptr;
+}
+
+TBytesStream::~TBytesStream() {
+  if (FMarshaler != nullptr) FMarshaler->Release();
+}
+
 HRESULT TBytesStream::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
-  if (iid == IID_IStream || iid == IID_ISequentialStream || iid == IID_IUnknown) {
+  *object = nullptr;
+  // IAgileObject adds nothing to IUnknown: our IUnknown serves for it.
+  if (iid == IID_IStream || iid == IID_ISequentialStream || iid == IID_IUnknown || iid == IID_IAgileObject) {
     *object = static_cast<IStream*>(this);
     AddRef();
     return S_OK;
   }
-  *object = nullptr;
+  if (iid == IID_IMarshal && FMarshaler != nullptr) return FMarshaler->QueryInterface(iid, object);
   return E_NOINTERFACE;
 }
 
@@ -78,7 +90,7 @@ HRESULT TBytesStream::Stat(STATSTG* stat, DWORD /*flags*/) {
 
 HRESULT TBytesStream::Clone(IStream** clone) {
   if (clone == nullptr) return STG_E_INVALIDPOINTER;
-  *clone = new TBytesStream(FBytes, FPosition);
+  *clone = new TBytesStream(FBytes, FPosition);  // free-threaded as well
   return S_OK;
 }
 

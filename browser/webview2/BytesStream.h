@@ -1,7 +1,9 @@
 // A read-only IStream over a bundle file's bytes. It shares the bytes instead of copying
 // them, and keeps them alive for as long as the runtime holds the stream, which may be well
-// after the request event has returned. The runtime may read it from another thread; the
-// bytes never change and each stream (or clone) has its own position.
+// after the request event has returned. The runtime reads it on a background thread: the
+// stream is free-threaded (agile, with the free-threaded marshaler), so that its reads are
+// direct calls instead of calls queued behind the user-interface thread. That is safe because
+// the bytes never change and each stream (or clone) has its own position, used by one reader.
 #pragma once
 
 #include <atomic>
@@ -39,11 +41,12 @@ class TBytesStream final : public IStream {
   HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override;
 
  private:
-  TBytesStream(std::shared_ptr<const TBytes> bytes, std::size_t position)
-      : FBytes(std::move(bytes)), FPosition(position) {}
-  ~TBytesStream() = default;
+  TBytesStream(std::shared_ptr<const TBytes> bytes, std::size_t position);
+  ~TBytesStream();
 
   std::atomic<ULONG> FRefCount{1};
+  // The free-threaded marshaler, aggregated with this stream as its outer object.
+  IUnknown* FMarshaler = nullptr;
   std::shared_ptr<const TBytes> FBytes;
   std::size_t FPosition;
 };

@@ -29,6 +29,11 @@ HRESULT TEnvironmentOptions::QueryInterface(REFIID iid, void** object) {
     AddRef();
     return S_OK;
   }
+  if (iid == __uuidof(ICoreWebView2EnvironmentOptions7)) {
+    *object = static_cast<ICoreWebView2EnvironmentOptions7*>(this);
+    AddRef();
+    return S_OK;
+  }
   *object = nullptr;
   return E_NOINTERFACE;
 }
@@ -60,6 +65,25 @@ HRESULT TEnvironmentOptions::get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* al
 }
 HRESULT TEnvironmentOptions::put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) {
   FAllowSingleSignOn = allow;
+  return S_OK;
+}
+
+HRESULT TEnvironmentOptions::get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) {
+  if (value == nullptr) return E_POINTER;
+  *value = FChannelSearchKind;
+  return S_OK;
+}
+HRESULT TEnvironmentOptions::put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) {
+  FChannelSearchKind = value;
+  return S_OK;
+}
+HRESULT TEnvironmentOptions::get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) {
+  if (value == nullptr) return E_POINTER;
+  *value = FReleaseChannels;
+  return S_OK;
+}
+HRESULT TEnvironmentOptions::put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) {
+  FReleaseChannels = value;
   return S_OK;
 }
 

@@ -1,5 +1,7 @@
 // Our ICoreWebView2EnvironmentOptions (the SDK's own implementation needs WRL). The runtime
-// reads the values once, while it makes the environment.
+// reads the values once, while it makes the environment. The channel options start fixed to
+// the installed stable runtime: a preview channel that someone put on the machine is never
+// searched for.
 #pragma once
 
 #include <atomic>
@@ -10,7 +12,7 @@
 
 namespace vantreel::webview2 {
 
-class TEnvironmentOptions final : public ICoreWebView2EnvironmentOptions {
+class TEnvironmentOptions final : public ICoreWebView2EnvironmentOptions, public ICoreWebView2EnvironmentOptions7 {
  public:
   static TComPtr<TEnvironmentOptions> Create() {
     return TComPtr<TEnvironmentOptions>::Adopt(new TEnvironmentOptions());
@@ -28,6 +30,10 @@ class TEnvironmentOptions final : public ICoreWebView2EnvironmentOptions {
   HRESULT STDMETHODCALLTYPE put_TargetCompatibleBrowserVersion(LPCWSTR value) override;
   HRESULT STDMETHODCALLTYPE get_AllowSingleSignOnUsingOSPrimaryAccount(BOOL* allow) override;
   HRESULT STDMETHODCALLTYPE put_AllowSingleSignOnUsingOSPrimaryAccount(BOOL allow) override;
+  HRESULT STDMETHODCALLTYPE get_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND* value) override;
+  HRESULT STDMETHODCALLTYPE put_ChannelSearchKind(COREWEBVIEW2_CHANNEL_SEARCH_KIND value) override;
+  HRESULT STDMETHODCALLTYPE get_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS* value) override;
+  HRESULT STDMETHODCALLTYPE put_ReleaseChannels(COREWEBVIEW2_RELEASE_CHANNELS value) override;
 
  private:
   TEnvironmentOptions();
@@ -38,6 +44,8 @@ class TEnvironmentOptions final : public ICoreWebView2EnvironmentOptions {
   std::wstring FLanguage;
   std::wstring FTargetCompatibleBrowserVersion;
   BOOL FAllowSingleSignOn = FALSE;
+  COREWEBVIEW2_CHANNEL_SEARCH_KIND FChannelSearchKind = COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE;
+  COREWEBVIEW2_RELEASE_CHANNELS FReleaseChannels = COREWEBVIEW2_RELEASE_CHANNELS_STABLE;
 };
 
 }  // namespace vantreel::webview2

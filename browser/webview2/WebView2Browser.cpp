@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "base/StatusText.h"
 #include "browser/webview2/ComHandler.h"
 #include "browser/webview2/WebView2Environment.h"
 #include "browser/webview2/WebView2Loader.h"
@@ -135,7 +136,7 @@ bool TWebView2Browser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebVi
   if (!FEnvironment || !IsWindow(FHost)) {
     const std::string message = FEnvironment ? "The host control is not a window."
                                              : "The environment was not made by this browser's loader.";
-    FDeferred.Post([this, message] { ReportInitializationError(E_INVALIDARG, message); });
+    ReportInitializationError(E_INVALIDARG, message);
     if (!FEnvironment) FEnvironment = std::make_shared<TWebView2Environment>(nullptr, nullptr);
     return true;
   }
@@ -151,11 +152,7 @@ void TWebView2Browser::CreateController() {
         return S_OK;
       });
   const HRESULT hr = FEnvironment->Core()->CreateCoreWebView2Controller(FHost, handler.Get());
-  if (FAILED(hr)) {
-    FDeferred.Post([this, hr] {
-      ReportInitializationError(hr, DescribeRuntimeFailure("CreateCoreWebView2Controller", hr));
-    });
-  }
+  if (FAILED(hr)) ReportInitializationError(hr, DescribeRuntimeFailure("CreateCoreWebView2Controller", hr));
 }
 
 void TWebView2Browser::OnControllerCreated(HRESULT result, ICoreWebView2Controller* controller) {
@@ -177,14 +174,31 @@ void TWebView2Browser::OnControllerCreated(HRESULT result, ICoreWebView2Controll
 
   ApplyHardening();
   AddEventHandlers();
-  FWebView->AddScriptToExecuteOnDocumentCreated(
-      Widen(kNoPrintScript).c_str(),
-      MakeHandler<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>([](HRESULT, LPCWSTR) {
-        return S_OK;
-      }).Get());
   FitToHost();
-  FController->put_IsVisible(TRUE);
+  FController->put_IsVisible(FPageVisible ? TRUE : FALSE);
 
+  // Nothing navigates before the runtime has taken the script: a document that starts
+  // earlier may come up without it.
+  std::weak_ptr<bool> alive = FAlive;
+  const HRESULT added = FWebView->AddScriptToExecuteOnDocumentCreated(
+      Widen(kNoPrintScript).c_str(),
+      MakeHandler<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>(
+          [this, alive](HRESULT result, LPCWSTR) {
+            auto live = alive.lock();
+            if (!live || !*live) return S_OK;
+            if (FAILED(result))
+              Log("The print override was refused (" + HexStatus(static_cast<std::uint32_t>(result)) + ").");
+            FDeferred.Post([this] { OnControllerReady(); });
+            return S_OK;
+          }).Get());
+  if (FAILED(added)) {
+    Log("The print override could not be submitted (" + HexStatus(static_cast<std::uint32_t>(added)) + ").");
+    FDeferred.Post([this] { OnControllerReady(); });
+  }
+}
+
+void TWebView2Browser::OnControllerReady() {
+  if (!FWebView) return;  // closed meanwhile
   if (FRecovering) {
     FRecovering = false;
     ApplyWindowSettings();
@@ -369,9 +383,12 @@ void TWebView2Browser::CloseController() {
   }
 }
 
+// Called from runtime completions too: the window shows a box, so it hears of it later.
 void TWebView2Browser::ReportInitializationError(HRESULT code, const std::string& message) {
   Log(message);
-  if (OnInitializationError) Guarded("OnInitializationError", [&] { OnInitializationError(code, message); });
+  FDeferred.Post([this, code, message] {
+    if (OnInitializationError) Guarded("OnInitializationError", [&] { OnInitializationError(code, message); });
+  });
 }
 
 bool TWebView2Browser::AddWebResourceRequestedFilter(const std::string& uriPattern, int resourceContext) {
@@ -430,6 +447,21 @@ void TWebView2Browser::RunHeldScripts() {
   for (const auto& script : scripts) RunScript(script);
 }
 
+void TWebView2Browser::MoveFocus() {
+  if (HasCoreWebView2() && FController) FController->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
+}
+
+// A hidden controller stops rendering and the page gets visibilitychange; a replacement
+// controller starts as the window last asked.
+void TWebView2Browser::SetPageVisible(bool visible) {
+  FPageVisible = visible;
+  if (FController) FController->put_IsVisible(visible ? TRUE : FALSE);
+}
+
+void TWebView2Browser::NotifyParentWindowMoved() {
+  if (FController) FController->NotifyParentWindowPositionChanged();
+}
+
 void TWebView2Browser::FitToHost() {
   if (!FController || FHost == nullptr) return;
   RECT bounds{};
@@ -482,47 +514,36 @@ HRESULT TWebView2Browser::HandleResourceRequest(ICoreWebView2WebResourceRequeste
 HRESULT TWebView2Browser::HandleProcessFailed(ICoreWebView2ProcessFailedEventArgs* args) {
   COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED;
   if (FAILED(args->get_ProcessFailedKind(&kind))) return S_OK;
-  const bool page = kind == COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
-  const bool runtime = kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
-  // Other processes (GPU, utilities, a frame's renderer, an unresponsive page) the runtime
-  // brings back or reports again as one of the two above.
-  if (!page && !runtime) return S_OK;
-  const std::string reason = page ? "The page's render process exited." : "The runtime's browser process exited.";
-  Log(reason);
-  if (OnProcessFailed) {
-    // The window reopens its entry page and decides when failures come too often; a dead
-    // runtime needs a new controller first.
-    FDeferred.Post([this, page, reason] {
-      if (page) {
-        RaiseProcessFailed(reason);
-      } else {
-        FReportAfterRecovery = reason;
-        RecoverRuntime();
-      }
+  // Raised every few seconds while the page hangs; the window judges how long is too long.
+  if (kind == COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE) {
+    const std::string reason = "The page's render process is unresponsive.";
+    Log(reason);
+    FDeferred.Post([this, reason] {
+      if (OnProcessUnresponsive) Guarded("OnProcessUnresponsive", [&] { OnProcessUnresponsive(reason); });
     });
     return S_OK;
   }
-  if (!CountFailure()) {
-    CloseController();
-    ReportInitializationError(HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED),
-                              "The browser failed " + std::to_string(kMaxProcessFailures) + " times within " +
-                                  std::to_string(kProcessFailureWindowMs / 1000) + " seconds");
-    return S_OK;
-  }
+  const bool page = kind == COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
+  const bool runtime = kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
+  // Other processes (GPU, utilities, a frame's renderer) the runtime brings back itself.
+  if (!page && !runtime) return S_OK;
+  const std::string reason = page ? "The page's render process exited." : "The runtime's browser process exited.";
+  Log(reason);
   // Not inside the runtime's own call: recovery closes the controller that raised it.
-  FDeferred.Post([this, page] { page ? RecoverPage() : RecoverRuntime(); });
+  FDeferred.Post([this, page, reason] {
+    if (page) {
+      RaiseProcessFailed(reason);
+    } else {
+      // A dead runtime needs a new controller before the window can reopen anything.
+      if (OnProcessFailed) FReportAfterRecovery = reason;
+      RecoverRuntime();
+    }
+  });
   return S_OK;
 }
 
 void TWebView2Browser::RaiseProcessFailed(const std::string& reason) {
   if (OnProcessFailed) Guarded("OnProcessFailed", [&] { OnProcessFailed(reason); });
-}
-
-bool TWebView2Browser::CountFailure() {
-  const unsigned long long now = GetTickCount64();
-  while (!FFailureTimes.empty() && now - FFailureTimes.front() > kProcessFailureWindowMs) FFailureTimes.pop_front();
-  FFailureTimes.push_back(now);
-  return FFailureTimes.size() < kMaxProcessFailures;
 }
 
 void TWebView2Browser::RecoverPage() {

@@ -8,10 +8,14 @@
 // windows, no document or frame from outside our origin, no other app through a URI scheme,
 // no downloads, no permissions, no script dialogs, no host objects, no dropped files, no
 // status bar, zoom, swipe navigation, autofill, password saving or runtime error page, and no
-// printing. Messages reach the window only from our own top document. A crashed runtime is
-// replaced by a new controller; then a window that handles OnProcessFailed is told, and
-// reopens its page itself. Without that handler the backend reloads the entry page itself,
-// until failures come too fast, which ends as an initialisation error.
+// printing. Messages reach the window only from our own top document.
+//
+// The window hears of everything from its own message loop, never from inside a runtime
+// callback, where a modal box (a nested loop) is not supported. Creation is reported once
+// the print override is in place, so that the first document already has it. A crashed
+// runtime is replaced by a new controller; the window is then told through OnProcessFailed
+// and decides, as for a crashed or hung page, whether to reopen its page: the backend counts
+// nothing. Without that handler a replaced runtime reopens the last page itself.
 #pragma once
 
 #include <deque>
@@ -31,9 +35,6 @@ namespace vantreel::webview2 {
 
 class TWebView2Environment;
 
-// Recovery gives up after this many process failures within the window below.
-inline constexpr std::size_t kMaxProcessFailures = 3;
-inline constexpr unsigned long long kProcessFailureWindowMs = 60000;
 // The script that every document gets first: printing has no switch in WebView2.
 extern const char* const kNoPrintScript;
 
@@ -59,9 +60,14 @@ class TWebView2Browser final : public IWebBrowser {
   bool Navigate(const std::string& uri) override;
   bool PostWebMessageAsString(const std::string& text) override;
   bool ExecuteScript(const std::string& script, int executionId) override;
+  void MoveFocus() override;
+  void SetPageVisible(bool visible) override;
 
-  // The controller follows the host control's client area.
+  // The controller follows the host control's client area, in physical pixels: the process
+  // is per-monitor DPI aware and the runtime scales the page by the monitor's DPI itself.
   void FitToHost();
+  // The host's top-level window moved: the runtime's popups follow it.
+  void NotifyParentWindowMoved();
   ICoreWebView2Controller* Controller() const { return FController.Get(); }
   ICoreWebView2* CoreWebView2() const { return FWebView.Get(); }
 
@@ -72,6 +78,7 @@ class TWebView2Browser final : public IWebBrowser {
 
   void CreateController();
   void OnControllerCreated(HRESULT result, ICoreWebView2Controller* controller);
+  void OnControllerReady();
   void ApplyHardening();
   void ApplyWindowSettings();
   void AddEventHandlers();
@@ -87,7 +94,6 @@ class TWebView2Browser final : public IWebBrowser {
   void RaiseProcessFailed(const std::string& reason);
   void RecoverPage();
   void RecoverRuntime();
-  bool CountFailure();
   void RunHeldScripts();
   void RunScript(const std::string& script);
 
@@ -100,6 +106,7 @@ class TWebView2Browser final : public IWebBrowser {
   std::vector<TToken> FTokens;
   bool FCreated = false;
   bool FRecovering = false;
+  bool FPageVisible = true;
   std::string FAdditionalArguments;
   // What the window asked for, applied again to a replacement controller.
   std::optional<bool> FContextMenus, FDevTools, FAcceleratorKeys;
@@ -110,7 +117,6 @@ class TWebView2Browser final : public IWebBrowser {
   std::vector<std::string> FEntryScripts;
   bool FNavigationPending = false;
   std::vector<std::string> FHeldScripts;
-  std::deque<unsigned long long> FFailureTimes;
   // A runtime replaced for the window's OnProcessFailed: what to tell it once the new one is in.
   std::string FReportAfterRecovery;
   TDeferredCalls FDeferred;

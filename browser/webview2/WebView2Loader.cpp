@@ -1,7 +1,11 @@
 #include "browser/webview2/WebView2Loader.h"
 
 #include <cstdio>
+#include <cwctype>
+#include <cwchar>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/StatusText.h"
 #include "browser/webview2/EnvironmentOptions.h"
@@ -17,6 +21,7 @@ struct TWebView2Loader::TState {
   bool Initialized = false;
   bool InitializationError = false;
   std::string ErrorMessage;
+  HRESULT ErrorCode = S_OK;
   std::shared_ptr<TWebView2Environment> Environment;
 };
 
@@ -32,7 +37,7 @@ class TLoaderEnvironmentMaker final : public TEnvironmentMaker {
   HRESULT Make(TDone done) override {
     ClearRuntimeEnvironmentVariables();
     auto options = TEnvironmentOptions::Create();
-    options->put_AdditionalBrowserArguments(Widen(kLoaderBrowserArguments).c_str());
+    options->put_AdditionalBrowserArguments(Widen(LoaderBrowserArguments(Narrow(FLanguage))).c_str());
     if (!FLanguage.empty()) options->put_Language(FLanguage.c_str());
     options->put_AllowSingleSignOnUsingOSPrimaryAccount(FALSE);
     auto handler = MakeHandler<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
@@ -54,7 +59,32 @@ class TLoaderEnvironmentMaker final : public TEnvironmentMaker {
 }  // namespace
 
 void ClearRuntimeEnvironmentVariables() {
-  for (const wchar_t* name : kRuntimeEnvironmentVariables) SetEnvironmentVariableW(name, nullptr);
+  constexpr std::wstring_view kPrefix = L"WEBVIEW2_";
+  std::vector<std::wstring> names;
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+      // Entries such as "=C:=C:\" name the drives' folders; a name never starts with '='.
+      const std::wstring_view text(entry);
+      const std::size_t equals = text.find(L'=', 1);
+      const std::wstring_view name = text.substr(0, equals);
+      if (name.size() < kPrefix.size()) continue;
+      bool matches = true;
+      for (std::size_t i = 0; i < kPrefix.size() && matches; ++i)
+        matches = std::towupper(name[i]) == kPrefix[i];
+      if (matches) names.emplace_back(name);
+    }
+    FreeEnvironmentStringsW(block);
+  }
+  for (const std::wstring& name : names) SetEnvironmentVariableW(name.c_str(), nullptr);
+}
+
+std::string LoaderBrowserArguments(const std::string& language) {
+  std::string arguments = kLoaderBrowserArguments;
+  // Our own language codes only; nothing that could end the switch.
+  const bool plain = !language.empty() && language.find_first_not_of(
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-") == std::string::npos;
+  if (plain) arguments += " --accept-lang=" + language;
+  return arguments;
 }
 
 std::string DescribeRuntimeFailure(const std::string& call, HRESULT hr) {
@@ -79,6 +109,7 @@ bool TWebView2Loader::StartWebView2() {
   if (!FRuntime.createEnvironment) {
     FState->InitializationError = true;
     FState->ErrorMessage = FRuntime.unavailableReason;
+    FState->ErrorCode = FAILED(FRuntime.unavailableCode) ? FRuntime.unavailableCode : E_FAIL;
     return false;
   }
   auto maker = std::make_shared<TLoaderEnvironmentMaker>(FRuntime.createEnvironment, Widen(FUserDataFolder),
@@ -92,12 +123,13 @@ bool TWebView2Loader::StartWebView2() {
       state->Initialized = true;
     } else {
       state->InitializationError = true;
-      state->ErrorMessage = DescribeRuntimeFailure("CreateCoreWebView2EnvironmentWithOptions",
-                                                   SUCCEEDED(result) ? E_POINTER : result);
+      state->ErrorCode = SUCCEEDED(result) ? E_POINTER : result;
+      state->ErrorMessage = DescribeRuntimeFailure("CreateCoreWebView2EnvironmentWithOptions", state->ErrorCode);
     }
   });
   if (FAILED(hr) && !FState->Initialized) {
     FState->InitializationError = true;
+    FState->ErrorCode = hr;
     FState->ErrorMessage = DescribeRuntimeFailure("CreateCoreWebView2EnvironmentWithOptions", hr);
     OutputDebugLine("[WEBVIEW2] " + FState->ErrorMessage);
     return false;
@@ -108,6 +140,7 @@ bool TWebView2Loader::StartWebView2() {
 bool TWebView2Loader::Initialized() const { return FState->Initialized; }
 bool TWebView2Loader::InitializationError() const { return FState->InitializationError; }
 std::string TWebView2Loader::ErrorMessage() const { return FState->ErrorMessage; }
+HResult TWebView2Loader::ErrorCode() const { return FState->ErrorCode; }
 std::shared_ptr<IWebViewEnvironment> TWebView2Loader::Environment() const {
   return FState->Initialized ? FState->Environment : nullptr;
 }

@@ -18,16 +18,15 @@ namespace vantreel::webview2 {
 
 class TWebView2Environment;
 
-// The variables that the runtime's loader reads.
-inline constexpr const wchar_t* kRuntimeEnvironmentVariables[] = {
-    L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", L"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER",
-    L"WEBVIEW2_USER_DATA_FOLDER",             L"WEBVIEW2_RELEASE_CHANNEL_PREFERENCE",
-    L"WEBVIEW2_PIPE_FOR_SCRIPT_DEBUGGER",     L"WEBVIEW2_WAIT_FOR_SCRIPT_DEBUGGER",
-};
+// Removes every variable whose name begins with WEBVIEW2_ (in any case, as Windows compares
+// names): each new loader or runtime version may read names that no list of ours knows.
 void ClearRuntimeEnvironmentVariables();
 
 // The arguments every environment starts with.
 inline constexpr const char* kLoaderBrowserArguments = "--disable-dev-tools";
+// Those arguments with the language, which the runtime honours on every start; its Language
+// option alone applies only while the user-data folder is new.
+std::string LoaderBrowserArguments(const std::string& language);
 
 class TWebView2Loader final : public IWebViewLoader {
  public:
@@ -42,6 +41,7 @@ class TWebView2Loader final : public IWebViewLoader {
   bool Initialized() const override;
   bool InitializationError() const override;
   std::string ErrorMessage() const override;
+  HResult ErrorCode() const override;
   std::shared_ptr<IWebViewEnvironment> Environment() const override;
 
  private:

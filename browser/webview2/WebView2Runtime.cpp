@@ -19,18 +19,22 @@ TWebView2Runtime LoadRuntimeFrom(const std::filesystem::path& folder) {
   const std::string shown = Narrow(dll.wstring());
   if (GetFileAttributesW(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
     runtime.unavailableReason = "WebView2Loader.dll is missing: " + shown;
+    runtime.unavailableCode = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     return runtime;
   }
   // Its dependencies come from the system folder only, never from the working folder.
   HMODULE module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module == nullptr) {
-    runtime.unavailableReason = "WebView2Loader.dll cannot be loaded (" + HexStatus(GetLastError(), 8) + "): " + shown;
+    const DWORD error = GetLastError();
+    runtime.unavailableReason = "WebView2Loader.dll cannot be loaded (" + HexStatus(error, 8) + "): " + shown;
+    runtime.unavailableCode = HRESULT_FROM_WIN32(error);
     return runtime;
   }
   auto create = reinterpret_cast<TCreateFn>(
       reinterpret_cast<void*>(GetProcAddress(module, "CreateCoreWebView2EnvironmentWithOptions")));
   if (create == nullptr) {
     runtime.unavailableReason = "WebView2Loader.dll has no CreateCoreWebView2EnvironmentWithOptions: " + shown;
+    runtime.unavailableCode = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     FreeLibrary(module);
     return runtime;
   }

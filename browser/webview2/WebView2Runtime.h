@@ -19,9 +19,11 @@ struct TWebView2Runtime {
   using TCreateEnvironment = std::function<HRESULT(PCWSTR browserExecutableFolder, PCWSTR userDataFolder,
                                                    ICoreWebView2EnvironmentOptions* options,
                                                    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler)>;
-  // Empty when the runtime cannot be reached at all; then `unavailableReason` says why.
+  // Empty when the runtime cannot be reached at all; then `unavailableReason` says why and
+  // `unavailableCode` gives the Windows error as an HRESULT.
   TCreateEnvironment createEnvironment;
   std::string unavailableReason;
+  HRESULT unavailableCode = S_OK;
 };
 
 inline constexpr const wchar_t* kLoaderDllName = L"WebView2Loader.dll";

@@ -28,7 +28,9 @@ TWebView2WindowParent::TWebView2WindowParent(NativeHandle parent) : FParent(stat
   RegisterClassOnce(&TWebView2WindowParent::WindowProc);
   RECT client{};
   if (FParent != nullptr) GetClientRect(FParent, &client);
-  FWindow = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+  // An Arabic frame is mirrored; the runtime's windows inside must not be (the page lays
+  // itself out right to left), so the host passes no layout on to its children.
+  FWindow = CreateWindowExW(WS_EX_NOINHERITLAYOUT, kClassName, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
                             client.right - client.left, client.bottom - client.top, FParent, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
   if (FWindow == nullptr) throw std::runtime_error("The browser's host window cannot be created.");
@@ -60,7 +62,13 @@ void TWebView2WindowParent::SetBackgroundWhite() {
 
 void TWebView2WindowParent::Invalidate() { InvalidateRect(FWindow, nullptr, TRUE); }
 
-void TWebView2WindowParent::Repaint() { RedrawWindow(FWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
+// Only the host's own background: the runtime's windows inside belong to another process, and
+// painting them at once would wait on it at every step of a resize. They follow put_Bounds.
+void TWebView2WindowParent::Repaint() { RedrawWindow(FWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN); }
+
+void TWebView2WindowParent::ParentWindowMoved() {
+  if (auto* browser = dynamic_cast<TWebView2Browser*>(FBrowser)) browser->NotifyParentWindowMoved();
+}
 
 LRESULT CALLBACK TWebView2WindowParent::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<TWebView2WindowParent*>(GetWindowLongPtrW(window, GWLP_USERDATA));

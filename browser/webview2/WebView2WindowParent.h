@@ -23,6 +23,7 @@ class TWebView2WindowParent final : public IWindowParent {
   void SetBackgroundWhite() override;
   void Invalidate() override;
   void Repaint() override;
+  void ParentWindowMoved() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

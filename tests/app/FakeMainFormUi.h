@@ -104,7 +104,10 @@ class FakeMainFormUi : public IMainFormUi {
     return std::make_unique<TrayHandle>(tray);
   }
   bool HasApplicationIcon() const override { return hasApplicationIcon; }
-  void ShowMessageBox(const std::string& text) override { messageBoxes.push_back(text); }
+  void ShowMessageBox(const std::string& text) override {
+    if (onMessageBox) onMessageBox();
+    messageBoxes.push_back(text);
+  }
   void ProcessMessages() override {
     ++processMessagesCalls;
     if (onProcessMessages) onProcessMessages();
@@ -173,6 +176,7 @@ class FakeMainFormUi : public IMainFormUi {
   bool hasApplicationIcon = true;
   std::shared_ptr<Tray> tray;
   std::vector<std::string> messageBoxes;
+  std::function<void()> onMessageBox;  // runs as a box opens, before it is recorded
   std::function<void()> onProcessMessages;
   int processMessagesCalls = 0;
   unsigned sleptMs = 0;

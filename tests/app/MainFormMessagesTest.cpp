@@ -1,6 +1,7 @@
 #include <chrono>
 
 #include "app/ResumeScripts.h"
+#include "app/UiStrings.h"
 #include "tests/app/MainFormTestSupport.h"
 
 namespace vantreel::test {
@@ -239,6 +240,98 @@ TEST_F(MessagesTest, ResizeFitsTheBrowserOnceItsHostExists) {
   EXPECT_EQ(parent.updateSizeCalls, sizes + 1);
   EXPECT_EQ(parent.invalidateCalls, 1);
   EXPECT_EQ(parent.repaintCalls, 1);
+}
+
+// A browser in windows or processes of its own does not follow its host's focus: the window
+// hands it on each time it takes the focus itself, and passes each message on.
+TEST_F(MessagesTest, ThePageGetsTheFocusWheneverTheWindowTakesIt) {
+  TMainFormPeer f = MakeAndShow();
+  ScriptedBrowser& browser = *browsers.browser;
+  TMessage early{WM_SETFOCUS, 0, 0, 0};
+  EXPECT_FALSE(f.WndProc(early));
+  EXPECT_EQ(browser.focusMoves, 0) << "no page yet";
+  browser.RaiseAfterCreated();
+  EXPECT_EQ(browser.focusMoves, 1) << "the window was shown with the focus before the page existed";
+
+  struct Case {
+    std::uint32_t msg;
+    std::uintptr_t wParam;
+    bool focuses;
+  } cases[] = {
+      {WM_ACTIVATE, 1, true},            // WA_ACTIVE: Alt+Tab
+      {WM_ACTIVATE, 2, true},            // WA_CLICKACTIVE: a click, the taskbar button
+      {WM_ACTIVATE, 0x00010001, true},   // activated while minimised (high word)
+      {WM_ACTIVATE, WA_INACTIVE, false},
+      {WM_SETFOCUS, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.msg << " " << c.wParam);
+    const int before = browser.focusMoves;
+    TMessage m{c.msg, c.wParam, 0, 0};
+    EXPECT_FALSE(f.WndProc(m)) << "the default handling must still run";
+    EXPECT_EQ(browser.focusMoves, before + (c.focuses ? 1 : 0));
+  }
+  const int beforeRestore = browser.focusMoves;
+  ui.tray->onDblClick();
+  EXPECT_EQ(browser.focusMoves, beforeRestore + 1);
+}
+
+TEST_F(MessagesTest, TheHiddenWindowHidesThePageAndMovesReachTheHost) {
+  TMainFormPeer f = MakeAndShow();
+  browsers.browser->RaiseAfterCreated();
+  TMessage minimise{WM_SYSCOMMAND, SC_MINIMIZE, 0, 0};
+  ASSERT_TRUE(f.WndProc(minimise));
+  EXPECT_EQ(browsers.browser->pageVisibility, std::vector<bool>{false});
+  ui.tray->onDblClick();
+  EXPECT_EQ(browsers.browser->pageVisibility, (std::vector<bool>{false, true}));
+  ui.tray->onDblClick();  // already visible: nothing to tell
+  EXPECT_EQ(browsers.browser->pageVisibility.size(), 2u);
+
+  TMessage moved{WM_MOVE, 0, 0x00400040, 0};
+  EXPECT_FALSE(f.WndProc(moved));
+  EXPECT_EQ(browsers.windowParent->parentMoves, 1);
+}
+
+// A hung page is reported again every few seconds while it hangs. Only a hang still reported
+// kUnresponsiveReloadMs after its first report reopens the page, and it counts toward the
+// same limit as a crash.
+TEST_F(MessagesTest, APageThatStaysUnresponsiveIsReopenedAndCountedWithCrashes) {
+  MakeAndShow();
+  ScriptedBrowser& browser = *browsers.browser;
+  browser.RaiseAfterCreated();
+  ASSERT_TRUE(browser.OnProcessUnresponsive);
+  const std::string hung = "The page's render process is unresponsive.";
+  auto reopened = [&] { return log.Starting("Web 进程已终止：").size(); };
+  auto reportAt = [&](std::uint32_t ms) {
+    ui.tick = 200000 + ms;
+    browser.OnProcessUnresponsive(hung);
+  };
+
+  reportAt(0);
+  reportAt(5000);
+  reportAt(10000);
+  EXPECT_EQ(reopened(), 0u) << "a short stall is no failure";
+  reportAt(15000);
+  ASSERT_EQ(reopened(), 1u);
+  EXPECT_EQ(log.Starting("Web 进程已终止：")[0], "Web 进程已终止：" + hung + " (15 s)（1 次/60 秒）");
+
+  // Reports further apart than the gap are separate hangs, each too short.
+  reportAt(20000);
+  reportAt(31000);
+  reportAt(42000);
+  EXPECT_EQ(reopened(), 1u);
+
+  // A crash and one more long hang within the minute reach the limit: the failure box.
+  ASSERT_TRUE(browser.OnProcessFailed);
+  browser.OnProcessFailed("The page's render process exited.");
+  EXPECT_EQ(reopened(), 2u);
+  const std::size_t boxes = ui.messageBoxes.size();
+  reportAt(50000);
+  reportAt(56000);
+  reportAt(65000);
+  EXPECT_EQ(reopened(), 3u);
+  ASSERT_EQ(ui.messageBoxes.size(), boxes + 1);
+  EXPECT_EQ(ui.messageBoxes.back().rfind(GetUiText("en", "err.webview_init") + hung, 0), 0u) << ui.messageBoxes.back();
 }
 
 }  // namespace

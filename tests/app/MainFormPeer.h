@@ -43,7 +43,7 @@ class TMainFormPeer {
   // Loading overlay, tray icon.
   void ShowLoadingOverlay(const std::string& reason) const { FForm->ShowLoadingOverlay(reason); }
   void HideLoadingOverlay(const std::string& reason) const { FForm->HideLoadingOverlay(reason); }
-  void ShowLoadingFailure(bool retriedAtNextShow) const { FForm->ShowLoadingFailure(retriedAtNextShow); }
+  void ShowLoadingFailure(std::string_view hintKey) const { FForm->ShowLoadingFailure(hintKey); }
   void UpdateLoadingText() const { FForm->UpdateLoadingText(); }
   void LoadingTimerTick() const { FForm->LoadingTimerTick(); }
   void TrayIconDblClick() const { FForm->TrayIconDblClick(); }

@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include "app/UiStrings.h"
 #include "tests/app/MainFormTestSupport.h"
 #include "tests/support/TestEnv.h"
 
@@ -67,7 +68,8 @@ TEST_F(StartupTest, WaitPumpsMessagesEveryFiftyMillisecondsUntilTheLoaderIsReady
 }
 
 // The failures before the browser exists: each shows its box once, keeps the overlay and lets
-// the next showing run the whole sequence again with the same loader.
+// the next showing run the whole sequence again with the same loader. A loader that failed
+// keeps its failure in the product, so the overlay then advises a restart, not a retry.
 TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
   struct Case {
     const char* name;
@@ -76,14 +78,17 @@ TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
     const char* box;
     const char* logged;
     int passes;
+    const char* hint;
   } cases[] = {
       {"loader error", LoaderScript::Outcome::Error, true, "WebView2 Loader initialization failed: runtime not found",
-       "WebView 初始化：Loader 初始化失败：runtime not found", 0},
+       "WebView 初始化：Loader 初始化失败：runtime not found", 0, "Please restart the program."},
       {"loader timeout", LoaderScript::Outcome::Pending, true, "WebView2 Loader initialization timeout (5 seconds).",
-       "WebView 初始化：Loader 初始化超时（5秒）。", 100},
+       "WebView 初始化：Loader 初始化超时（5秒）。", 100,
+       "Minimize the window and restore it to try again, or restart the program."},
       {"CreateBrowser false", LoaderScript::Outcome::Ready, false,
        "WebView creation failed: CreateBrowser returned False. Please check WebView2 Runtime/permissions/environment.",
-       "WebView 初始化：CreateBrowser 返回 False（可能原因：Environment 无效/句柄异常）。", 0},
+       "WebView 初始化：CreateBrowser 返回 False（可能原因：Environment 无效/句柄异常）。", 0,
+       "Minimize the window and restore it to try again, or restart the program."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -105,8 +110,7 @@ TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
     // The overlay stays, stops counting and says what to do instead.
     EXPECT_TRUE(f.LoadingOverlayShown());
     EXPECT_FALSE(f.LoadingTimerRunning());
-    EXPECT_EQ(localUi.overlay->text,
-              "Loading failed.\r\nMinimize the window and restore it to try again, or restart the program.");
+    EXPECT_EQ(localUi.overlay->text, std::string("Loading failed.\r\n") + c.hint);
 
     // Next showing (e.g. a restore from the tray): runs again, reusing the loader.
     IWebViewLoader* loader = f.WVLoader();
@@ -125,6 +129,53 @@ TEST_F(StartupTest, FailuresBeforeTheBrowserExistsAreRetriedAtTheNextShowing) {
     EXPECT_TRUE(f.WebViewCreated());
     localBrowsers.browser->RaiseAfterCreated();
     EXPECT_TRUE(f.InitCompleted());
+  }
+}
+
+// The failures a person can mend are worded as what to do, in the interface language, with
+// the code kept at the end; the overlay behind the box says it too. Other details stay.
+TEST_F(StartupTest, FailuresAPersonCanMendSayWhatToDo) {
+  struct Case {
+    std::uint32_t code;
+    const char* detailKey;  // null: the backend's own message stays
+    const char* hintKey;
+  } cases[] = {
+      {0x80070002u, "err.runtime_missing", "loading.install_hint"},
+      {0x8007007Eu, "err.loader_missing", "loading.unpack_hint"},
+      {0x800700C1u, "err.loader_missing", "loading.unpack_hint"},
+      {0x80070005u, "err.access_denied", "loading.restart_hint"},
+      {0x80004005u, nullptr, "loading.restart_hint"},
+  };
+  const std::string language = "en";  // the test process's; every language's texts: UiStringsTest
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.code);
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%X", static_cast<unsigned>(c.code));
+    const std::string message = std::string("backend text (") + code + ")";
+    const std::string detail = c.detailKey ? GetUiText(language, c.detailKey) + " (" + code + ")" : message;
+    const std::string hint = GetUiText(language, "loading.failed") + "\r\n" + GetUiText(language, c.hintKey);
+    {
+      FakeMainFormUi loaderUi;
+      ScriptedBrowserFactory loaderBrowsers;
+      loaderBrowsers.loaderScript.onStart = LoaderScript::Outcome::Error;
+      loaderBrowsers.loaderScript.errorMessage = message;
+      loaderBrowsers.loaderScript.errorCode = static_cast<HResult>(c.code);
+      // The overlay's text is already there when the box opens, behind it.
+      std::string overlayAtBox;
+      loaderUi.onMessageBox = [&] { overlayAtBox = loaderUi.overlay->text; };
+      TMainForm loaderForm(loaderUi, loaderBrowsers);
+      loaderUi.Show();
+      EXPECT_EQ(loaderUi.messageBoxes, std::vector<std::string>{GetUiText(language, "err.loader_init") + detail});
+      EXPECT_EQ(overlayAtBox, hint);
+    }
+    // The same code from the browser's own creation.
+    FakeMainFormUi readyUi;
+    ScriptedBrowserFactory readyBrowsers;
+    TMainForm readyForm(readyUi, readyBrowsers);
+    readyUi.Show();
+    readyBrowsers.browser->RaiseInitializationError(static_cast<HResult>(c.code), "backend text");
+    EXPECT_EQ(readyUi.messageBoxes, std::vector<std::string>{GetUiText(language, "err.webview_init") + detail});
+    EXPECT_EQ(readyUi.overlay->text, hint);
   }
 }
 

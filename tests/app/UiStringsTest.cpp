@@ -64,7 +64,8 @@ TEST(GetUiText, EveryLanguageHasItsOwnCaption) {
 
 TEST(GetUiText, LoadingFailureTextsExistInEveryLanguageBesideTheOriginalTable) {
   const char* languages[] = {"zh-CN", "zh-TW", "ja", "ru", "fr", "de", "es", "pt", "ko", "ar"};
-  for (const char* key : {"loading.failed", "loading.retry_hint", "loading.restart_hint"}) {
+  for (const char* key : {"loading.failed", "loading.retry_hint", "loading.restart_hint", "loading.install_hint",
+                          "loading.unpack_hint", "err.runtime_missing", "err.loader_missing", "err.access_denied"}) {
     const std::string english = GetUiText("en", key);
     EXPECT_NE(english, key);
     EXPECT_EQ(GetUiText("it", key), english);
@@ -73,6 +74,18 @@ TEST(GetUiText, LoadingFailureTextsExistInEveryLanguageBesideTheOriginalTable) {
   }
   EXPECT_EQ(GetUiText("ko", "loading.restart_hint"), "프로그램을 다시 시작하세요.");
   EXPECT_EQ(GetUiText("en", "Loading.failed"), "Loading.failed");
+}
+
+// The runtime-missing box is what a new user without the runtime meets first: in every
+// language it names the runtime, Microsoft's download page and the start again.
+TEST(GetUiText, TheRuntimeMissingTextNamesWhatToGetWhereAndWhatThen) {
+  for (const char* language : {"en", "zh-CN", "zh-TW", "ja", "ru", "fr", "de", "es", "pt", "ko", "ar"}) {
+    const std::string text = GetUiText(language, "err.runtime_missing");
+    EXPECT_NE(text.find("WebView2"), std::string::npos) << language;
+    EXPECT_NE(text.find("\nhttps://developer.microsoft.com/microsoft-edge/webview2/\n"), std::string::npos) << language;
+    EXPECT_NE(text.find("Vantreel"), std::string::npos) << language;
+    EXPECT_NE(GetUiText(language, "err.loader_missing").find("WebView2Loader.dll"), std::string::npos) << language;
+  }
 }
 
 }  // namespace

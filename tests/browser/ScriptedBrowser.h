@@ -39,6 +39,7 @@ struct LoaderScript {
   enum class Outcome { Ready, Error, Pending };
   Outcome onStart = Outcome::Ready;  // the state the loader shows right after StartWebView2
   std::string errorMessage = "runtime not found";
+  HResult errorCode = 0;  // what ErrorCode reports with the error
   bool throwOnStart = false;  // StartWebView2 raises
 };
 
@@ -52,6 +53,7 @@ class ScriptedLoader : public IWebViewLoader {
   bool Initialized() const override { return FInitialized; }
   bool InitializationError() const override { return FError; }
   std::string ErrorMessage() const override { return FErrorMessage; }
+  HResult ErrorCode() const override { return FError ? FScript.errorCode : 0; }
   std::shared_ptr<IWebViewEnvironment> Environment() const override;
 
   // Ends a pending creation.
@@ -80,6 +82,7 @@ class ScriptedWindowParent : public IWindowParent {
   void SetBackgroundWhite() override;
   void Invalidate() override { ++invalidateCalls; }
   void Repaint() override { ++repaintCalls; }
+  void ParentWindowMoved() override { ++parentMoves; }
 
   NativeHandle parent;
   IWebBrowser* browser = nullptr;
@@ -89,6 +92,7 @@ class ScriptedWindowParent : public IWindowParent {
   int updateSizeCalls = 0;
   int invalidateCalls = 0;
   int repaintCalls = 0;
+  int parentMoves = 0;
 };
 
 struct BrowserScript {
@@ -125,6 +129,10 @@ class ScriptedBrowser : public IWebBrowser {
   bool Navigate(const std::string& uri) override;
   bool PostWebMessageAsString(const std::string& text) override;
   bool ExecuteScript(const std::string& script, int executionId) override;
+  void MoveFocus() override {
+    if (FCreated) ++focusMoves;
+  }
+  void SetPageVisible(bool visible) override { pageVisibility.push_back(visible); }
 
   // Events, raised as the runtime would from the message loop.
   void RaiseAfterCreated();
@@ -141,6 +149,8 @@ class ScriptedBrowser : public IWebBrowser {
   std::vector<std::string> navigations;
   std::vector<std::string> postedMessages;
   std::vector<std::string> scripts;
+  int focusMoves = 0;
+  std::vector<bool> pageVisibility;
 
  private:
   BrowserScript FScript;

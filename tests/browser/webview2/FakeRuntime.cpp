@@ -1,5 +1,8 @@
 #include "FakeRuntime.h"
 
+#include <cwchar>
+#include <cwctype>
+
 #include "browser/webview2/WebView2Loader.h"
 
 namespace vantreel::webview2::fake {
@@ -12,6 +15,21 @@ std::string TFakeResponse::ReadContent() const {
   Content->Seek(start, STREAM_SEEK_SET, nullptr);
   while (SUCCEEDED(Content->Read(buffer, sizeof buffer, &read)) && read > 0) body.append(buffer, read);
   return body;
+}
+
+HRESULT TFakeWebView::AddScriptToExecuteOnDocumentCreated(
+    LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
+  DocumentCreatedScripts.push_back(Narrow(script));
+  ++PendingDocumentScripts;
+  TComPtr<TFakeWebView> self(this);
+  TComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> completion(handler);
+  FDeferred.Post([self, completion] {
+    --self->PendingDocumentScripts;
+    InRuntimeCallback = true;
+    if (completion) completion->Invoke(S_OK, L"script-id");
+    InRuntimeCallback = false;
+  });
+  return S_OK;
 }
 
 HRESULT TFakeEnvironment::CreateCoreWebView2Controller(HWND parent,
@@ -29,13 +47,15 @@ HRESULT TFakeEnvironment::CreateCoreWebView2Controller(HWND parent,
 TComPtr<TFakeController> TFakeEnvironment::CompleteController() {
   auto handler = std::move(Pending);
   if (!handler) return {};
-  if (FAILED(CompletionResult)) {
-    handler->Invoke(CompletionResult, nullptr);
-    return {};
+  TComPtr<TFakeController> controller;
+  if (SUCCEEDED(CompletionResult)) {
+    controller = MakeFake<TFakeController>();
+    Controllers.push_back(controller);
   }
-  auto controller = MakeFake<TFakeController>();
-  Controllers.push_back(controller);
-  handler->Invoke(S_OK, controller.Get());
+  InRuntimeCallback = true;
+  handler->Invoke(CompletionResult, controller.Get());
+  InRuntimeCallback = false;
+  PumpMessages();
   return controller;
 }
 
@@ -76,10 +96,21 @@ TWebView2Runtime MakeFakeRuntime(std::shared_ptr<TFakeRuntimeState> state) {
     if (SUCCEEDED(options->get_AdditionalBrowserArguments(&text)))
       state->AdditionalBrowserArguments = TakeCoTaskString(text);
     options->get_AllowSingleSignOnUsingOSPrimaryAccount(&state->SingleSignOn);
+    TComPtr<ICoreWebView2EnvironmentOptions> held(options);
+    if (auto channels = held.As<ICoreWebView2EnvironmentOptions7>()) {
+      state->ChannelOptionsOffered = true;
+      channels->get_ChannelSearchKind(&state->ChannelSearchKind);
+      channels->get_ReleaseChannels(&state->ReleaseChannels);
+    }
     state->VariablesSeen.clear();
-    for (const wchar_t* name : kRuntimeEnvironmentVariables) {
-      wchar_t value[256] = {};
-      if (GetEnvironmentVariableW(name, value, 256) > 0) state->VariablesSeen[name] = value;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+      for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+        std::wstring text(entry);
+        std::wstring upper = text;
+        for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+        if (upper.rfind(L"WEBVIEW2_", 0) == 0) state->VariablesSeen[text.substr(0, text.find(L'='))] = text;
+      }
+      FreeEnvironmentStringsW(block);
     }
     if (FAILED(state->CallResult)) return state->CallResult;
     state->Pending = TComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(handler);

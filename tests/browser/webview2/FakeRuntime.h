@@ -58,6 +58,10 @@ TComPtr<T> MakeFake(Args&&... args) {
   return TComPtr<T>::Adopt(new T(std::forward<Args>(args)...));
 }
 
+// True while a fake runtime is inside one of the backend's completion handlers: a real
+// runtime does not support a nested message loop (a modal box) there.
+inline bool InRuntimeCallback = false;
+
 inline HRESULT PutString(const std::string& value, LPWSTR* out) {
   *out = CoTaskCopy(Widen(value));
   return S_OK;
@@ -136,6 +140,7 @@ class TFakeWebView final
   }
   HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override {
     Navigations.push_back(Narrow(uri));
+    if (PendingDocumentScripts > 0) NavigatedBeforeScriptsAdded = true;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR text) override {
@@ -146,11 +151,11 @@ class TFakeWebView final
     Scripts.push_back(Narrow(script));
     return S_OK;
   }
+  // Completes on a later turn of the message loop, as the runtime does.
   HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
-      LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler*) override {
-    DocumentCreatedScripts.push_back(Narrow(script));
-    return S_OK;
-  }
+      LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
+  int PendingDocumentScripts = 0;
+  bool NavigatedBeforeScriptsAdded = false;
   HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT) override {
     Filters.push_back(Narrow(uri));
     return S_OK;
@@ -172,6 +177,9 @@ class TFakeWebView final
   VANTREEL_FAKE_EVENT(DownloadStarting, ICoreWebView2DownloadStartingEventHandler)
   VANTREEL_FAKE_EVENT(LaunchingExternalUriScheme, ICoreWebView2LaunchingExternalUriSchemeEventHandler)
 #undef VANTREEL_FAKE_EVENT
+
+ private:
+  TDeferredCalls FDeferred;
 };
 
 class TFakeController final
@@ -184,6 +192,19 @@ class TFakeController final
   BOOL Visible = FALSE;
   BOOL AllowExternalDrop = TRUE;
   bool Closed = false;
+  int FocusMoves = 0;
+  int PositionNotices = 0;
+  std::vector<BOOL> VisibilityCalls;
+
+  HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) override {
+    if (reason != COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC) return E_INVALIDARG;
+    ++FocusMoves;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override {
+    ++PositionNotices;
+    return S_OK;
+  }
 
   HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** webView) override {
     *webView = TComPtr<ICoreWebView2>(WebView.Get()).Detach();
@@ -196,6 +217,7 @@ class TFakeController final
   }
   HRESULT STDMETHODCALLTYPE put_IsVisible(BOOL visible) override {
     Visible = visible;
+    VisibilityCalls.push_back(visible);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Close() override {
@@ -236,7 +258,8 @@ class TFakeEnvironment final : public TFakeCom<NotImpl_ICoreWebView2Environment,
       HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
   HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
                                                       LPCWSTR headers, ICoreWebView2WebResourceResponse** response) override;
-  // Completes the pending creation; returns the new controller (empty on a failure result).
+  // Completes the pending creation, then runs the message loop's pending work (the
+  // backend's follow-up steps); returns the new controller (empty on a failure result).
   TComPtr<TFakeController> CompleteController();
 
  private:
@@ -252,7 +275,10 @@ struct TFakeRuntimeState {
   int Calls = 0;
   std::string UserDataFolder, Language, AdditionalBrowserArguments, BrowserFolder;
   BOOL SingleSignOn = TRUE;
-  std::map<std::wstring, std::wstring> VariablesSeen;  // the runtime's variables at the call
+  COREWEBVIEW2_CHANNEL_SEARCH_KIND ChannelSearchKind = COREWEBVIEW2_CHANNEL_SEARCH_KIND_LEAST_STABLE;
+  COREWEBVIEW2_RELEASE_CHANNELS ReleaseChannels = COREWEBVIEW2_RELEASE_CHANNELS_NONE;
+  bool ChannelOptionsOffered = false;
+  std::map<std::wstring, std::wstring> VariablesSeen;  // every WEBVIEW2_* variable at the call
   std::vector<TComPtr<TFakeEnvironment>> Environments;
   TComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> Pending;
   std::function<void(TFakeEnvironment&)> Prepare;  // shapes each new environment

@@ -5,13 +5,18 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakeRuntime.h"
 #include "browser/webview2/WebView2Browser.h"
 #include "browser/webview2/WebView2BrowserFactory.h"
+#include "browser/webview2/WebView2Environment.h"
 #include "browser/webview2/WebView2Loader.h"
 #include "platform/DebugOutput.h"
 
@@ -112,10 +117,38 @@ class WebView2BackendTest : public ::testing::Test {
   std::vector<std::string> ErrorMessages, Messages, Lines;
 };
 
+// Every WEBVIEW2_* name in the shipped loader DLL's strings, ASCII or UTF-16: what this
+// loader version may read, whatever our code knows of.
+std::set<std::string> VariableNamesInLoaderDll() {
+  std::ifstream in(VANTREEL_WEBVIEW2_LOADER_DLL, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto nameChar = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; };
+  std::set<std::string> names;
+  for (const int step : {1, 2}) {
+    std::string narrow;  // the DLL's text at this character width
+    for (std::size_t i = 0; i + static_cast<std::size_t>(step) <= bytes.size(); i += static_cast<std::size_t>(step))
+      narrow.push_back(step == 2 && bytes[i + 1] != 0 ? '\0' : bytes[i]);
+    for (std::size_t at = narrow.find("WEBVIEW2_"); at != std::string::npos; at = narrow.find("WEBVIEW2_", at + 1)) {
+      std::size_t end = at;
+      while (end < narrow.size() && nameChar(narrow[end])) ++end;
+      if (end - at > 9) names.insert(narrow.substr(at, end - at));
+    }
+  }
+  return names;
+}
+
 // ---- Loader
 
 TEST_F(WebView2BackendTest, LoaderMakesTheEnvironmentWithFolderLanguageAndArgumentsAfterClearingTheVariables) {
-  for (const wchar_t* name : kRuntimeEnvironmentVariables) SetEnvironmentVariableW(name, L"--remote-debugging-port=9222");
+  const std::set<std::string> names = VariableNamesInLoaderDll();
+  for (const char* known : {"WEBVIEW2_BROWSER_EXECUTABLE_FOLDER", "WEBVIEW2_CHANNEL_SEARCH_KIND",
+                            "WEBVIEW2_RELEASE_CHANNELS", "WEBVIEW2_USE_EDGE_VIEW"})
+    EXPECT_EQ(names.count(known), 1u) << known << " not found: is the scan still reading the DLL?";
+  for (const std::string& name : names) SetEnvironmentVariableW(Widen(name).c_str(), L"--remote-debugging-port=9222");
+  // The runtime itself reads this one; and Windows compares names without case.
+  SetEnvironmentVariableW(L"WEBVIEW2_ADDITIONAL_BROWSER_ARGUMENTS", L"--remote-debugging-port=9222");
+  SetEnvironmentVariableW(L"WebView2_Some_Future_Switch", L"1");
+  SetEnvironmentVariableW(L"VANTREEL_UNRELATED", L"kept");
   MakeBrowser();
   EXPECT_TRUE(Loader->Initialized());
   EXPECT_FALSE(Loader->InitializationError());
@@ -123,10 +156,23 @@ TEST_F(WebView2BackendTest, LoaderMakesTheEnvironmentWithFolderLanguageAndArgume
   EXPECT_EQ(Runtime->UserDataFolder, "C:\\cache\\Vantreel\\WebView2Cache");
   EXPECT_EQ(Runtime->BrowserFolder, "");
   EXPECT_EQ(Runtime->Language, "de");
-  EXPECT_EQ(Runtime->AdditionalBrowserArguments, "--disable-dev-tools");
+  // The Language option applies only to a new user-data folder; the switch to every start.
+  EXPECT_EQ(Runtime->AdditionalBrowserArguments, "--disable-dev-tools --accept-lang=de");
   EXPECT_EQ(Runtime->SingleSignOn, FALSE);
-  EXPECT_TRUE(Runtime->VariablesSeen.empty()) << "the runtime saw a variable of the user's";
-  for (const wchar_t* name : kRuntimeEnvironmentVariables) EXPECT_EQ(GetEnvironmentVariableW(name, nullptr, 0), 0u);
+  ASSERT_TRUE(Runtime->ChannelOptionsOffered);
+  EXPECT_EQ(Runtime->ChannelSearchKind, COREWEBVIEW2_CHANNEL_SEARCH_KIND_MOST_STABLE);
+  EXPECT_EQ(Runtime->ReleaseChannels, COREWEBVIEW2_RELEASE_CHANNELS_STABLE);
+  for (const auto& [name, entry] : Runtime->VariablesSeen) ADD_FAILURE() << "the runtime saw " << Narrow(entry);
+  for (const std::string& name : names) EXPECT_EQ(GetEnvironmentVariableW(Widen(name).c_str(), nullptr, 0), 0u) << name;
+  EXPECT_GT(GetEnvironmentVariableW(L"VANTREEL_UNRELATED", nullptr, 0), 0u);
+  SetEnvironmentVariableW(L"VANTREEL_UNRELATED", nullptr);
+}
+
+TEST_F(WebView2BackendTest, OnlyAPlainLanguageTagBecomesTheAcceptLanguageSwitch) {
+  EXPECT_EQ(LoaderBrowserArguments("zh-CN"), "--disable-dev-tools --accept-lang=zh-CN");
+  EXPECT_EQ(LoaderBrowserArguments(""), "--disable-dev-tools");
+  EXPECT_EQ(LoaderBrowserArguments("en --remote-debugging-port=9222"), "--disable-dev-tools");
+  EXPECT_EQ(LoaderBrowserArguments("en\"x"), "--disable-dev-tools");
 }
 
 TEST_F(WebView2BackendTest, LoaderWaitsForTheCompletionAndReportsItsFailure) {
@@ -147,14 +193,15 @@ TEST_F(WebView2BackendTest, FailuresFoundAtOnceShowAtTheFirstLook) {
     const char* name;
     TWebView2Runtime runtime;
     const char* expected;
+    std::uint32_t code;
   };
   const auto empty = std::filesystem::temp_directory_path() / "vantreel-no-loader";
   std::filesystem::create_directories(empty);
   auto missingRuntime = std::make_shared<TFakeRuntimeState>();
   missingRuntime->CallResult = static_cast<HRESULT>(0x80070002);
   const Case cases[] = {
-      {"no runtime", MakeFakeRuntime(missingRuntime), "The WebView2 Runtime is not installed (0x80070002)"},
-      {"no loader DLL", LoadRuntimeFrom(empty), "WebView2Loader.dll is missing"},
+      {"no runtime", MakeFakeRuntime(missingRuntime), "The WebView2 Runtime is not installed (0x80070002)", 0x80070002},
+      {"no loader DLL", LoadRuntimeFrom(empty), "WebView2Loader.dll is missing", 0x8007007E},
   };
   for (const Case& c : cases) {
     TWebView2Loader loader(c.runtime);
@@ -162,6 +209,8 @@ TEST_F(WebView2BackendTest, FailuresFoundAtOnceShowAtTheFirstLook) {
     EXPECT_TRUE(loader.InitializationError()) << c.name;
     EXPECT_FALSE(loader.Initialized()) << c.name;
     EXPECT_NE(loader.ErrorMessage().find(c.expected), std::string::npos) << c.name << ": " << loader.ErrorMessage();
+    // The window words its advice after the code.
+    EXPECT_EQ(static_cast<std::uint32_t>(loader.ErrorCode()), c.code) << c.name;
   }
 }
 
@@ -236,6 +285,7 @@ TEST_F(WebView2BackendTest, AnOlderRuntimeWithoutTheNewerSwitchesIsLoggedAndCrea
     controller->WebView->Settings->Withdrawn.insert(iid);
   handler->Invoke(S_OK, controller.Get());
   Controller = controller;
+  PumpMessages();
 
   EXPECT_EQ(AfterCreated, 1);
   Browser->SetAreBrowserAcceleratorKeysEnabled(false);
@@ -415,78 +465,223 @@ TEST_F(WebView2BackendTest, NewWindowsDownloadsOtherAppsAndPermissionsAreRefused
   EXPECT_EQ(permission->State, COREWEBVIEW2_PERMISSION_STATE_DENY);
 }
 
-// ---- Failed processes
+// ---- What a real runtime needs told
 
-TEST_F(WebView2BackendTest, ACrashedPageIsReloadedWithItsScriptsAndACrashedRuntimeReplaced) {
-  CreateAndFilter();
-  Browser->Navigate(kEntry);
-  Browser->ExecuteScript("listener()", 0);
-  auto completed = MakeFake<TFakeNavigationCompletedArgs>();
-  WebView().NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&WebView()), completed.Get());
-  Browser->ExecuteScript("resumeNotice()", 0);  // for that document only: never repeated
-  WebView().Scripts.clear();
-
-  auto render = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
-  WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), render.Get());
-  PumpMessages();
-  EXPECT_EQ(WebView().Navigations, (std::vector<std::string>{kEntry, kEntry}));
-  WebView().NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&WebView()), completed.Get());
-  EXPECT_EQ(WebView().Scripts, std::vector<std::string>{"listener()"});
-
-  auto browserExit = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
-  WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), browserExit.Get());
-  PumpMessages();
-  EXPECT_TRUE(Controller->Closed);
-  EXPECT_EQ(Runtime->Calls, 2) << "a new environment";
-  auto replacement = Environment()->CompleteController();
-  ASSERT_TRUE(replacement);
-  EXPECT_EQ(AfterCreated, 1) << "the window sees no second creation";
-  TFakeWebView& fresh = *replacement->WebView.Get();
-  EXPECT_EQ(fresh.Filters, std::vector<std::string>{std::string(kOrigin) + "/*"});
-  EXPECT_EQ(fresh.Navigations, std::vector<std::string>{kEntry});
-  EXPECT_EQ(fresh.Settings->Get("AreDefaultScriptDialogsEnabled"), FALSE);
-  fresh.NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&fresh), completed.Get());
-  EXPECT_EQ(fresh.Scripts, std::vector<std::string>{"listener()"});
-  EXPECT_TRUE(ErrorCodes.empty());
-
-  // A third failure within the minute ends in the start-up failure box.
-  auto again = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
-  fresh.ProcessFailed.Raise(static_cast<ICoreWebView2*>(&fresh), again.Get());
-  PumpMessages();
-  ASSERT_EQ(ErrorCodes.size(), 1u);
-  EXPECT_EQ(static_cast<HRESULT>(ErrorCodes[0]), HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED));
-  EXPECT_TRUE(replacement->Closed);
-}
-
-// With the window's OnProcessFailed bound, the window reopens its page and counts failures:
-// the backend only tells it, after putting a new controller in place of a dead runtime.
-TEST_F(WebView2BackendTest, TheWindowIsToldOfFailedProcessesOnceABrowserIsThereAgain) {
-  std::vector<std::string> reasons;
+TEST_F(WebView2BackendTest, TheWindowHearsOfCreationOnlyOnceThePrintOverrideIsInAndNeverInsideACallback) {
   MakeBrowser();
-  Browser->OnProcessFailed = [&](const std::string& reason) { reasons.push_back(reason); };
+  bool afterCreatedInCallback = true, scriptsPendingAtCreation = true;
+  Browser->OnAfterCreated = [&] {
+    ++AfterCreated;
+    afterCreatedInCallback = InRuntimeCallback;
+    scriptsPendingAtCreation = Environment()->Controllers.back()->WebView->PendingDocumentScripts > 0;
+    Browser->Navigate(kEntry);  // what the window does here
+  };
   ASSERT_TRUE(Browser->CreateBrowser(Parent->Handle(), Loader->Environment()));
   Controller = Environment()->CompleteController();
-  ASSERT_TRUE(Browser->AddWebResourceRequestedFilter(std::string(kOrigin) + "/*", 0));
-  Browser->Navigate(kEntry);
+  ASSERT_EQ(AfterCreated, 1);
+  EXPECT_FALSE(afterCreatedInCallback) << "a failure box here would run a nested loop inside the runtime's call";
+  EXPECT_FALSE(scriptsPendingAtCreation);
+  EXPECT_FALSE(WebView().NavigatedBeforeScriptsAdded);
+  EXPECT_EQ(WebView().Navigations, std::vector<std::string>{kEntry});
 
-  auto render = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
-  WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), render.Get());
-  PumpMessages();
-  EXPECT_EQ(reasons, std::vector<std::string>{"The page's render process exited."});
-  EXPECT_EQ(WebView().Navigations, std::vector<std::string>{kEntry}) << "the window navigates, not the backend";
+  // A failed creation reaches the window from its loop too.
+  std::vector<bool> errorInCallback;
+  PrepareEnvironment = [](TFakeEnvironment& environment) { environment.CompletionResult = E_ACCESSDENIED; };
+  TearDown();
+  MakeBrowser();
+  Browser->OnInitializationError = [&](HResult, const std::string&) { errorInCallback.push_back(InRuntimeCallback); };
+  ASSERT_TRUE(Browser->CreateBrowser(Parent->Handle(), Loader->Environment()));
+  Environment()->CompleteController();
+  EXPECT_EQ(errorInCallback, std::vector<bool>{false});
+}
 
+TEST_F(WebView2BackendTest, FocusPositionAndVisibilityReachTheController) {
+  MakeBrowser();
+  Browser->MoveFocus();  // nothing to focus yet: no failure
+  Browser->SetPageVisible(false);
+  ASSERT_TRUE(Browser->CreateBrowser(Parent->Handle(), Loader->Environment()));
+  Controller = Environment()->CompleteController();
+  ASSERT_TRUE(Controller);
+  EXPECT_EQ(Controller->Visible, FALSE) << "created while the window was hidden";
+  EXPECT_EQ(Controller->FocusMoves, 0);
+
+  Browser->SetPageVisible(true);
+  Browser->MoveFocus();
+  Parent->ParentWindowMoved();
+  EXPECT_EQ(Controller->Visible, TRUE);
+  EXPECT_EQ(Controller->FocusMoves, 1);
+  EXPECT_EQ(Controller->PositionNotices, 1);
+
+  // A replacement after the runtime died starts as the window last asked.
+  Browser->SetPageVisible(false);
   auto browserExit = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
   WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), browserExit.Get());
   PumpMessages();
-  EXPECT_EQ(reasons.size(), 1u) << "told before a browser is there again";
   auto replacement = Environment()->CompleteController();
   ASSERT_TRUE(replacement);
-  ASSERT_EQ(reasons.size(), 2u);
-  EXPECT_EQ(reasons[1], "The runtime's browser process exited.");
-  EXPECT_TRUE(Browser->HasCoreWebView2());
-  EXPECT_EQ(replacement->WebView->Filters, std::vector<std::string>{std::string(kOrigin) + "/*"});
-  EXPECT_TRUE(replacement->WebView->Navigations.empty());
+  EXPECT_EQ(replacement->Visible, FALSE);
+  EXPECT_EQ(replacement->VisibilityCalls, std::vector<BOOL>{FALSE});
+}
+
+// Arabic mirrors the frame; the host must not pass that on to the runtime's windows.
+TEST_F(WebView2BackendTest, TheHostIsNotMirroredAndItsRepaintWaitsOnNoChildWindow) {
+  TTopWindow mirrored;
+  SetWindowLongPtrW(mirrored.Handle(), GWL_EXSTYLE, GetWindowLongPtrW(mirrored.Handle(), GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+  TWebView2BrowserFactory factory(MakeFakeRuntime(Runtime));
+  auto parent = factory.CreateWindowParent(mirrored.Handle());
+  HWND host = static_cast<HWND>(parent->Handle());
+  EXPECT_TRUE(GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_NOINHERITLAYOUT);
+
+  // A window of the runtime's inside the host, counting the paints it is made to do.
+  static int paints = 0;
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_PAINT) {
+      ++paints;
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+  };
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"VantreelTestRuntimeChild";
+  RegisterClassW(&windowClass);
+  parent->SetVisible(true);
+  ShowWindow(mirrored.Handle(), SW_SHOW);
+  HWND child = CreateWindowExW(0, L"VantreelTestRuntimeChild", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, host,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(child, nullptr);
+  EXPECT_FALSE(GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) << "the runtime's window would be mirrored";
+  PumpMessages();
+  paints = 0;
+  // What the window does on every resize.
+  parent->UpdateSize();
+  parent->Invalidate();
+  parent->Repaint();
+  EXPECT_EQ(paints, 0) << "the resize painted the runtime's window synchronously";
+  DestroyWindow(child);
+}
+
+// The runtime reads a response's stream on a thread of its own.
+TEST_F(WebView2BackendTest, AResponseStreamIsReadDirectlyFromAnotherThread) {
+  CreateAndFilter();
+  const std::string body = "free-threaded body";
+  std::shared_ptr<IWebResourceResponse> response;
+  ASSERT_TRUE(Succeeded(Loader->Environment()->CreateWebResourceResponse(
+      std::make_shared<const TBytes>(body.begin(), body.end()), 200, "OK", "", response)));
+  auto* ours = dynamic_cast<TWebView2Response*>(response.get());
+  ASSERT_NE(ours, nullptr);
+  TComPtr<IStream> stream = static_cast<TFakeResponse*>(ours->Core())->Content;
+  ASSERT_TRUE(stream);
+  TComPtr<IUnknown> agile;
+  EXPECT_EQ(stream->QueryInterface(IID_IAgileObject, reinterpret_cast<void**>(agile.Put())), S_OK);
+
+  IStream* marshalled = nullptr;
+  ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID_IStream, stream.Get(), &marshalled), S_OK);
+  IStream* seen = nullptr;
+  std::string read;
+  // This thread pumps nothing meanwhile: a call queued for it would never return.
+  std::thread reader([&] {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    IStream* unmarshalled = nullptr;
+    if (SUCCEEDED(CoGetInterfaceAndReleaseStream(marshalled, IID_IStream, reinterpret_cast<void**>(&unmarshalled)))) {
+      seen = unmarshalled;
+      char buffer[64];
+      ULONG count = 0;
+      LARGE_INTEGER start{};
+      unmarshalled->Seek(start, STREAM_SEEK_SET, nullptr);
+      if (SUCCEEDED(unmarshalled->Read(buffer, sizeof buffer, &count))) read.assign(buffer, count);
+      unmarshalled->Release();
+    }
+    CoUninitialize();
+  });
+  reader.join();
+  EXPECT_EQ(seen, stream.Get()) << "the other thread got a proxy, not the stream";
+  EXPECT_EQ(read, body);
+}
+
+// ---- Failed and hung processes
+
+TEST_F(WebView2BackendTest, TheBackendOnlyReportsFailedAndHungPagesAndCountsNothing) {
+  std::vector<std::string> failed, unresponsive;
+  MakeBrowser();
+  Browser->OnProcessFailed = [&](const std::string& reason) { failed.push_back(reason); };
+  Browser->OnProcessUnresponsive = [&](const std::string& reason) { unresponsive.push_back(reason); };
+  ASSERT_TRUE(Browser->CreateBrowser(Parent->Handle(), Loader->Environment()));
+  Controller = Environment()->CompleteController();
+  Browser->Navigate(kEntry);
+  auto* core = static_cast<ICoreWebView2*>(&WebView());
+
+  // However often: the window decides when enough is enough.
+  for (int i = 0; i < 5; ++i) {
+    auto hung = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE);
+    WebView().ProcessFailed.Raise(core, hung.Get());
+    auto exited = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
+    WebView().ProcessFailed.Raise(core, exited.Get());
+    EXPECT_TRUE(failed.size() == static_cast<std::size_t>(i)) << "told inside the runtime's call";
+    PumpMessages();
+  }
+  EXPECT_EQ(unresponsive, std::vector<std::string>(5, "The page's render process is unresponsive."));
+  EXPECT_EQ(failed, std::vector<std::string>(5, "The page's render process exited."));
+  EXPECT_EQ(WebView().Navigations, std::vector<std::string>{kEntry}) << "the window navigates, not the backend";
+  for (auto kind : {COREWEBVIEW2_PROCESS_FAILED_KIND_GPU_PROCESS_EXITED,
+                    COREWEBVIEW2_PROCESS_FAILED_KIND_FRAME_RENDER_PROCESS_EXITED}) {
+    auto other = MakeFake<TFakeProcessFailedArgs>(kind);
+    WebView().ProcessFailed.Raise(core, other.Get());
+  }
+  PumpMessages();
+  EXPECT_EQ(failed.size(), 5u);
   EXPECT_TRUE(ErrorCodes.empty());
+  EXPECT_FALSE(Controller->Closed);
+}
+
+// The runtime's browser process gone: a new controller first, with what the window set,
+// then the window is told; without a window handler the backend reopens the page itself.
+TEST_F(WebView2BackendTest, ACrashedRuntimeIsReplacedBeforeTheWindowIsTold) {
+  for (const bool windowHandles : {true, false}) {
+    SCOPED_TRACE(windowHandles ? "window handles it" : "no window handler");
+    TearDown();
+    Runtime = std::make_shared<TFakeRuntimeState>();
+    std::vector<std::string> reasons;
+    AfterCreated = 0;
+    MakeBrowser();
+    if (windowHandles) Browser->OnProcessFailed = [&](const std::string& reason) { reasons.push_back(reason); };
+    ASSERT_TRUE(Browser->CreateBrowser(Parent->Handle(), Loader->Environment()));
+    Controller = Environment()->CompleteController();
+    ASSERT_TRUE(Browser->AddWebResourceRequestedFilter(std::string(kOrigin) + "/*", 0));
+    Browser->SetDevToolsEnabled(false);
+    Browser->Navigate(kEntry);
+    Browser->ExecuteScript("listener()", 0);
+    auto completed = MakeFake<TFakeNavigationCompletedArgs>();
+    WebView().NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&WebView()), completed.Get());
+
+    auto browserExit = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+    WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), browserExit.Get());
+    PumpMessages();
+    EXPECT_TRUE(Controller->Closed);
+    EXPECT_EQ(Runtime->Calls, 2) << "a new environment";
+    EXPECT_TRUE(reasons.empty()) << "told before a browser is there again";
+    auto replacement = Environment()->CompleteController();
+    ASSERT_TRUE(replacement);
+    EXPECT_EQ(AfterCreated, 1) << "the window sees no second creation";
+    TFakeWebView& fresh = *replacement->WebView.Get();
+    EXPECT_TRUE(Browser->HasCoreWebView2());
+    EXPECT_EQ(fresh.Filters, std::vector<std::string>{std::string(kOrigin) + "/*"});
+    EXPECT_EQ(fresh.Settings->Get("AreDevToolsEnabled"), FALSE);
+    EXPECT_EQ(fresh.Settings->Get("AreDefaultScriptDialogsEnabled"), FALSE);
+    EXPECT_FALSE(fresh.NavigatedBeforeScriptsAdded);
+    if (windowHandles) {
+      EXPECT_EQ(reasons, std::vector<std::string>{"The runtime's browser process exited."});
+      EXPECT_TRUE(fresh.Navigations.empty());
+    } else {
+      EXPECT_EQ(fresh.Navigations, std::vector<std::string>{kEntry});
+      fresh.NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&fresh), completed.Get());
+      EXPECT_EQ(fresh.Scripts, std::vector<std::string>{"listener()"});
+    }
+    EXPECT_TRUE(ErrorCodes.empty());
+  }
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Runs under Wine beside the client: waits for the message box that Vantreel.exe shows,
-// prints its caption and text (UTF-8, one per line), saves a picture of the screen as a BMP,
-// dismisses the box and ends the client. Exit code 0 when a box was found.
+// prints what a person sees (UTF-8, one item per line, line breaks inside a text as "\n"):
+// the box's caption and text, the text of the loading overlay behind it, and where the
+// window lies against the work area; saves a picture of the screen as a BMP, keeps the box up
+// a while longer for a picture taken from outside, dismisses it and ends the client. Exit
+// code 0 when a box was found.
 //
-// usage: box-probe.exe <screenshot.bmp> [seconds to wait]
+// usage: box-probe.exe <screenshot.bmp> [seconds to wait] [seconds to hold the box]
 #include <windows.h>
 
 #include <cstdio>
@@ -25,6 +28,19 @@ std::wstring TextOf(HWND window) {
   wchar_t buffer[4096] = {};
   GetWindowTextW(window, buffer, 4096);
   return buffer;
+}
+
+// One line per item: CR LF and LF become a visible "\n".
+std::string OneLine(const std::wstring& text) {
+  std::string line;
+  for (const char c : Utf8(text)) {
+    if (c == '\r') continue;
+    if (c == '\n')
+      line += "\\n";
+    else
+      line += c;
+  }
+  return line;
 }
 
 bool IsClientProcess(DWORD pid) {
@@ -115,9 +131,31 @@ int main(int argc, char** argv) {
   Sleep(1000);  // let the box and the window behind it paint
   std::printf("caption: %s\n", Utf8(TextOf(found.box)).c_str());
   // A message box's text is its static control with the id 0xFFFF.
-  std::printf("text: %s\n", Utf8(TextOf(GetDlgItem(found.box, 0xFFFF))).c_str());
+  std::printf("text: %s\n", OneLine(TextOf(GetDlgItem(found.box, 0xFFFF))).c_str());
+  if (HWND window = GetWindow(found.box, GW_OWNER)) {
+    HWND panel = FindWindowExW(window, nullptr, L"VantreelLoadingPanel", nullptr);
+    HWND label = panel != nullptr ? FindWindowExW(panel, nullptr, L"VantreelLoadingLabel", nullptr) : nullptr;
+    std::printf("overlay: %s\n", label != nullptr && IsWindowVisible(label) ? OneLine(TextOf(label)).c_str() : "");
+    std::printf("overlay-rtl: %s\n",
+                label != nullptr && (GetWindowLongPtrW(label, GWL_EXSTYLE) & WS_EX_RTLREADING) ? "yes" : "no");
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    auto within = [&outer](const RECT& area) {
+      return outer.left >= area.left && outer.top >= area.top && outer.right <= area.right &&
+             outer.bottom <= area.bottom;
+    };
+    const RECT& work = monitor.rcWork;
+    std::printf("window: %ldx%ld at %ld,%ld; work area %ldx%ld at %ld,%ld: %s; screen: %s\n", outer.right - outer.left,
+                outer.bottom - outer.top, outer.left, outer.top, work.right - work.left, work.bottom - work.top,
+                work.left, work.top, within(work) ? "inside" : "outside",
+                within(monitor.rcMonitor) ? "inside" : "outside");
+  }
   std::fflush(stdout);
   const bool saved = SaveScreen(argv[1]);
+  Sleep(static_cast<DWORD>(argc > 3 ? std::atoi(argv[3]) : 0) * 1000);
   PostMessageW(found.box, WM_COMMAND, IDOK, 0);
   Sleep(500);
   if (HANDLE client = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, found.pid)) {
