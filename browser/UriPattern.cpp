@@ -19,6 +19,9 @@ bool IsDocumentUri(std::string_view uri) {
   // Either separator: WebView2 hands over what the page wrote.
   const std::size_t lastSeparator = path.find_last_of("/\\");
   const std::string_view name = lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
+  // An escaped dot or separator would hide the real extension from this test but not from the
+  // server; the origin's documents never carry escapes.
+  if (name.find('%') != std::string_view::npos) return false;
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return true;
   const std::string_view extension = name.substr(dot + 1);

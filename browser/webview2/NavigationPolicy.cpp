@@ -14,6 +14,10 @@ void TNavigationPolicy::AddFilter(std::string pattern) {
 }
 
 bool TNavigationPolicy::AllowsTopNavigation(std::string_view uri) const {
+  return IsOurs(uri) && IsDocumentUri(uri);
+}
+
+bool TNavigationPolicy::IsOurs(std::string_view uri) const {
   // A user name or password in the URL could make a foreign host read like ours to a
   // careless matcher; ours never carry one.
   const std::size_t authority = uri.find("://");
@@ -27,7 +31,7 @@ bool TNavigationPolicy::AllowsTopNavigation(std::string_view uri) const {
 
 bool TNavigationPolicy::AllowsFrameNavigation(std::string_view uri) const {
   return EqualsIgnoringAsciiCase(uri, "about:blank") || EqualsIgnoringAsciiCase(uri, "about:srcdoc") ||
-         AllowsTopNavigation(uri);
+         IsOurs(uri);
 }
 
 }  // namespace vantreel::webview2

@@ -16,7 +16,8 @@ using ::vantreel::UriMatchesPattern;
 class TNavigationPolicy {
  public:
   void AddFilter(std::string pattern);
-  // The top document may only be one of ours.
+  // The top document may only be one of ours, and a document: a script, style sheet or image
+  // of the origin never becomes the page.
   bool AllowsTopNavigation(std::string_view uri) const;
   // A frame may also be empty (about:blank, about:srcdoc), which loads nothing from outside.
   bool AllowsFrameNavigation(std::string_view uri) const;
@@ -24,6 +25,8 @@ class TNavigationPolicy {
   bool TrustsMessageSource(std::string_view source) const { return AllowsTopNavigation(source); }
 
  private:
+  bool IsOurs(std::string_view uri) const;
+
   std::vector<std::string> FFilters;
 };
 

@@ -53,6 +53,8 @@ TEST(IsDocumentUri, OnlyPagesAndExtensionlessPaths) {
       {"https://app.vantreel.invalid/x.", false},
       {"https://app.vantreel.invalid/dir.d/page", true},
       {"https://app.vantreel.invalid/page.xhtml", false},
+      {"https://app.vantreel.invalid/js/main%2Ejs", false},
+      {"https://app.vantreel.invalid/index%2ehtml", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsDocumentUri(c.uri), c.document) << c.uri;
 }

@@ -427,6 +427,8 @@ TEST_F(WebView2BackendTest, NavigationsAwayFromOurOriginAreCancelledInTheTopFram
   const Case cases[] = {
       {"https://app.vantreel.invalid/", true, true},
       {"https://APP.vantreel.invalid/page?q=1", true, true},
+      {"https://app.vantreel.invalid/js/main.js", false, true},
+      {"https://app.vantreel.invalid/img/logo.svg", false, true},
       {"https://evil.example/", false, false},
       {"https://app.vantreel.invalid.evil.example/", false, false},
       {"https://user@app.vantreel.invalid/", false, false},
