@@ -68,6 +68,7 @@ TMainForm::~TMainForm() {
   // The owned components, the overlay first; browsers before the host controls they live
   // in, and those before the loader whose environment they use.
   FTimerDelayNav.reset();
+  FRecoveryTimer.reset();
   FLoadingLabel.reset();
   FLoadingPanel.reset();
   FTrayIcon.reset();

@@ -25,6 +25,7 @@
 // Not promised: any step called from another thread.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -65,6 +66,10 @@ class TMainForm final : public IMainFormEvents {
   // The page's process is reopened after it fails, unless it failed this often lately.
   static constexpr std::size_t kProcessFailureLimit = 3;
   static constexpr std::uint32_t kProcessFailureWindowMs = 60000;
+  // After that, the page is tried again by itself after these pauses (the last one repeats),
+  // so that a passing fault needs nobody at the computer. A page that, once tried again, runs
+  // a whole failure window without failing starts the count afresh.
+  static constexpr std::array<std::uint32_t, 5> kRecoveryPausesMs = {30000, 60000, 120000, 300000, 600000};
   // A page that keeps being reported unresponsive for this long counts as failed and is
   // reopened. Reports further apart than the gap belong to separate hangs.
   static constexpr std::uint32_t kUnresponsiveReloadMs = 15000;
@@ -119,6 +124,8 @@ class TMainForm final : public IMainFormEvents {
   void OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage);
   // The page's process ended: reopen the entry page, unless it ended this often lately.
   void OnBrowserProcessFailed(const std::string& reason);
+  // The page kept failing: say so on the overlay (and once in a box) and try again later.
+  void RetryPageLater(const std::string& reason);
   // The page stopped answering (reported again every few seconds while it stays so).
   void OnBrowserProcessUnresponsive(const std::string& reason);
   // Hands the keyboard focus on to the page, once there is one.
@@ -176,6 +183,11 @@ class TMainForm final : public IMainFormEvents {
   bool FWebResourceFilterInstalled = false;
   std::string FUiLanguage;
   std::vector<std::uint32_t> FProcessFailureTicks;
+  // Rounds of trying again later since the page last ran a whole failure window; the timer
+  // of the next one.
+  std::size_t FRecoveryRound = 0;
+  std::uint32_t FRecoveryReopenedTick = 0;
+  std::unique_ptr<IUiTimer> FRecoveryTimer;
   // First and latest report of the current hang; 0 when the page is not known to hang.
   std::uint32_t FUnresponsiveSinceTick = 0;
   std::uint32_t FUnresponsiveLastTick = 0;

@@ -174,7 +174,7 @@ const TLanguageTexts kLanguages[] = {
 // failures a person can mend; kept apart so that the table above stays exactly the window's
 // original string table. The runtime's download page is Microsoft's own.
 #define VANTREEL_WEBVIEW2_PAGE "https://developer.microsoft.com/microsoft-edge/webview2/"
-constexpr std::array<std::string_view, 8> kAddedKeys = {
+constexpr std::array<std::string_view, 9> kAddedKeys = {
     "loading.failed",
     "loading.retry_hint",
     "loading.restart_hint",
@@ -183,11 +183,12 @@ constexpr std::array<std::string_view, 8> kAddedKeys = {
     "err.runtime_missing",
     "err.loader_missing",
     "err.access_denied",
+    "loading.page_retry_hint",
 };
 
 struct TAddedTexts {
   std::string_view code;
-  std::array<std::string_view, 8> texts;
+  std::array<std::string_view, 9> texts;
 };
 
 const TAddedTexts kAddedLanguages[] = {
@@ -201,7 +202,8 @@ const TAddedTexts kAddedLanguages[] = {
       "The file WebView2Loader.dll is missing from Vantreel's folder or cannot be loaded.\n\n"
       "Unpack the whole Vantreel zip file again, then start Vantreel again.",
       "Vantreel cannot write to its browser data folder (Vantreel\\WebView2Cache in your local application "
-      "data).\n\nMake sure that folder can be written, then start Vantreel again."}},
+      "data).\n\nMake sure that folder can be written, then start Vantreel again.",
+      "The page keeps failing. Vantreel tries again by itself in a little while."}},
     {"zh-CN",
      {"加载失败。", "请将窗口最小化后再恢复以重试，或重新启动程序。", "请重新启动程序。",
       "请安装 Microsoft Edge WebView2 Runtime，然后重新启动 Vantreel。",
@@ -212,7 +214,8 @@ const TAddedTexts kAddedLanguages[] = {
       "Vantreel 所在文件夹中缺少 WebView2Loader.dll，或该文件无法加载。\n\n"
       "请重新解压完整的 Vantreel 压缩包，然后重新启动 Vantreel。",
       "Vantreel 无法写入其浏览器数据文件夹（本地应用数据中的 Vantreel\\WebView2Cache）。\n\n"
-      "请确认该文件夹可写，然后重新启动 Vantreel。"}},
+      "请确认该文件夹可写，然后重新启动 Vantreel。",
+      "页面反复出错。Vantreel 稍后会自动重试。"}},
     {"zh-TW",
      {"載入失敗。", "請將視窗最小化後再還原以重試，或重新啟動程式。", "請重新啟動程式。",
       "請安裝 Microsoft Edge WebView2 Runtime，然後重新啟動 Vantreel。",
@@ -223,7 +226,8 @@ const TAddedTexts kAddedLanguages[] = {
       "Vantreel 所在資料夾中缺少 WebView2Loader.dll，或該檔案無法載入。\n\n"
       "請重新解壓縮完整的 Vantreel 壓縮檔，然後重新啟動 Vantreel。",
       "Vantreel 無法寫入其瀏覽器資料夾（本機應用程式資料中的 Vantreel\\WebView2Cache）。\n\n"
-      "請確認該資料夾可寫入，然後重新啟動 Vantreel。"}},
+      "請確認該資料夾可寫入，然後重新啟動 Vantreel。",
+      "頁面反覆出錯。Vantreel 稍後會自動重試。"}},
     {"ja",
      {"読み込みに失敗しました。", "ウィンドウを最小化してから元に戻すと再試行します。またはプログラムを再起動してください。",
       "プログラムを再起動してください。",
@@ -235,7 +239,8 @@ const TAddedTexts kAddedLanguages[] = {
       "Vantreel のフォルダーに WebView2Loader.dll が見つからないか、読み込めません。\n\n"
       "Vantreel の zip ファイル全体をもう一度展開してから、Vantreel を起動し直してください。",
       "Vantreel がブラウザー データ フォルダー (ローカル アプリケーション データ内の Vantreel\\WebView2Cache) "
-      "に書き込めません。\n\nこのフォルダーに書き込めることを確認してから、Vantreel を起動し直してください。"}},
+      "に書き込めません。\n\nこのフォルダーに書き込めることを確認してから、Vantreel を起動し直してください。",
+      "ページでエラーが繰り返し発生しています。Vantreel はしばらくしてから自動的に再試行します。"}},
     {"ru",
      {"Не удалось загрузить.", "Сверните окно и снова разверните его, чтобы повторить попытку, или перезапустите программу.",
       "Перезапустите программу.", "Установите Microsoft Edge WebView2 Runtime, затем снова запустите Vantreel.",
@@ -246,7 +251,8 @@ const TAddedTexts kAddedLanguages[] = {
       "В папке Vantreel нет файла WebView2Loader.dll, или его не удаётся загрузить.\n\n"
       "Заново распакуйте весь zip-архив Vantreel, затем снова запустите Vantreel.",
       "Vantreel не может записывать в папку данных браузера (Vantreel\\WebView2Cache в локальных данных "
-      "приложений).\n\nУбедитесь, что в эту папку можно записывать, затем снова запустите Vantreel."}},
+      "приложений).\n\nУбедитесь, что в эту папку можно записывать, затем снова запустите Vantreel.",
+      "Страница раз за разом даёт сбой. Vantreel сам попробует снова через некоторое время."}},
     {"fr",
      {"Le chargement a échoué.", "Réduisez la fenêtre puis restaurez-la pour réessayer, ou redémarrez le programme.",
       "Veuillez redémarrer le programme.", "Installez le Microsoft Edge WebView2 Runtime, puis relancez Vantreel.",
@@ -257,7 +263,8 @@ const TAddedTexts kAddedLanguages[] = {
       "Le fichier WebView2Loader.dll est absent du dossier de Vantreel ou ne peut pas être chargé.\n\n"
       "Décompressez à nouveau l'intégralité du fichier zip de Vantreel, puis relancez Vantreel.",
       "Vantreel ne peut pas écrire dans son dossier de données du navigateur (Vantreel\\WebView2Cache dans les "
-      "données d'application locales).\n\nVérifiez que ce dossier est accessible en écriture, puis relancez Vantreel."}},
+      "données d'application locales).\n\nVérifiez que ce dossier est accessible en écriture, puis relancez Vantreel.",
+      "La page échoue à répétition. Vantreel réessaiera de lui-même dans quelques instants."}},
     {"de",
      {"Laden fehlgeschlagen.",
       "Minimieren Sie das Fenster und stellen Sie es wieder her, um es erneut zu versuchen, oder starten Sie das Programm neu.",
@@ -270,7 +277,8 @@ const TAddedTexts kAddedLanguages[] = {
       "Die Datei WebView2Loader.dll fehlt im Ordner von Vantreel oder kann nicht geladen werden.\n\n"
       "Entpacken Sie die gesamte ZIP-Datei von Vantreel erneut und starten Sie Vantreel dann neu.",
       "Vantreel kann nicht in seinen Browser-Datenordner schreiben (Vantreel\\WebView2Cache in den lokalen "
-      "Anwendungsdaten).\n\nStellen Sie sicher, dass dieser Ordner beschreibbar ist, und starten Sie Vantreel dann neu."}},
+      "Anwendungsdaten).\n\nStellen Sie sicher, dass dieser Ordner beschreibbar ist, und starten Sie Vantreel dann neu.",
+      "Die Seite schlägt wiederholt fehl. Vantreel versucht es in Kürze von selbst erneut."}},
     {"es",
      {"No se pudo cargar.", "Minimice la ventana y restáurela para volver a intentarlo, o reinicie el programa.",
       "Reinicie el programa.", "Instale el Microsoft Edge WebView2 Runtime y vuelva a iniciar Vantreel.",
@@ -281,7 +289,8 @@ const TAddedTexts kAddedLanguages[] = {
       "Falta el archivo WebView2Loader.dll en la carpeta de Vantreel o no se puede cargar.\n\n"
       "Vuelva a descomprimir todo el archivo zip de Vantreel y vuelva a iniciar Vantreel.",
       "Vantreel no puede escribir en su carpeta de datos del navegador (Vantreel\\WebView2Cache en los datos de "
-      "aplicación locales).\n\nCompruebe que se puede escribir en esa carpeta y vuelva a iniciar Vantreel."}},
+      "aplicación locales).\n\nCompruebe que se puede escribir en esa carpeta y vuelva a iniciar Vantreel.",
+      "La página falla una y otra vez. Vantreel volverá a intentarlo por sí solo dentro de un rato."}},
     {"pt",
      {"Falha ao carregar.", "Minimize a janela e restaure-a para tentar novamente, ou reinicie o programa.",
       "Reinicie o programa.", "Instale o Microsoft Edge WebView2 Runtime e inicie o Vantreel novamente.",
@@ -292,7 +301,8 @@ const TAddedTexts kAddedLanguages[] = {
       "O arquivo WebView2Loader.dll está ausente da pasta do Vantreel ou não pode ser carregado.\n\n"
       "Descompacte novamente todo o arquivo zip do Vantreel e inicie o Vantreel novamente.",
       "O Vantreel não consegue gravar na sua pasta de dados do navegador (Vantreel\\WebView2Cache nos dados de "
-      "aplicativos locais).\n\nVerifique se essa pasta permite gravação e inicie o Vantreel novamente."}},
+      "aplicativos locais).\n\nVerifique se essa pasta permite gravação e inicie o Vantreel novamente.",
+      "A página falha repetidamente. O Vantreel tentará novamente por conta própria daqui a pouco."}},
     {"ko",
      {"로드하지 못했습니다.", "창을 최소화했다가 다시 복원하면 다시 시도합니다. 또는 프로그램을 다시 시작하세요.",
       "프로그램을 다시 시작하세요.", "Microsoft Edge WebView2 런타임을 설치한 후 Vantreel을 다시 시작하세요.",
@@ -303,7 +313,8 @@ const TAddedTexts kAddedLanguages[] = {
       "Vantreel 폴더에 WebView2Loader.dll 파일이 없거나 파일을 불러올 수 없습니다.\n\n"
       "Vantreel zip 파일 전체의 압축을 다시 푼 후 Vantreel을 다시 시작하세요.",
       "Vantreel이 브라우저 데이터 폴더(로컬 애플리케이션 데이터의 Vantreel\\WebView2Cache)에 쓸 수 없습니다.\n\n"
-      "이 폴더에 쓸 수 있는지 확인한 후 Vantreel을 다시 시작하세요."}},
+      "이 폴더에 쓸 수 있는지 확인한 후 Vantreel을 다시 시작하세요.",
+      "페이지에 오류가 계속 발생합니다. Vantreel이 잠시 후 자동으로 다시 시도합니다."}},
     {"ar",
      {"تعذّر التحميل.", "صغّر النافذة ثم استعدها لإعادة المحاولة، أو أعد تشغيل البرنامج.", "يرجى إعادة تشغيل البرنامج.",
       "ثبّت Microsoft Edge WebView2 Runtime، ثم أعد تشغيل Vantreel.",
@@ -314,7 +325,8 @@ const TAddedTexts kAddedLanguages[] = {
       "الملف WebView2Loader.dll مفقود من مجلد Vantreel أو لا يمكن تحميله.\n\n"
       "فك ضغط ملف Vantreel المضغوط بالكامل مرة أخرى، ثم أعد تشغيل Vantreel.",
       "لا يستطيع Vantreel الكتابة في مجلد بيانات المتصفح الخاص به (Vantreel\\WebView2Cache ضمن بيانات التطبيقات "
-      "المحلية).\n\nتأكد من إمكانية الكتابة في هذا المجلد، ثم أعد تشغيل Vantreel."}},
+      "المحلية).\n\nتأكد من إمكانية الكتابة في هذا المجلد، ثم أعد تشغيل Vantreel.",
+      "تتعطل الصفحة مرارًا. سيعيد Vantreel المحاولة تلقائيًا بعد قليل."}},
 };
 #undef VANTREEL_WEBVIEW2_PAGE
 

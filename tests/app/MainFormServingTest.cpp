@@ -9,6 +9,7 @@
 #include "bundle/BundleCrypto.h"
 #include "bundle/BundleOrigin.h"
 #include "platform/PlatformCrypto.h"
+#include "app/UiStrings.h"
 #include "tests/app/MainFormTestSupport.h"
 #include "tests/bundle/BundleTestSupport.h"
 #include "tools/packer/BundlePacker.h"
@@ -292,6 +293,55 @@ TEST_F(ServingTest, AWindowClosedBeforeTheBrowserExistsDropsThePreparedBundle) {
   }
   EXPECT_TRUE(log.Starting("[WEB_BUNDLE] ").empty());
   EXPECT_FALSE(log.Has("开始加载 Web 内存资源包（资源读取/校验/解压）。"));
+}
+
+// A page that keeps failing is no reason to stay blank for good: the window says so once in
+// a box and on its overlay, and tries again after growing pauses until the page runs. (Here,
+// where the bundle is there to be opened again.)
+TEST_F(MainFormTest, APageThatKeepsFailingIsTriedAgainAfterGrowingPauses) {
+  TMainFormPeer f = MakeAndShow();
+  ScriptedBrowser& browser = *browsers.browser;
+  browser.RaiseAfterCreated();
+  browser.RaiseWebMessage(R"({"type":"nothing"})");
+  ASSERT_FALSE(f.LoadingOverlayShown());
+  const std::size_t opened = browser.navigations.size();
+  // The pending pause's timer: the one live, enabled timer of that length.
+  auto pauseTimer = [&](unsigned ms) -> FakeMainFormUi::Timer* {
+    for (auto& t : ui.timers)
+      if (t->alive && t->enabled && t->intervalMs == ms) return t.get();
+    return nullptr;
+  };
+  ui.tick = 100000;
+  for (std::size_t i = 0; i < TMainForm::kProcessFailureLimit; ++i) browser.OnProcessFailed("killed");
+  EXPECT_EQ(browser.navigations.size(), opened + TMainForm::kProcessFailureLimit - 1) << "reopened until the limit";
+  ASSERT_EQ(ui.messageBoxes.size(), 1u);
+  ASSERT_TRUE(f.LoadingOverlayShown()) << "the overlay, not a blank window";
+  EXPECT_NE(ui.overlay->text.find(GetUiText("en", "loading.page_retry_hint")), std::string::npos) << ui.overlay->text;
+
+  std::size_t navigations = browser.navigations.size();
+  for (unsigned pause : TMainForm::kRecoveryPausesMs) {
+    SCOPED_TRACE(pause);
+    FakeMainFormUi::Timer* timer = pauseTimer(pause);
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(browser.navigations.size(), navigations) << "nothing before the pause is over";
+    ui.tick += pause;
+    timer->onTick();
+    EXPECT_EQ(browser.navigations.size(), ++navigations);
+    EXPECT_EQ(pauseTimer(pause), nullptr) << "each pause is tried once";
+    browser.OnProcessFailed("killed again");  // at once: the next, longer pause
+  }
+  ASSERT_NE(pauseTimer(TMainForm::kRecoveryPausesMs.back()), nullptr) << "the longest pause repeats";
+  EXPECT_EQ(ui.messageBoxes.size(), 1u) << "the box is said once";
+
+  // The page comes back and runs a whole failure window: the next failure is reopened at once.
+  pauseTimer(TMainForm::kRecoveryPausesMs.back())->onTick();
+  browser.RaiseWebMessage(R"({"type":"nothing"})");
+  EXPECT_FALSE(f.LoadingOverlayShown());
+  ui.tick += TMainForm::kProcessFailureWindowMs;
+  navigations = browser.navigations.size();
+  browser.OnProcessFailed("killed once more");
+  EXPECT_EQ(browser.navigations.size(), navigations + 1);
+  EXPECT_EQ(ui.messageBoxes.size(), 1u);
 }
 
 }  // namespace
