@@ -65,8 +65,11 @@ void TBareWebView::OnEcho(WebKitUserContentManager*, WebKitJavascriptResult* res
   GVariantDict args;
   g_variant_dict_init(&args, nullptr);
   g_variant_dict_insert(&args, "m", "s", text);
-  webkit_web_view_call_async_javascript_function(bare->FView, "window.benchEcho(m)", -1, g_variant_dict_end(&args),
-                                                 nullptr, nullptr, nullptr, nullptr, nullptr);
+  // With a reference of ours: of floating arguments WebKit keeps a copy for good.
+  GVariant* arguments = g_variant_ref_sink(g_variant_dict_end(&args));
+  webkit_web_view_call_async_javascript_function(bare->FView, "window.benchEcho(m)", -1, arguments, nullptr, nullptr,
+                                                 nullptr, nullptr, nullptr);
+  g_variant_unref(arguments);
   g_free(text);
 }
 
