@@ -142,19 +142,29 @@ std::string Replace(std::string text, std::string_view name, const std::string& 
 }
 
 // PSS in MiB of the UI process and of the web and network processes below it (their
-// command names are cut at 15 bytes; under bubblewrap they are grandchildren).
+// command names are cut at 15 bytes; under bubblewrap they are grandchildren). The anonymous
+// part ("... anon") is kept apart: shared library pages move between processes' PSS as other
+// programs on the machine map and drop them, which is not growth of ours.
 std::map<std::string, double> SamplePss() {
-  std::map<std::string, double> pss = {{"UI", 0}, {"web", 0}, {"network", 0}};
+  std::map<std::string, double> pss;
+  for (const char* kind : {"UI", "web", "network"}) pss[kind] = pss[std::string(kind) + " anon"] = 0;
   for (const auto& process : vantreel::bench::ReadProcessTreeMemory(getpid())) {
-    if (process.name == "UI") pss["UI"] += process.pss;
-    else if (process.name.rfind("WebKitWebProces", 0) == 0) pss["web"] += process.pss;
-    else if (process.name.rfind("WebKitNetworkPr", 0) == 0) pss["network"] += process.pss;
+    std::string kind;
+    if (process.name == "UI") kind = "UI";
+    else if (process.name.rfind("WebKitWebProces", 0) == 0) kind = "web";
+    else if (process.name.rfind("WebKitNetworkPr", 0) == 0) kind = "network";
+    else continue;
+    pss[kind] += process.pss;
+    pss[kind + " anon"] += process.pssAnon;
   }
+  pss["total"] = pss["UI"] + pss["web"] + pss["network"];
+  pss["total anon"] = pss["UI anon"] + pss["web anon"] + pss["network anon"];
   return pss;
 }
 
 struct TLine {
-  double slope = 0, residual = 0;  // per step of x; standard deviation of the residuals
+  double slope = 0, slopeError = 0;  // per step of x, with its standard error
+  double residual = 0;               // standard deviation of the residuals
 };
 
 TLine FitLine(const std::vector<double>& x, const std::vector<double>& y) {
@@ -172,6 +182,7 @@ TLine FitLine(const std::vector<double>& x, const std::vector<double>& y) {
     sr += r * r;
   }
   line.residual = n > 2 ? std::sqrt(sr / (n - 2)) : 0;
+  line.slopeError = sxx > 0 ? line.residual / std::sqrt(sxx) : 0;
   return line;
 }
 
@@ -272,13 +283,16 @@ int main(int argc, char** argv) {
     std::printf("soak: %ld requests in %d batches of %ld, one at a time; per 20: 1 alarm photo save (1 MiB), "
                 "1 list (%d+ photos), 1 image save (256 KiB), 7 tokens, 5 seeds, 5 challenges\n",
                 total, kBatches, batch, kListedPhotos);
-    std::printf("%-6s %10s %9s %12s %12s %12s %12s\n", "batch", "requests", "seconds", "UI MiB", "web MiB",
-                "network MiB", "total MiB");
+    std::printf("PSS in MiB, the anonymous part in brackets\n");
+    std::printf("%-6s %10s %9s %16s %16s %16s %16s\n", "batch", "requests", "seconds", "UI", "web", "network",
+                "total");
     std::vector<std::map<std::string, double>> samples = {SamplePss()};
     const auto printSample = [&](int index, long done, double seconds) {
       const auto& s = samples.back();
-      std::printf("%-6d %10ld %9.1f %12.1f %12.1f %12.1f %12.1f\n", index, done, seconds, s.at("UI"), s.at("web"),
-                  s.at("network"), s.at("UI") + s.at("web") + s.at("network"));
+      std::printf("%-6d %10ld %9.1f", index, done, seconds);
+      for (const std::string kind : {"UI", "web", "network", "total"})
+        std::printf(" %7.1f (%6.1f)", s.at(kind), s.at(kind + " anon"));
+      std::printf("\n");
       std::fflush(stdout);
     };
     printSample(0, 0, 0);
@@ -312,17 +326,16 @@ int main(int argc, char** argv) {
       for (int b = kFirstFittedBatch; b <= kBatches; ++b) {
         x.push_back(b);
         for (const auto& [kind, value] : samples[static_cast<std::size_t>(b)]) y[kind].push_back(value);
-        y["total"].push_back(samples[static_cast<std::size_t>(b)].at("UI") +
-                             samples[static_cast<std::size_t>(b)].at("web") +
-                             samples[static_cast<std::size_t>(b)].at("network"));
       }
       const double per10k = 10000.0 / static_cast<double>(batch);
-      std::printf("growth after warm-up (least squares over batches %d..%d), per 10 000 requests:\n",
+      std::printf("growth after warm-up (least squares over batches %d..%d, +- its standard error), "
+                  "per 10 000 requests:\n",
                   kFirstFittedBatch, kBatches);
-      for (const char* kind : {"UI", "web", "network", "total"}) {
-        const TLine line = FitLine(x, y[kind]);
-        std::printf("  %-8s %+8.2f MiB  (residual spread %.2f MiB per sample)\n", kind, line.slope * per10k,
-                    line.residual);
+      for (const std::string kind : {"UI", "web", "network", "total"}) {
+        const TLine all = FitLine(x, y[kind]);
+        const TLine anon = FitLine(x, y[kind + " anon"]);
+        std::printf("  %-8s PSS %+7.2f +- %.2f MiB, anonymous %+7.2f +- %.2f MiB\n", kind.c_str(),
+                    all.slope * per10k, all.slopeError * per10k, anon.slope * per10k, anon.slopeError * per10k);
       }
       std::printf("mean time per request type (ms, in the page, from post to reply): %s\n",
                   ts::CallPage(view,
