@@ -1,8 +1,12 @@
 // A bare WebKitGTK program for one cold start: loads the bench page from memory and ends as
-// soon as it has loaded. Argument: an empty folder for its website data.
+// soon as it has loaded. Argument: an empty folder for its website data. With
+// VANTREEL_BENCH_SANDBOX=1 its web process runs sandboxed, as the client's does where the
+// machine allows it.
 #include <gtk/gtk.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "bench/shell/BareWebView.h"
 #include "bench/shell/LoadFinished.h"
@@ -14,7 +18,8 @@ int main(int argc, char** argv) {
   }
   gtk_init(&argc, &argv);
   vantreel::bench::ExitOnLoadFinished(vantreel::bench::kBareEntryUrl);
-  vantreel::bench::TBareWebView bare(argv[1]);
+  const char* sandbox = std::getenv("VANTREEL_BENCH_SANDBOX");
+  vantreel::bench::TBareWebView bare(argv[1], sandbox && std::strcmp(sandbox, "1") == 0);
   bare.Load();
   gtk_main();
   return 0;

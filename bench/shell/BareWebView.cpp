@@ -7,13 +7,14 @@
 
 namespace vantreel::bench {
 
-TBareWebView::TBareWebView(const std::filesystem::path& dataFolder) {
+TBareWebView::TBareWebView(const std::filesystem::path& dataFolder, bool sandbox) {
   const std::string data = (dataFolder / "data").string();
   const std::string cache = (dataFolder / "cache").string();
   WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
       "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
   FContext = webkit_web_context_new_with_website_data_manager(manager);
   g_object_unref(manager);
+  if (sandbox) webkit_web_context_set_sandbox_enabled(FContext, TRUE);
   webkit_web_context_register_uri_scheme(FContext, "vtbench", &TBareWebView::OnSchemeRequest, nullptr, nullptr);
   WebKitSecurityManager* security = webkit_web_context_get_security_manager(FContext);
   webkit_security_manager_register_uri_scheme_as_secure(security, "vtbench");
@@ -64,8 +65,11 @@ void TBareWebView::OnEcho(WebKitUserContentManager*, WebKitJavascriptResult* res
   GVariantDict args;
   g_variant_dict_init(&args, nullptr);
   g_variant_dict_insert(&args, "m", "s", text);
-  webkit_web_view_call_async_javascript_function(bare->FView, "window.benchEcho(m)", -1, g_variant_dict_end(&args),
-                                                 nullptr, nullptr, nullptr, nullptr, nullptr);
+  // With a reference of ours: of floating arguments WebKit keeps a copy for good.
+  GVariant* arguments = g_variant_ref_sink(g_variant_dict_end(&args));
+  webkit_web_view_call_async_javascript_function(bare->FView, "window.benchEcho(m)", -1, arguments, nullptr, nullptr,
+                                                 nullptr, nullptr, nullptr);
+  g_variant_unref(arguments);
   g_free(text);
 }
 

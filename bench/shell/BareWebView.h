@@ -15,8 +15,9 @@ inline constexpr const char* kBareEntryUrl = "vtbench://app/index.html";
 
 class TBareWebView {
  public:
-  // Website data and cache go under `dataFolder`, which must exist.
-  explicit TBareWebView(const std::filesystem::path& dataFolder);
+  // Website data and cache go under `dataFolder`, which must exist. With `sandbox` the web
+  // process runs under WebKit's bubblewrap sandbox, as the client runs it where it can.
+  explicit TBareWebView(const std::filesystem::path& dataFolder, bool sandbox = false);
   ~TBareWebView();
   TBareWebView(const TBareWebView&) = delete;
   TBareWebView& operator=(const TBareWebView&) = delete;

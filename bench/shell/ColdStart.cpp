@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 std::vector<std::string> FreshEnvironment(const std::filesystem::path& home, const std::vector<std::string>& extra) {
   const char* replaced[] = {"HOME=", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=", "XDG_CACHE_HOME=",
                             "WEBKIT_DISABLE_DMABUF_RENDERER=", "WEBKIT_DMABUF_RENDERER_FORCE_SHM=",
-                            "WEBKIT_SKIA_ENABLE_CPU_RENDERING=", kStayVariable};
+                            "WEBKIT_SKIA_ENABLE_CPU_RENDERING=", kStayVariable, "VANTREEL_BENCH_SANDBOX="};
   std::vector<std::string> env;
   for (char** entry = environ; *entry; ++entry) {
     bool keep = true;
@@ -183,10 +183,14 @@ std::vector<TProcessMemory> MeasureSettledMemory(const std::string& program, con
   TStartedProgram started(program, env);
   if (!started.WaitLoaded(timeout)) throw std::runtime_error(program + " did not report load-finished");
   std::this_thread::sleep_for(settle);
+  return ReadProcessTreeMemory(started.Pid());
+}
+
+std::vector<TProcessMemory> ReadProcessTreeMemory(pid_t root) {
   std::vector<TProcessMemory> processes;
-  for (pid_t pid : ProcessTree(started.Pid())) {
+  for (pid_t pid : ProcessTree(root)) {
     TProcessMemory memory = ReadMemory(pid);
-    if (pid == started.Pid()) memory.name = "UI";
+    if (pid == root) memory.name = "UI";
     processes.push_back(memory);
   }
   return processes;

@@ -3,6 +3,8 @@
 // and the memory of such a program once its page has settled.
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -21,6 +23,10 @@ struct TProcessMemory {
   std::string name;  // "UI" for the program itself, else the process's command name
   double pss = 0, pssAnon = 0, pssFile = 0, pssShmem = 0, rss = 0;
 };
+
+// `root` (named "UI") and every process below it, however deep (a web process under
+// bubblewrap is a grandchild), read now.
+std::vector<TProcessMemory> ReadProcessTreeMemory(pid_t root);
 
 // Starts the program as TimeColdStart does but keeps it running after load-finished, waits
 // `settle`, then reads the program and every process below it (the web and network

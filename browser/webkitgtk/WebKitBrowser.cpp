@@ -333,16 +333,22 @@ bool TWebKitBrowser::PostWebMessageAsString(const std::string& text) {
   }
   // GVariant strings hold no NUL and must be UTF-8; only texts that break either take the
   // slower path that splits at NUL and repairs the encoding.
-  if (text.find('\0') == std::string::npos && g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
-    GVariantDict args;
-    g_variant_dict_init(&args, nullptr);
-    g_variant_dict_insert_value(&args, "m", WipedOnFreeString(text));
-    webkit_web_view_call_async_javascript_function(FView, kDeliverPlainMessageBody, -1, g_variant_dict_end(&args),
-                                                   nullptr, nullptr, nullptr, nullptr, nullptr);
-    return true;
+  // The arguments go with a reference of ours, not floating: of floating arguments WebKit keeps
+  // a copy for good, so every reply (seeds and tokens among them) would pile up unwiped.
+  const bool plain =
+      text.find('\0') == std::string::npos && g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr);
+  GVariant* args = nullptr;
+  if (plain) {
+    GVariantDict dict;
+    g_variant_dict_init(&dict, nullptr);
+    g_variant_dict_insert_value(&dict, "m", WipedOnFreeString(text));
+    args = g_variant_ref_sink(g_variant_dict_end(&dict));
+  } else {
+    args = g_variant_ref_sink(DeliverArguments(text));
   }
-  webkit_web_view_call_async_javascript_function(FView, kDeliverMessageBody, -1, DeliverArguments(text), nullptr,
-                                                 nullptr, nullptr, nullptr, nullptr);
+  webkit_web_view_call_async_javascript_function(FView, plain ? kDeliverPlainMessageBody : kDeliverMessageBody, -1,
+                                                 args, nullptr, nullptr, nullptr, nullptr, nullptr);
+  g_variant_unref(args);
   return true;
 }
 

@@ -2,6 +2,7 @@
 // origin answered from memory through the resource-request event, navigations within the
 // origin, the page message channel in both directions and scripts held across a navigation.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <fstream>
@@ -431,6 +432,27 @@ TEST_F(WebKitBrowserTest, HostStringsReachThePageUnchanged) {
   FBrowser->PostWebMessageAsString("late");
   RunFor(std::chrono::milliseconds(300));
   EXPECT_EQ(CallPage(View(), "return window.got.length;"), "2");
+}
+
+// Each reply's memory goes once the page has it: a client answers for days, and replies carry
+// seeds and tokens. Both delivery paths (plain, and split at NUL) are posted 1 MiB at a time.
+TEST_F(WebKitBrowserTest, DeliveredRepliesAreNotKept) {
+  CreateServing();
+  NavigateAndWait(std::string(kOrigin) + "/");
+  CallPage(View(), "window.sizes = 0; window.count = 0;"
+                   "chrome.webview.addEventListener('message', (e) => { window.sizes += e.data.length; ++window.count; });"
+                   "return 0;");
+  constexpr int kReplies = 60;
+  const std::string plain(1 << 20, 'r');
+  std::string split = plain;
+  split[split.size() / 2] = '\0';
+  const std::size_t before = mallinfo2().uordblks;
+  for (int i = 0; i < kReplies; ++i) ASSERT_TRUE(FBrowser->PostWebMessageAsString(i % 2 ? split : plain));
+  ASSERT_TRUE(RunUntil([&] { return CallPage(View(), "return window.count;") == std::to_string(kReplies); }));
+  EXPECT_EQ(CallPage(View(), "return window.sizes;"), std::to_string(kReplies * plain.size()));
+  const std::size_t after = mallinfo2().uordblks;
+  // Kept replies would hold 60 MiB; what WebKit keeps of its own stays far below.
+  EXPECT_LT(after > before ? after - before : 0, std::size_t{16} << 20);
 }
 
 // Every way a page leaves for another document, in the top frame and from a frame the page
