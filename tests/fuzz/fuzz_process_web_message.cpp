@@ -12,22 +12,12 @@
 #include "json/JsonReader.h"
 #include "bridge/UWebViewBridge.h"
 #include "platform/DebugOutput.h"
+#include "tests/fuzz/FuzzRequests.h"
 
 namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
-}
-
-bool IsImageRequest(const std::string& text) {
-  vantreel::TJsonDocument doc;
-  if (!doc.Parse(text)) return false;
-  try {
-    const std::string type = vantreel::GetJsonString(doc.Root(), "type", "");
-    return type.rfind("alarm_photo_", 0) == 0 || type == "image_save";
-  } catch (const std::exception&) {
-    return false;  // the bridge refuses it before any service runs
-  }
 }
 
 }  // namespace
@@ -40,7 +30,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  if (IsImageRequest(text)) return 0;
+  if (vantreel::test::IsImageRequest(text)) return 0;
   std::string reply = "stale";
   if (!vantreel::ProcessWebMessage(text, reply)) {
     Check(reply.empty());

@@ -16,6 +16,7 @@
 #include "json/JsonReader.h"
 #include "json/PostedString.h"
 #include "platform/DebugOutput.h"
+#include "tests/fuzz/FuzzRequests.h"
 #include "tests/app/FakeMainFormUi.h"
 #include "tests/app/MainFormPeer.h"
 #include "tests/browser/ScriptedBrowser.h"
@@ -24,17 +25,6 @@ namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
-}
-
-bool IsImageRequest(const std::string& text) {
-  vantreel::TJsonDocument doc;
-  if (!doc.Parse(text)) return false;
-  try {
-    const std::string type = vantreel::GetJsonString(doc.Root(), "type", "");
-    return type.rfind("alarm_photo_", 0) == 0 || type == "image_save";
-  } catch (const std::exception&) {
-    return false;  // the bridge refuses it before any service runs
-  }
 }
 
 struct TWindow {
@@ -62,7 +52,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string json(reinterpret_cast<const char*>(data), size);
-  if (IsImageRequest(json) || IsImageRequest(vantreel::UnwrapPostedString(std::string(json)))) return 0;
+  if (vantreel::test::IsImageRequest(json) || vantreel::test::IsImageRequest(vantreel::UnwrapPostedString(std::string(json)))) return 0;
   auto& posted = gWindow->browsers.browser->postedMessages;
   posted.clear();
   gWindow->browsers.browser->RaiseWebMessage(json);
