@@ -7,28 +7,16 @@
 # usage: dpi_scaling.sh <win32_mainform_tests.exe> <webview2_win32_window_tests.exe>   (inside
 # Xvfb, with the Wine prefix of scripts/wine-env.sh exported)
 set -uo pipefail
-wine=/usr/lib/wine/wine64
-desktop_key='HKCU\Software\Wine\Explorer\Desktops'
-old_desktop=$("$wine" reg query "$desktop_key" /v Default 2>/dev/null </dev/null | tr -d '\r' | awk '/Default/ {print $3}')
-
-# The new server must hold none of our output: CTest waits for every holder of its pipe.
-restart_wine() {
-  /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1
-  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
-  "$wine" wineboot </dev/null >/dev/null 2>&1
-}
+source "$(dirname "$0")/wine-desktop.sh"
 restore() {
   "$wine" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1
-  "$wine" reg add "$desktop_key" /v Default /t REG_SZ /d "${old_desktop:-1280x1024}" /f </dev/null >/dev/null 2>&1
-  restart_wine
+  vantreel_desktop_restore
 }
 trap restore EXIT
 
 # The desktop's size takes a new server; the scale applies to each new process, so it is set
 # after the restart, which could drop a registry write that the old server had not saved.
-"$wine" reg add "$desktop_key" /v Default /t REG_SZ /d 2560x1600 /f </dev/null >/dev/null 2>&1
-restart_wine
+vantreel_desktop_size 2560x1600
 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
 
 failed=0

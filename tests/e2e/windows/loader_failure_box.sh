@@ -34,23 +34,13 @@ if [ ! -f "$WINEPREFIX/.vantreel-cjk-fonts" ]; then
 fi
 
 # The desktop of a common laptop for this run; the prefix gets its own back however it ends.
-desktop_key='HKCU\Software\Wine\Explorer\Desktops'
-old_desktop=$("$wine" reg query "$desktop_key" /v Default 2>/dev/null </dev/null | tr -d '\r' | awk '/Default/ {print $3}')
-# The new server must hold none of our output: CTest waits for every holder of its pipe.
-restart_wine() {
-  /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1
-  /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
-  "$wine" wineboot </dev/null >/dev/null 2>&1
-}
+source "$(dirname "$0")/wine-desktop.sh"
 restore() {
   dialog_font 'WenQuanYi Micro Hei'
-  "$wine" reg add "$desktop_key" /v Default /t REG_SZ /d "${old_desktop:-1280x1024}" /f </dev/null >/dev/null 2>&1
-  restart_wine
+  vantreel_desktop_restore
 }
 trap restore EXIT
-"$wine" reg add "$desktop_key" /v Default /t REG_SZ /d 1366x768 /f </dev/null >/dev/null 2>&1
-restart_wine
+vantreel_desktop_size 1366x768
 
 # Wine's desktop grows its taskbar (and shrinks the work area) only once a program has run
 # on it, while Windows has it from the start: one run first, as a user's desktop would be.
