@@ -10,6 +10,7 @@
 #include "app/ContentSecurityPolicy.h"
 #include "app/UMainForm.h"
 #include "base/AsciiText.h"
+#include "base/LogText.h"
 #include "base/StatusText.h"
 #include "bundle/BundleOrigin.h"
 
@@ -80,7 +81,7 @@ void TMainForm::OnBrowserWebResourceRequested(IWebResourceRequestedEventArgs& ar
     if (Succeeded(hr) && response) {
       args.SetResponse(response);
     } else {
-      Log("CreateWebResourceResponse(" + std::to_string(status) + ") 失败：" + HexStatus(static_cast<std::uint32_t>(hr)) + ", url=" + uri);
+      Log("CreateWebResourceResponse(" + std::to_string(status) + ") 失败：" + HexStatus(static_cast<std::uint32_t>(hr)) + ", url=" + EscapedForLog(uri));
     }
   } catch (const std::exception& e) {
     Log(std::string("OnWebResourceRequested 异常：") + e.what());

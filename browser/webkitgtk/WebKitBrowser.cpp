@@ -10,6 +10,7 @@
 
 #include "base/AsciiText.h"
 #include "browser/UriPattern.h"
+#include "base/LogText.h"
 #include "browser/webkitgtk/BrowserKeys.h"
 #include "browser/webkitgtk/DocumentPolicy.h"
 #include "browser/webkitgtk/InternalScheme.h"
@@ -65,7 +66,8 @@ GVariant* WipedOnFreeString(const std::string& text) {
   return value;
 }
 
-void Refused(const std::string& what) { OutputDebugLine("[BROWSER] " + what); }
+// Lines quote URLs that the page chose: one line each, whatever they hold.
+void Refused(const std::string& what) { OutputDebugLine("[BROWSER] " + EscapedForLog(what)); }
 
 // A GVariant string ends at NUL, and arrays are no argument type, so the text travels as an
 // object whose keys "0", "1", ... hold its NUL-separated parts in order.

@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "base/LogText.h"
 #include "base/StatusText.h"
 #include "browser/webview2/ComHandler.h"
 #include "browser/webview2/WebView2Environment.h"
@@ -18,7 +19,8 @@ const char* const kNoPrintScript =
 
 namespace {
 
-void Log(const std::string& line) { OutputDebugLine("[WEBVIEW2] " + line); }
+// Lines quote URLs that the page chose: one line each, whatever they hold.
+void Log(const std::string& line) { OutputDebugLine("[WEBVIEW2] " + EscapedForLog(line)); }
 
 class TRequest final : public IWebResourceRequest {
  public:
