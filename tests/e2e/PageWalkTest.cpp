@@ -237,6 +237,9 @@ TEST_F(PageWalk, AlarmPhotosAreSavedListedFilteredViewedAndDeleted) {
   page->Fill("#gallery-filter", "");
   page->Click("#gallery-refresh");
   ASSERT_TRUE(page->WaitFor("document.querySelectorAll('#gallery-grid .photo').length === 2"));
+  // Typing and the button each ask for the list; a late answer redraws the cards, and a click
+  // meanwhile would land on a card that is gone.
+  ASSERT_TRUE(page->WaitFor("window.communicationService._communicationModule.value.bridge.pendingCount === 0"));
 
   // Full size in the viewer.
   const std::string card = "#gallery-grid .photo[data-file-name=" + JsonQuote(generatedName) + "]";
