@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Packs a built Windows client: writes OUTDIR/Vantreel-win64.zip and
 # OUTDIR/Vantreel-<version>-x64.msi, both carrying Vantreel.exe signed (packaging/windows/signing.sh
-# says when it may stay unsigned), WebView2Loader.dll with Microsoft's signature checked, the SDK's
-# licence for it and the README; the MSI is signed last.
+# says when it may stay unsigned), WebView2Loader.dll with Microsoft's signature checked and the
+# SDK's licence for it; the zip also the README, which tells how to unpack it. The MSI is signed
+# last.
 #
 # usage: package.sh OUTDIR VERSION Vantreel.exe vantreel.ico WEBVIEW2_SDK_DIR README_TEMPLATE
 set -euo pipefail
@@ -40,7 +41,7 @@ rm -f "$zip"
 msi=$outdir/Vantreel-$version-x64.msi
 cp "$icon" "$files/vantreel.ico"
 (cd "$files" && wixl -a x64 -D Version="$version" -D Icon=vantreel.ico -D Exe=Vantreel.exe \
-  -D LoaderDll=WebView2Loader.dll -D LoaderLicence=WebView2Loader-LICENSE.txt -D Readme=README.txt \
+  -D LoaderDll=WebView2Loader.dll -D LoaderLicence=WebView2Loader-LICENSE.txt \
   -o "$stage/Vantreel.msi" "$here/Vantreel.wxs")
 # What wixl cannot say. The photo folder outlives removal and upgrades, with an ACL where every
 # user adds and reads photos and only a photo's owner may change or delete it; the shortcut

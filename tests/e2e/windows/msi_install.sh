@@ -45,17 +45,48 @@ openssl pkcs12 -export -inkey "$ca/sign.key" -in "$ca/sign.pem" -passout 'pass:a
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$ca/other.key" -out "$ca/other.pem" -days 2 \
   -subj "/CN=Unrelated CA" 2>/dev/null
 
-build() {  # outdir version
+# A timestamp server of the same CA for the newer version's signatures.
+printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=critical,timeStamping\n' \
+  >"$ca/tsa-ext.cnf"
+openssl req -newkey rsa:2048 -nodes -keyout "$ca/tsa.key" -out "$ca/tsa.csr" -subj "/CN=Throwaway TSA" 2>/dev/null
+openssl x509 -req -in "$ca/tsa.csr" -CA "$ca/ca.pem" -CAkey "$ca/ca.key" -CAcreateserial -days 2 \
+  -extfile "$ca/tsa-ext.cnf" -out "$ca/tsa.pem" 2>/dev/null
+cat >"$ca/tsa.cnf" <<TSA
+[ tsa ]
+default_tsa = tsa_config
+[ tsa_config ]
+serial = $ca/tsa-serial
+signer_cert = $ca/tsa.pem
+certs = $ca/ca.pem
+signer_key = $ca/tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256, sha384, sha512
+ess_cert_id_alg = sha256
+TSA
+python3 "$here/timestamp_server.py" "$ca/tsa.cnf" "$ca/tsa-port" &
+tsa=$!
+trap 'kill $tsa 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 1 100); do [ -f "$ca/tsa-port" ] && break; sleep 0.1; done
+
+build() {  # outdir version [timestamp url]
   VANTREEL_SIGNING_PFX=$ca/sign.pfx VANTREEL_SIGNING_PASSWORD='a pass phrase' VANTREEL_ALLOW_UNSIGNED= \
-    "$package" "$1" "$2" "$exe" "$icon" "$sdk" "$readme" >"$work/build.log" 2>&1 || { cat "$work/build.log"; return 1; }
+    VANTREEL_TIMESTAMP_URL=${3:-} "$package" "$1" "$2" "$exe" "$icon" "$sdk" "$readme" >"$work/build.log" 2>&1 ||
+    { cat "$work/build.log"; return 1; }
 }
-build "$work/v1" 1.0.0 && build "$work/v1-rebuilt" 1.0.0 && build "$work/v2" 1.0.1 ||
-  { echo "  FAIL building the packages"; rm -rf "$work"; exit 1; }
+build "$work/v1" 1.0.0 && build "$work/v1-rebuilt" 1.0.0 &&
+  build "$work/v2" 1.0.1 "http://127.0.0.1:$(cat "$ca/tsa-port" 2>/dev/null)/" ||
+  { echo "  FAIL building the packages"; exit 1; }
+kill $tsa 2>/dev/null
 v1=$work/v1/Vantreel-1.0.0-x64.msi v1b=$work/v1-rebuilt/Vantreel-1.0.0-x64.msi v2=$work/v2/Vantreel-1.0.1-x64.msi
 lap
 
 verifies() {  # file ca.pem
-  osslsigncode verify -CAfile "$2" -in "$1" >"$work/verify.log" 2>&1 && grep -q '^Signature verification: ok' "$work/verify.log"
+  osslsigncode verify -CAfile "$2" -TSA-CAfile "$2" -in "$1" >"$work/verify.log" 2>&1 &&
+    grep -q '^Signature verification: ok' "$work/verify.log"
+}
+timestamped() {  # file: verified against the CA, with a timestamp that verifies too
+  verifies "$1" "$ca/ca.pem" && grep -q '^Timestamp Server Signature verification: ok' "$work/verify.log"
 }
 mkdir -p "$work/from-msi" "$work/from-zip"
 msiextract -C "$work/from-msi" "$v1" >/dev/null
@@ -67,6 +98,11 @@ check "MSI signature fails against another CA" no "$(yes_no verifies "$v1" "$ca/
 msi_exe=$(find "$work/from-msi" -name Vantreel.exe | head -1)
 check "Vantreel.exe inside the MSI is signed" yes "$(yes_no verifies "$msi_exe" "$ca/ca.pem")"
 check "Vantreel.exe inside the zip is signed" yes "$(yes_no verifies "$work/from-zip/Vantreel/Vantreel.exe" "$ca/ca.pem")"
+check "without VANTREEL_TIMESTAMP_URL no timestamp" no "$(yes_no timestamped "$v1")"
+mkdir -p "$work/v2-msi"
+msiextract -C "$work/v2-msi" "$v2" >/dev/null
+check "with VANTREEL_TIMESTAMP_URL the MSI is timestamped" yes "$(yes_no timestamped "$v2")"
+check "and so is its Vantreel.exe" yes "$(yes_no timestamped "$(find "$work/v2-msi" -name Vantreel.exe | head -1)")"
 msi_loader=$(find "$work/from-msi" -name WebView2Loader.dll | head -1)
 check "WebView2Loader.dll keeps Microsoft's signature" yes \
   "$(yes_no cmp -s "$msi_loader" "$sdk/build/native/x64/WebView2Loader.dll")"
@@ -179,7 +215,7 @@ program_files() {  # which of the program's files exist
   for f in Vantreel.exe WebView2Loader.dll WebView2Loader-LICENSE.txt README.txt; do [ -f "$app/$f" ] && out+="$f "; done
   echo "${out% }"
 }
-all_files='Vantreel.exe WebView2Loader.dll WebView2Loader-LICENSE.txt README.txt'
+all_files='Vantreel.exe WebView2Loader.dll WebView2Loader-LICENSE.txt'
 
 echo "without the WebView2 Runtime:"
 check "install fails" 67 "$(msiexec /i "$(winpath "$v1")")"
