@@ -13,7 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/signing.sh"
 vantreel_signing_check
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "version must be major.minor.patch: $version" >&2; exit 2; }
-for tool in wixl msibuild osslsigncode; do
+for tool in wixl msibuild msiinfo osslsigncode; do
   command -v "$tool" >/dev/null || { echo "Packaging needs $tool (scripts/deps.sh installs it)." >&2; exit 1; }
 done
 loader=$sdk/build/native/x64/WebView2Loader.dll
@@ -21,6 +21,10 @@ vantreel_check_microsoft_signature "$loader"
 
 mkdir -p "$outdir"
 outdir=$(cd "$outdir" && pwd)
+zip=$outdir/Vantreel-win64.zip
+msi=$outdir/Vantreel-$version-x64.msi
+# A failure below must not leave an earlier build's packages looking like this one's.
+rm -f "$zip" "$msi"
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 files=$stage/Vantreel
@@ -33,12 +37,9 @@ cp "$sdk/LICENSE.txt" "$files/WebView2Loader-LICENSE.txt"
 sed -e "s/@WEBVIEW2_VERSION@/$(basename "$sdk")/g" -e 's/$/\r/' "$readme" > "$files/README.txt"
 vantreel_sign "$files/Vantreel.exe" "Orvane Anti-Addiction System"
 
-zip=$outdir/Vantreel-win64.zip
-rm -f "$zip"
 (cd "$stage" && python3 -m zipfile -c "$zip" Vantreel)
 
 # wixl takes sources relative to where it runs.
-msi=$outdir/Vantreel-$version-x64.msi
 cp "$icon" "$files/vantreel.ico"
 (cd "$files" && wixl -a x64 -D Version="$version" -D Icon=vantreel.ico -D Exe=Vantreel.exe \
   -D LoaderDll=WebView2Loader.dll -D LoaderLicence=WebView2Loader-LICENSE.txt \
@@ -50,6 +51,8 @@ cp "$icon" "$files/vantreel.ico"
 upgrade_code=$(msiinfo export "$stage/Vantreel.msi" Property | sed -n 's/^UpgradeCode\t//p' | tr -d '\r')
 msibuild "$stage/Vantreel.msi" -i "$here/MsiLockPermissionsEx.idt"
 msibuild "$stage/Vantreel.msi" -i "$here/MsiShortcutProperty.idt"
+# Component attributes 272: 64-bit (256) and permanent (16). Upgrade attributes 513: migrate
+# features (1), maximum version included (512).
 msibuild "$stage/Vantreel.msi" -q "UPDATE \`Component\` SET \`Attributes\` = 272 WHERE \`Component\` = 'AlarmPhotos'"
 msibuild "$stage/Vantreel.msi" -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'"
 msibuild "$stage/Vantreel.msi" -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')"

@@ -113,6 +113,10 @@ VANTREEL_SIGNING_PFX= VANTREEL_ALLOW_UNSIGNED= "$package" "$work/refused" 1.0.0 
   >"$work/refused.log" 2>&1
 check "unsigned packages refused" "1 yes no" \
   "$? $(yes_no grep -q 'VANTREEL_ALLOW_UNSIGNED=1' "$work/refused.log") $(yes_no test -e "$work/refused")"
+VANTREEL_SIGNING_PFX=$ca/sign.pfx VANTREEL_SIGNING_PASSWORD='not the pass phrase' \
+  "$package" "$work/wrong-password" 1.0.0 "$exe" "$icon" "$sdk" "$readme" >"$work/wrong-password.log" 2>&1
+check "a wrong password fails, with no MSI left behind" "1 no" \
+  "$? $(yes_no test -e "$work/wrong-password/Vantreel-1.0.0-x64.msi")"
 fake_sdk=$work/fake-sdk/1.0.0
 mkdir -p "$fake_sdk/build/native/x64"
 cp "$probe" "$fake_sdk/build/native/x64/WebView2Loader.dll"
