@@ -7,10 +7,10 @@
 # by a rebuild and by a newer version, not downgraded, removed, with a user's photo kept
 # throughout.
 #
-# usage: msi_install.sh <Vantreel.exe> <vantreel.ico> <WebView2 SDK dir> <box-probe.exe>   (inside
-# Xvfb; the prefix is made here and removed at the end)
+# usage: msi_install.sh <Vantreel.exe> <vantreel.ico> <WebView2 SDK dir> <box-probe.exe>
+#        <sddl-probe.exe>   (inside Xvfb; the prefix is made here and removed at the end)
 set -uo pipefail
-exe=$1 icon=$2 sdk=$3 probe=$4
+exe=$1 icon=$2 sdk=$3 probe=$4 sddl_probe=$5
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 package=$root/packaging/windows/package.sh
@@ -220,6 +220,23 @@ program_files() {  # which of the program's files exist
   echo "${out% }"
 }
 all_files='Vantreel.exe WebView2Loader.dll WebView2Loader-LICENSE.txt'
+
+# Wine ignores the table, but Windows Installer parses its text with the system's parser and
+# fails the installation (error 1943) on a text it cannot read: the same parser reads it here.
+echo "the photo folder's ACL as the system reads it:"
+acl=$("$wine" "$sddl_probe" "$(row "$v1" MsiLockPermissionsEx AlarmPhotosAcl | cut -f3)" </dev/null 2>/dev/null | tr -d '\r')
+check "parsed: protected from inherited entries" "protected: yes" "$(head -1 <<<"$acl")"
+check "parsed entries" $'ace: allow S-1-5-18 0x3 0x1f01ff\nace: allow S-1-5-32-544 0x3 0x1f01ff\nace: allow S-1-5-32-545 0x0 0x1200ab\nace: allow S-1-5-32-545 0xb 0x1200a9\nace: allow S-1-3-0 0xb 0x1f01ff' \
+  "$(grep '^ace: ' <<<"$acl")"
+users_folder=$(awk '$3 == "S-1-5-32-545" && $4 == "0x0" { print $5 }' <<<"$acl")
+users_inside=$(awk '$3 == "S-1-5-32-545" && $4 == "0xb" { print $5 }' <<<"$acl")
+# Folder: list (0x1) and add file (0x2); never delete child (0x40), add subfolder (0x4) or
+# DELETE (0x10000). Inside: read data (0x1), no write data (0x2), append (0x4), write EA/attributes
+# (0x10/0x100), DELETE, WRITE_DAC or WRITE_OWNER (0xd0000).
+check "Users add and list files in the folder, delete nothing in it" "3 0" \
+  "$(( users_folder & 0x3 )) $(( users_folder & 0x10044 ))"
+check "Users only read what others put inside" "1 0" "$(( users_inside & 0x1 )) $(( users_inside & 0xd0116 ))"
+lap
 
 echo "without the WebView2 Runtime:"
 check "install fails" 67 "$(msiexec /i "$(winpath "$v1")")"
