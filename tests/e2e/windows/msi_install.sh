@@ -190,8 +190,8 @@ app="$c/Program Files/Vantreel"
 photos=$app/alarm_photos
 # Wine resolves ProgramMenuFolder to the installing user's Start menu even when ALLUSERS=1;
 # Windows puts a per-machine shortcut under ProgramData.
-shortcuts=("$c/ProgramData/Microsoft/Windows/Start Menu/Programs" "$c/users/${USER:-root}/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
-           "$c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs")
+for profile in "$c/users/${USER:-}" "$c/users/$(id -un)"; do [ -d "$profile/AppData" ] && break; done
+shortcuts=("$c/ProgramData/Microsoft/Windows/Start Menu/Programs" "$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs")
 shortcut() { local d; for d in "${shortcuts[@]}"; do [ -f "$d/Orvane Anti-Addiction System.lnk" ] && echo "$d/Orvane Anti-Addiction System.lnk" && return; done; }
 winpath() { echo "Z:${1//\//\\}"; }
 msiexec() {  # options... ; prints the exit code (mod 256: 1603 is 67)
@@ -257,7 +257,9 @@ check "Apps & features entry" "Orvane Anti-Addiction System|Orvane|1.0.0" "$(arp
 lnk=$(shortcut)
 check "Start-menu shortcut" yes "$(yes_no test -n "$lnk")"
 check "shortcut points at the installed exe" yes \
-  "$(yes_no grep -qa 'Vantreel\.exe' "${lnk:-/dev/null}")"
+  "$(yes_no grep -qxF 'C:\Program Files\Vantreel\Vantreel.exe' <(strings -a "${lnk:-/dev/null}"))"
+check "shortcut starts in its folder, with the product icon" "yes yes" \
+  "$(yes_no grep -qxF 'C:\Program Files\Vantreel\' <(strings -a -el "${lnk:-/dev/null}")) $(yes_no grep -qE '^.?C:\\windows\\Installer\\\{[0-9A-F-]+\}\\Vantreel\.ico$' <(strings -a -el "${lnk:-/dev/null}"))"
 icon_path=$("$wine" reg query 'HKLM\Software\Classes\Installer\Products' /s </dev/null 2>/dev/null | tr -d '\r' |
   sed -n 's/^ *ProductIcon *REG_SZ *//p' | head -1)
 icon_path=${icon_path#C:\\}
@@ -277,6 +279,10 @@ lap
 
 echo "a photo, a repair, a rebuild, an upgrade:"
 printf 'a photo that a user saved\n' >"$photos/alarm-20261211-060000.jpg"
+# What the client keeps under the user's profile is not the installer's.
+profile_data=$profile/AppData/Local/Vantreel
+mkdir -p "$profile_data"
+printf 'user data\n' >"$profile_data/kept.txt"
 rm -f "$app/WebView2Loader.dll"
 check "the same package again repairs" "0|$all_files" "$(msiexec /i "$(winpath "$v1")")|$(program_files)"
 check "a rebuild is a new product: the runtime is looked for" 67 "$(msiexec /i "$(winpath "$v1b")")"
@@ -299,6 +305,7 @@ check "program files gone" "" "$(program_files)"
 check "Apps & features entry gone" 0 "$(arp_entries | wc -l)"
 check "shortcut gone" "" "$(shortcut)"
 check "the photo survives removal" "a photo that a user saved" "$(cat "$photos/alarm-20261211-060000.jpg" 2>/dev/null)"
+check "the user's own data untouched" "user data" "$(cat "$profile_data/kept.txt" 2>/dev/null)"
 lap
 
 echo "the runtime registered for the user only:"
