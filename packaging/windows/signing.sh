@@ -32,7 +32,7 @@ vantreel_sign() {
   [ -n "${VANTREEL_TIMESTAMP_URL:-}" ] && timestamp=(-ts "$VANTREEL_TIMESTAMP_URL")
   # The password goes through a pipe, never onto a command line that ps shows.
   printf '%s' "${VANTREEL_SIGNING_PASSWORD:-}" |
-    osslsigncode sign -pkcs12 "$VANTREEL_SIGNING_PFX" -readpass - -h sha256 \
+    osslsigncode sign -pkcs12 "$VANTREEL_SIGNING_PFX" -readpass /dev/stdin -h sha256 \
       -n "$description" "${timestamp[@]}" \
       -in "$file" -out "$file.signed" >/dev/null || { rm -f "$file.signed"; echo "Signing $file failed." >&2; return 1; }
   mv -f "$file.signed" "$file"
