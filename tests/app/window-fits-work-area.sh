@@ -9,7 +9,16 @@ check() {
   local geometry
   geometry=$(xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
     "$1" >/dev/null 2>&1 & pid=$!
-    xdotool search --sync --onlyvisible --all --pid $pid --name . getwindowgeometry --shell | grep -E "^(WIDTH|HEIGHT)=" | tr "\n" " "
+    # A search walks the window tree and fails (BadWindow) when a short-lived window of the
+    # client goes away under it: search again until the window is found, for up to 30 s.
+    for _ in $(seq 300); do
+      if found=$(xdotool search --onlyvisible --all --pid $pid --name . getwindowgeometry --shell 2>/dev/null) &&
+         grep -q "^WIDTH=" <<<"$found"; then
+        grep -E "^(WIDTH|HEIGHT)=" <<<"$found" | tr "\n" " "
+        break
+      fi
+      sleep 0.1
+    done
     kill $pid; wait $pid 2>/dev/null || true' _ "$exe")
   if [ "$geometry" != "$expected" ]; then
     echo "screen $screen: window $geometry, expected $expected" >&2

@@ -138,7 +138,21 @@ std::vector<double> TPageDriver::ScreenBox(const std::string& selector) const {
 
 void TPageDriver::Click(const std::string& selector) const {
   const auto box = ScreenBox(selector);
-  Run({"xdotool", "mousemove", Number(box[0] + box[2] / 2), Number(box[1] + box[3] / 2), "click", "1"});
+  // The pointer must be seen over the element before the button goes down: a tooltip of the
+  // control the pointer last rested on (the narrow sidebar names its icons that way) can lie
+  // over this one and take the click until it closes. Two moves inside the element make sure
+  // the page hears of one even when the pointer already stood at its centre.
+  const std::string element = "document.querySelector(" + JsonQuote(selector) + ")";
+  Eval("window.__pointerOver = null;"
+       "if (!window.__pointerWatched) { window.__pointerWatched = true;"
+       " document.addEventListener('mousemove', (e) => { window.__pointerOver = e.target; }, true); }"
+       "return true;");
+  Run({"xdotool", "mousemove", Number(box[0] + 2), Number(box[1] + 2)});
+  Run({"xdotool", "mousemove", Number(box[0] + box[2] / 2), Number(box[1] + box[3] / 2)});
+  if (!WaitFor("window.__pointerOver !== null && " + element + "?.contains(window.__pointerOver)")) {
+    throw std::runtime_error("the pointer never reached " + selector);
+  }
+  Run({"xdotool", "click", "1"});
   RunFor(std::chrono::milliseconds(60));
 }
 

@@ -104,7 +104,7 @@ class PageWalk : public ::testing::Test {
 
   void Open(const std::string& screen) {
     page->Click("#nav-" + screen);
-    ASSERT_TRUE(page->WaitFor("!document.querySelector('#screen-" + screen + "').hidden"));
+    ASSERT_TRUE(page->WaitFor("!document.querySelector('#screen-" + screen + "').hidden")) << screen;
   }
 
   test::TTempDir tmp;
