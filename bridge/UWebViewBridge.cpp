@@ -11,7 +11,7 @@
 #include "auth/Wipe.h"
 #include "json/JsonFields.h"
 #include "json/JsonReader.h"
-#include "json/JsonWriter.h"
+#include "json/JsonReply.h"
 #include "media/UAlarmPhotoProvider.h"
 #include "media/UImageSaveProvider.h"
 #include "platform/DebugOutput.h"
@@ -47,17 +47,16 @@ bool HandleAuthChallenge(TJsonValue request, std::string& reply) {
   const std::string clientType = ReadText(webdata, "clientType");
   const std::string identifier = ReadText(webdata, "identifier");
 
-  TJsonWriter writer;
-  writer.AddString("type", "auth_response");
+  TJsonReply answer("auth_response", TReplyOutcome::Ok);
   try {
     std::string response = ComputeAuthResponse(timestamp, random, clientType, identifier);
     TWipeOnExit wipe(response);
-    writer.AddBool("ok", true).AddString("response", response);
+    answer.Succeeded().AddString("response", response);
   } catch (const std::exception& error) {
-    writer.AddBool("ok", false).AddString("error", error.what());
+    answer.Failed(error.what());
     Log("[WEBVIEW_BRIDGE] auth_challenge 失败: ", error.what());
   }
-  reply = writer.Finish();
+  reply = answer.Finish();
   Log("[WEBVIEW_BRIDGE] 已处理 auth_challenge");
   return true;
 }
@@ -66,19 +65,18 @@ bool HandleGenerateToken(TJsonValue request, std::string& reply) {
   const std::string requestId = ReadText(request, "requestId");
   const std::string identifier = ReadText(request, "identifier");
 
-  TJsonWriter writer;
-  writer.AddString("type", "generate_token_response").AddString("requestId", requestId);
+  TJsonReply answer("generate_token_response", requestId, TReplyOutcome::Ok);
   try {
     if (IsBlank(identifier)) throw std::runtime_error("identifier 参数不能为空");
     std::string token = GenerateToken(identifier);
     TWipeOnExit wipe(token);
-    writer.AddBool("ok", true).AddString("token", token);
+    answer.Succeeded().AddString("token", token);
     Log("[WEBVIEW_BRIDGE] Token 生成成功");
   } catch (const std::exception& error) {
-    writer.AddBool("ok", false).AddString("error", error.what());
+    answer.Failed(error.what());
     Log("[WEBVIEW_BRIDGE] generate_token 失败: ", error.what());
   }
-  reply = writer.Finish();
+  reply = answer.Finish();
   return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "base/LogText.h"
 #include "json/JsonBase64.h"
+#include "json/JsonReply.h"
 #include "json/JsonWriter.h"
 #include "media/AlarmPhotoFolder.h"
 #include "media/AlarmPhotoNames.h"
@@ -27,18 +28,13 @@ constexpr std::string_view kBadId = "警告ID或设备ID不是合法的文件名
 constexpr std::string_view kBadFileName = "文件名不合法: 只能是图片目录中的单个文件名";
 constexpr std::string_view kOutsideFolder = "文件路径不在图片目录内";
 
-TJsonWriter StartReply(std::string_view type, const std::string& requestId) {
-  TJsonWriter reply;
-  reply.AddString("type", type).AddString("requestId", requestId);
-  return reply;
+TJsonReply StartReply(std::string_view type, const std::string& requestId) {
+  return TJsonReply(type, requestId, TReplyOutcome::OkAndSuccess);
 }
 
-void AddOutcome(TJsonWriter& reply, bool ok) { reply.AddBool("ok", ok).AddBool("success", ok); }
-
-void AddFailure(TJsonWriter& reply, std::string_view linePrefix, const std::string& message) {
-  AddOutcome(reply, false);
-  reply.AddString("error", message);
+TJsonWriter& Fail(TJsonReply& reply, std::string_view linePrefix, const std::string& message) {
   OutputDebugLine(std::string(linePrefix) + EscapedForLog(message));
+  return reply.Failed(message);
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -81,7 +77,7 @@ std::optional<TFileInFolder> FindOrRefuse(TFind find) {
 
 std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alarmId, const std::string& deviceId,
                            const std::string& mimeType, std::int64_t timestamp, const std::string& requestId) {
-  TJsonWriter reply = StartReply("alarm_photo_save_response", requestId);
+  TJsonReply reply = StartReply("alarm_photo_save_response", requestId);
   try {
     if (photoData.empty() || alarmId.empty()) throw std::runtime_error("图片数据或警告ID不能为空");
     // The ids are parts of the name; what must hold is that the whole name is one plain
@@ -97,18 +93,20 @@ std::string SaveAlarmPhoto(const std::string& photoData, const std::string& alar
     const fs::path path = folder / PathFromUtf8(name);
     WriteFileAtomically(path, photo);
 
-    AddOutcome(reply, true);
-    reply.AddString("filePath", Utf8FromPath(path)).AddString("fileName", name).AddString("message", "图片保存成功");
+    reply.Succeeded()
+        .AddString("filePath", Utf8FromPath(path))
+        .AddString("fileName", name)
+        .AddString("message", "图片保存成功");
     OutputDebugLine("[ALARM_PHOTO] 保存成功: " + EscapedForLog(Utf8FromPath(path)));
   } catch (const std::exception& e) {
-    AddFailure(reply, "[ALARM_PHOTO] 保存失败: ", e.what());
+    Fail(reply, "[ALARM_PHOTO] 保存失败: ", e.what());
   }
   return reply.Finish();
 }
 
 std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceId, const std::string& filePath,
                           const std::string& requestId) {
-  TJsonWriter reply = StartReply("alarm_photo_get_response", requestId);
+  TJsonReply reply = StartReply("alarm_photo_get_response", requestId);
   try {
     // The file is judged by what opening it finds, not by an earlier look at the folder:
     // anyone may swap a link or a FIFO in between.
@@ -125,25 +123,25 @@ std::string GetAlarmPhoto(const std::string& alarmId, const std::string& deviceI
     if (!read) throw std::runtime_error("未找到图片文件");
     const TBytes& bytes = *read;
 
-    AddOutcome(reply, true);
-    std::string& out = reply.BeginString("photoData");
+    TJsonWriter& members = reply.Succeeded();
+    std::string& out = members.BeginString("photoData");
     // Room for the members that follow, so that closing the reply does not copy the photo.
     out.reserve(out.size() + (bytes.size() + 2) / 3 * 4 * 33 / 32 + path.size() * 3 + 256);
     out.append("data:image\\/jpeg;base64,");
     AppendBase64JsonEscaped(bytes, out);
-    reply.EndString();
-    reply.AddString("filePath", path)
+    members.EndString();
+    members.AddString("filePath", path)
         .AddString("fileName", Utf8FromPath(PathFromUtf8(path).filename()))
         .AddInt64("fileSize", static_cast<std::int64_t>(bytes.size()));
     OutputDebugLine("[ALARM_PHOTO] 读取成功: " + EscapedForLog(path));
   } catch (const std::exception& e) {
-    AddFailure(reply, "[ALARM_PHOTO] 读取失败: ", e.what());
+    Fail(reply, "[ALARM_PHOTO] 读取失败: ", e.what());
   }
   return reply.Finish();
 }
 
 std::string ListAlarmPhotos(const std::string& deviceId, const std::string& requestId) {
-  TJsonWriter reply = StartReply("alarm_photo_list_response", requestId);
+  TJsonReply reply = StartReply("alarm_photo_list_response", requestId);
   TJsonArrayWriter photos;
   int count = 0;
   std::string error;
@@ -164,19 +162,17 @@ std::string ListAlarmPhotos(const std::string& deviceId, const std::string& requ
     if (error.empty()) error = "列表失败";
   }
   if (error.empty()) {
-    AddOutcome(reply, true);
-    reply.AddRaw("photos", photos.Finish());
+    reply.Succeeded().AddRaw("photos", photos.Finish());
     OutputDebugLine("[ALARM_PHOTO] 列表: " + std::to_string(count) + " 张图片");
   } else {
-    AddFailure(reply, "[ALARM_PHOTO] 列表失败: ", error);
-    reply.AddRaw("photos", photos.Finish());
+    Fail(reply, "[ALARM_PHOTO] 列表失败: ", error).AddRaw("photos", photos.Finish());
   }
   return reply.Finish();
 }
 
 std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& deviceId, const std::string& filePath,
                              const std::string& fileName, const std::string& requestId) {
-  TJsonWriter reply = StartReply("alarm_photo_delete_response", requestId);
+  TJsonReply reply = StartReply("alarm_photo_delete_response", requestId);
   try {
     const fs::path folder = GetAlarmPhotoDir();
     // The name is checked only when the file path did not lead to a file: a request that
@@ -203,11 +199,10 @@ std::string DeleteAlarmPhoto(const std::string& alarmId, const std::string& devi
       throw std::runtime_error("删除文件失败: " + (ec ? ec.message() : std::string("文件已不存在")));
     }
 
-    AddOutcome(reply, true);
-    reply.AddString("message", "图片删除成功").AddString("deletedPath", path);
+    reply.Succeeded().AddString("message", "图片删除成功").AddString("deletedPath", path);
     OutputDebugLine("[ALARM_PHOTO] 删除成功: " + EscapedForLog(path));
   } catch (const std::exception& e) {
-    AddFailure(reply, "[ALARM_PHOTO] 删除失败: ", e.what());
+    Fail(reply, "[ALARM_PHOTO] 删除失败: ", e.what());
   }
   return reply.Finish();
 }
