@@ -11,8 +11,8 @@
 
 #include "app/ResumeScripts.h"
 #include "app/UMainForm.h"
-#include "auth/Wipe.h"
 #include "bridge/UWebViewBridge.h"
+#include "crypto/Wipe.h"
 #include "json/PostedString.h"
 
 namespace vantreel {

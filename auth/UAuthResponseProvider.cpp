@@ -3,13 +3,13 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "base/AsciiText.h"
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/ProvisionedSecrets.h"
-#include "auth/Wipe.h"
+#include "base/AsciiText.h"
 #include "crypto/Base64.h"
 #include "crypto/Sha256.h"
+#include "crypto/Wipe.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {

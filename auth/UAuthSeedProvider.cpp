@@ -3,7 +3,7 @@
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/ProvisionedSecrets.h"
-#include "auth/Wipe.h"
+#include "crypto/Wipe.h"
 #include "json/JsonReply.h"
 #include "platform/DebugOutput.h"
 

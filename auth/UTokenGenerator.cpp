@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "base/AsciiText.h"
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/UAuthSeedProvider.h"
-#include "auth/Wipe.h"
+#include "base/AsciiText.h"
 #include "base/StatusText.h"
 #include "base/Utf8.h"
 #include "crypto/Base64.h"
 #include "crypto/Sha256.h"
+#include "crypto/Wipe.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {

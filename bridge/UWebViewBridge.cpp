@@ -3,12 +3,12 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "base/AsciiText.h"
-#include "base/LogText.h"
 #include "auth/UAuthResponseProvider.h"
 #include "auth/UAuthSeedProvider.h"
 #include "auth/UTokenGenerator.h"
-#include "auth/Wipe.h"
+#include "base/AsciiText.h"
+#include "base/LogText.h"
+#include "crypto/Wipe.h"
 #include "json/JsonFields.h"
 #include "json/JsonReader.h"
 #include "json/JsonReply.h"

@@ -13,24 +13,12 @@
 #include "bundle/BundleOrigin.h"
 #include "bundle/BundlePath.h"
 #include "bundle/zip/ZipArchive.h"
-#include "crypto/SecureZero.h"
+#include "crypto/Wipe.h"
 #include "platform/AppResource.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {
 namespace {
-
-// Zeroes a secret buffer when the scope ends, on every path.
-class TZeroOnExit {
- public:
-  explicit TZeroOnExit(TBytes& bytes) : FBytes(bytes) {}
-  ~TZeroOnExit() { SecureZero(FBytes.data(), FBytes.size()); }
-  TZeroOnExit(const TZeroOnExit&) = delete;
-  TZeroOnExit& operator=(const TZeroOnExit&) = delete;
-
- private:
-  TBytes& FBytes;
-};
 
 std::string NormalizedDigest(std::string_view digest) {
   return AsciiLowered(TrimBlanks(digest));
@@ -150,11 +138,11 @@ void TWebAppBundle::LoadFromResource() {
   ThrowIfCancelled();
   const TBytes salt = HexToBytes(BundleSaltHex);
   TBytes iv = HexToBytes(BundleIvHex);
-  TZeroOnExit wipeIv(iv);
+  TWipeOnExit wipeIv(iv);
   TBytes key = DeriveKeyPbkdf2Sha256(BundlePassword, salt, BundleIterations);
   TBytes plain;
   {
-    TZeroOnExit wipeKey(key);
+    TWipeOnExit wipeKey(key);
     ThrowIfCancelled();
     plain = AesCbcDecrypt(resource, key, iv);
   }
