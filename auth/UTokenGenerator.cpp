@@ -66,7 +66,7 @@ TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv) {
 }
 
 std::string GenerateToken(const std::string& identifier) {
-  if (IsBlank(identifier)) Fail("[TOKEN_GEN] identifier param is empty");
+  if (IsBlank(identifier)) throw TBlankIdentifierError("[TOKEN_GEN] identifier param is empty");
   if (!IsEnvironmentAcceptable()) Fail("[TOKEN_GEN] environment check failed");
 
   std::string initialKey, salt, material;

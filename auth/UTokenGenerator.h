@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,14 @@
 #include "platform/PlatformCrypto.h"
 
 namespace vantreel {
+
+// What GenerateToken raises first for an identifier that is blank (empty after trimming
+// codes 0 to 32). Its own type, so that the bridge can answer it in the bridge's words
+// without a check of its own.
+class TBlankIdentifierError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // Raises std::runtime_error with a "[TOKEN_GEN] ..." message on every failure.
 std::string GenerateToken(const std::string& identifier);

@@ -67,14 +67,16 @@ bool HandleGenerateToken(TJsonValue request, std::string& reply) {
 
   TJsonReply answer("generate_token_response", requestId, TReplyOutcome::Ok);
   try {
-    if (IsBlank(identifier)) throw std::runtime_error("identifier 参数不能为空");
     std::string token = GenerateToken(identifier);
     TWipeOnExit wipe(token);
     answer.Succeeded().AddString("token", token);
     Log("[WEBVIEW_BRIDGE] Token 生成成功");
   } catch (const std::exception& error) {
-    answer.Failed(error.what());
-    Log("[WEBVIEW_BRIDGE] generate_token 失败: ", error.what());
+    // The page has its own text for a blank identifier; the generator's is for direct callers.
+    const bool blank = dynamic_cast<const TBlankIdentifierError*>(&error) != nullptr;
+    const std::string_view message = blank ? "identifier 参数不能为空" : error.what();
+    answer.Failed(message);
+    Log("[WEBVIEW_BRIDGE] generate_token 失败: ", message);
   }
   reply = answer.Finish();
   return true;
@@ -127,7 +129,7 @@ bool HandleImageSave(TJsonValue request, std::string& reply) {
   const std::string requestId = ReadText(request, "requestId");
   const std::string imageData = ReadText(request, "imageData");
   const std::string fileName = ReadText(request, "fileName");
-  const std::string albumName = GetJsonString(request, "albumName", "Screenshots");
+  const std::string albumName = GetJsonString(request, "albumName", std::string(kDefaultAlbumName));
   reply = SaveImage(imageData, fileName, albumName, requestId);
   Log("[WEBVIEW_BRIDGE] 已处理 image_save");
   return true;

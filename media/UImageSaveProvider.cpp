@@ -42,7 +42,7 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
   try {
     if (imageData.empty()) throw std::runtime_error("图片数据不能为空");
     std::string albumText(TrimBlanks(albumName));
-    if (albumText.empty()) albumText = "Screenshots";
+    if (albumText.empty()) albumText = kDefaultAlbumName;
     const TSafeRelativePath album = TSafeRelativePath::Check(albumText, kBadAlbum);
     const std::string nameText(TrimBlanks(fileName));
     const std::optional<TSafeName> name =

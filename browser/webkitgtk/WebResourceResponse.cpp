@@ -1,17 +1,12 @@
-#include "base/AsciiText.h"
 #include "browser/webkitgtk/WebResourceResponse.h"
 
 #include <cstddef>
+#include <string_view>
+
+#include "base/AsciiText.h"
 
 namespace vantreel::webkitgtk {
 namespace {
-
-std::string Trim(const std::string& text) {
-  const char* blanks = " \t";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 class TRequest final : public IWebResourceRequest {
  public:
@@ -37,7 +32,8 @@ std::vector<std::pair<std::string, std::string>> ParseHeaderBlock(const std::str
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t colon = line.find(':');
     if (colon != std::string::npos && colon > 0)
-      headers.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
+      headers.emplace_back(TrimBlanks(std::string_view(line).substr(0, colon)),
+                           TrimBlanks(std::string_view(line).substr(colon + 1)));
     start = end + 1;
   }
   return headers;
@@ -53,7 +49,7 @@ TWebResourceResponse::TWebResourceResponse(std::shared_ptr<const TBytes> content
 std::string TWebResourceResponse::MediaType() const {
   for (const auto& [name, value] : FHeaders) {
     if (!EqualsIgnoringAsciiCase(name, "content-type")) continue;
-    return AsciiLowered(Trim(value.substr(0, value.find(';'))));
+    return AsciiLowered(TrimBlanks(std::string_view(value).substr(0, value.find(';'))));
   }
   return {};
 }
@@ -64,7 +60,7 @@ std::optional<std::string> TWebResourceResponse::Charset() const {
     const std::string lower = AsciiLowered(value);
     const std::size_t at = lower.find("charset=");
     if (at == std::string::npos) return std::nullopt;
-    std::string charset = Trim(value.substr(at + 8, value.find(';', at) - (at + 8)));
+    std::string charset(TrimBlanks(std::string_view(value).substr(at + 8, value.find(';', at) - (at + 8))));
     if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"')
       charset = charset.substr(1, charset.size() - 2);
     return charset.empty() ? std::nullopt : std::optional<std::string>(charset);
