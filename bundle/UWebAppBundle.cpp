@@ -178,8 +178,8 @@ void TWebAppBundle::UnpackArchive(ByteView archive) {
     if (mapKey.back() == '/') continue;
     // Read "by name": the first entry whose name matches ignoring ASCII case, which is not
     // always this one (A.js then a.js both give A.js's bytes).
-    const TZipEntry* source = zip.FindEntry(entry.name);
-    FFileMap.insert_or_assign(std::move(mapKey), std::make_shared<const TBytes>(zip.Read(*source)));
+    const TZipEntry& source = zip.Entries()[entry.firstOfName];
+    FFileMap.insert_or_assign(std::move(mapKey), std::make_shared<const TBytes>(zip.Read(source)));
   }
 }
 

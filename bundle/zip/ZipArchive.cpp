@@ -115,7 +115,7 @@ void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std
     if (dataEndOffset > dataEnd) Refuse("条目“" + name + "”的数据超出文件范围。");
 
     spans.emplace_back(localOffset, static_cast<std::size_t>(dataEndOffset));
-    FFirstByFoldedName.try_emplace(AsciiLowered(entry.name), FEntries.size());
+    entry.firstOfName = FFirstByFoldedName.try_emplace(AsciiLowered(entry.name), FEntries.size()).first->second;
     FEntries.push_back(std::move(entry));
     at += recordSize;
   }

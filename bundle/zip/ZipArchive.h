@@ -24,6 +24,9 @@ struct TZipEntry {
   std::uint32_t compressedSize = 0;
   std::uint32_t uncompressedSize = 0;
   std::size_t dataOffset = 0;  // first byte of the entry's data in the archive
+  // Index of the first entry whose name equals this one's ignoring ASCII case (its own index
+  // when none comes before it): what a read "by name" finds, folded once while opening.
+  std::size_t firstOfName = 0;
 };
 
 class TZipArchive {

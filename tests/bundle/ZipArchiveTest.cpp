@@ -125,6 +125,9 @@ TEST_F(ZipArchiveTest, FindsTheFirstEntryWhoseNameMatchesIgnoringAsciiCase) {
   EXPECT_NE(zip.FindEntry("É.JS"), nullptr);
   EXPECT_EQ(zip.FindEntry("é.js"), nullptr);  // only ASCII letters fold
   EXPECT_EQ(zip.FindEntry("b.js"), nullptr);
+  std::vector<std::size_t> firsts;
+  for (const TZipEntry& entry : zip.Entries()) firsts.push_back(entry.firstOfName);
+  EXPECT_EQ(firsts, (std::vector<std::size_t>{0, 0, 2}));
 }
 
 TEST_F(ZipArchiveTest, RefusesWhatItCannotReadSafely) {
