@@ -58,7 +58,14 @@ TEST_F(ServingTest, BrowserCreatedLoadsTheBundleHooksTheOriginAndOpensTheEntryPa
   EXPECT_EQ(entry, kBundleOriginPrefix);
   EXPECT_EQ(browsers.browser->filters, std::vector<std::string>{"https://app.vantreel.invalid/*|0"});
   EXPECT_EQ(browsers.browser->navigations, std::vector<std::string>{entry});
-  EXPECT_TRUE(f.PendingIndexUrl().empty());
+  // The URL navigated to is one the window answers with the entry page's own bytes.
+  std::shared_ptr<const TBytes> index;
+  std::string indexType;
+  ASSERT_TRUE(f.WebBundle()->TryGetFile("index.html", index, indexType));
+  const ResourceOutcome page = Request(entry);
+  ASSERT_TRUE(page.response);
+  EXPECT_EQ(page.response->statusCode, 200);
+  EXPECT_EQ(page.response->content, index);
   ASSERT_EQ(browsers.browser->scripts.size(), 1u);
   EXPECT_EQ(ui.actions, (std::vector<std::string>{"Invalidate", "Update"}));
 
