@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/Bytes.h"
 
@@ -26,13 +28,22 @@ class IWebResourceResponse {
   virtual ~IWebResourceResponse() = default;
 };
 
+// One answer to a resource request as the window means it. Each backend renders it in its
+// own API (WebView2 as a header block, WebKitGTK as a media type, charset and header list),
+// so nothing is written as text only to be parsed again.
+struct TWebResourceAnswer {
+  int statusCode = 200;
+  std::string reasonPhrase = "OK";
+  std::string contentType;  // "text/html; charset=utf-8"; sent first, as Content-Type
+  std::vector<std::pair<std::string, std::string>> headers;  // the others, in order
+  std::shared_ptr<const TBytes> content;  // shared with the bundle, never copied; null: empty
+};
+
 // The runtime's environment, made by the loader.
 class IWebViewEnvironment {
  public:
   virtual ~IWebViewEnvironment() = default;
-  // `headers`: lines joined by CR LF, none after the last. The response owns `content`.
-  virtual HResult CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                            const std::string& reasonPhrase, const std::string& headers,
+  virtual HResult CreateWebResourceResponse(TWebResourceAnswer answer,
                                             std::shared_ptr<IWebResourceResponse>& response) = 0;
 };
 

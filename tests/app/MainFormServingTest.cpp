@@ -17,7 +17,8 @@
 namespace vantreel::test {
 namespace {
 
-constexpr const char* kCachedNever = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+using THeaders = std::vector<std::pair<std::string, std::string>>;
+const THeaders kCachedNever = {{"Cache-Control", "no-store, no-cache, must-revalidate"}, {"Pragma", "no-cache"}};
 
 // The policy of the page's own meta element, read from web/index.html as the page has it.
 std::string EntryPagePolicy() {
@@ -30,7 +31,10 @@ std::string EntryPagePolicy() {
 }
 
 // Every answer carries it, whatever it holds.
-std::string WithPolicy(const std::string& headers) { return headers + "\r\nContent-Security-Policy: " + EntryPagePolicy(); }
+THeaders WithPolicy(THeaders headers) {
+  headers.emplace_back("Content-Security-Policy", EntryPagePolicy());
+  return headers;
+}
 
 class ServingTest : public MainFormTest {
  protected:
@@ -114,7 +118,8 @@ TEST_F(ServingTest, AnswersFromTheBundleWithoutCaching) {
     ASSERT_TRUE(out.response);
     EXPECT_EQ(out.response->statusCode, 200);
     EXPECT_EQ(out.response->reasonPhrase, "OK");
-    EXPECT_EQ(out.response->headers, WithPolicy(std::string("Content-Type: ") + c.mime + "\r\n" + kCachedNever));
+    EXPECT_EQ(out.response->contentType, c.mime);
+    EXPECT_EQ(out.response->headers, WithPolicy(kCachedNever));
     EXPECT_EQ(out.response->Body().rfind(c.bodyStart, 0), 0u);
     if (*c.bodyStart == '\0') {
       EXPECT_TRUE(out.response->Body().empty());
@@ -211,13 +216,15 @@ TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   ASSERT_TRUE(out.answered);
   EXPECT_EQ(out.response->statusCode, 404);
   EXPECT_EQ(out.response->reasonPhrase, "Not Found");
-  EXPECT_EQ(out.response->headers, WithPolicy("Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store"));
+  EXPECT_EQ(out.response->contentType, "text/plain; charset=utf-8");
+  EXPECT_EQ(out.response->headers, WithPolicy({{"Cache-Control", "no-store"}}));
   EXPECT_EQ(out.response->Body(), "Not Found");
 
   ResourceOutcome file = Request(Origin("readme.txt"));
   ASSERT_TRUE(file.answered);
   EXPECT_EQ(file.response->statusCode, 200);
-  EXPECT_EQ(file.response->headers, WithPolicy(std::string("Content-Type: application/octet-stream\r\n") + kCachedNever));
+  EXPECT_EQ(file.response->contentType, "application/octet-stream");
+  EXPECT_EQ(file.response->headers, WithPolicy(kCachedNever));
   EXPECT_EQ(file.response->Body(), "hi");
 
   browsers.environment->createResult = E_FAIL_;

@@ -19,7 +19,8 @@ struct ScriptedResponse : IWebResourceResponse {
   std::shared_ptr<const TBytes> content;
   int statusCode = 0;
   std::string reasonPhrase;
-  std::string headers;
+  std::string contentType;
+  std::vector<std::pair<std::string, std::string>> headers;
   std::string Body() const { return content ? std::string(content->begin(), content->end()) : std::string(); }
 };
 
@@ -30,9 +31,7 @@ class ScriptedEnvironment : public IWebViewEnvironment {
   bool throwOnCreate = false;
   int createCalls = 0;
 
-  HResult CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                    const std::string& reasonPhrase, const std::string& headers,
-                                    std::shared_ptr<IWebResourceResponse>& response) override;
+  HResult CreateWebResourceResponse(TWebResourceAnswer answer, std::shared_ptr<IWebResourceResponse>& response) override;
 };
 
 struct LoaderScript {

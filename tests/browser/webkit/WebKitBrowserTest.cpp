@@ -29,11 +29,12 @@ using webkitgtk::TWebKitBrowser;
 using webkitgtk::TWebKitBrowserFactory;
 
 constexpr const char* kOrigin = "https://test.vantreel.invalid";
-constexpr const char* kNoStoreHeaders = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+const std::pair<std::string, std::string> kNoStoreHeaders[] = {{"Cache-Control", "no-store, no-cache, must-revalidate"},
+                                                               {"Pragma", "no-cache"}};
 // Sent with every answer, as the window sends its page's policy.
 constexpr const char* kPolicy = "default-src 'self'; img-src 'self' data:; script-src 'self'";
 // So that page script can read the header of an answer (WebKit takes them as cross-origin).
-constexpr const char* kExposePolicy = "\r\nAccess-Control-Expose-Headers: Content-Security-Policy";
+const std::pair<std::string, std::string> kExposePolicy = {"Access-Control-Expose-Headers", "Content-Security-Policy"};
 
 const TBytes kPng = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44,
                      0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x02, 0x00, 0x00, 0x00, 0xfd,
@@ -142,19 +143,21 @@ class WebKitBrowserTest : public ::testing::Test {
     auto env = FLoader->Environment();
     std::shared_ptr<IWebResourceResponse> response;
     auto file = Files().find(path);
+    TWebResourceAnswer answer;
     if (file != Files().end()) {
-      ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(file->second.content), 200, "OK",
-                                               "Content-Type: " + file->second.mimeType + "\r\n" + kNoStoreHeaders +
-                                                   "\r\nContent-Security-Policy: " + kPolicy + kExposePolicy,
-                                               response),
-                S_OK_);
+      answer.content = std::make_shared<const TBytes>(file->second.content);
+      answer.contentType = file->second.mimeType;
+      answer.headers.assign(std::begin(kNoStoreHeaders), std::end(kNoStoreHeaders));
     } else {
-      ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(Text("Not Found")), 404, "Not Found",
-                                               "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store"
-                                               "\r\nContent-Security-Policy: " + std::string(kPolicy) + kExposePolicy,
-                                               response),
-                S_OK_);
+      answer.statusCode = 404;
+      answer.reasonPhrase = "Not Found";
+      answer.content = std::make_shared<const TBytes>(Text("Not Found"));
+      answer.contentType = "text/plain; charset=utf-8";
+      answer.headers = {{"Cache-Control", "no-store"}};
     }
+    answer.headers.emplace_back("Content-Security-Policy", kPolicy);
+    answer.headers.push_back(kExposePolicy);
+    ASSERT_EQ(env->CreateWebResourceResponse(std::move(answer), response), S_OK_);
     args.SetResponse(response);
   }
 
