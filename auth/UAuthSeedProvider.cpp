@@ -9,7 +9,7 @@
 
 namespace vantreel {
 
-std::string UnscrambleSeedPart(ByteView part, std::uint8_t key) {
+std::string UnscrambleSeedPart(TByteView part, std::uint8_t key) {
   std::string text;
   text.reserve(part.size() * 2);  // no regrowth: a reallocation would leave a copy unwiped
   for (std::size_t i = 0; i < part.size(); ++i) {

@@ -58,7 +58,7 @@ std::string TokenCryptoErrorMessage(TCryptoStep step, std::uint32_t status) {
   return std::string("[TOKEN_GEN] ") + operation + " failed: " + HexStatus(status);
 }
 
-TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv) {
+TBytes AesCbcEncrypt(TByteView plain, TByteView key, TByteView iv) {
   TBytes cipher;
   const TCryptoResult result = AesCbcPkcs7Encrypt(plain, key, iv, cipher);
   if (!result.ok()) Fail(TokenCryptoErrorMessage(result.failedStep, result.status));
@@ -71,7 +71,7 @@ std::string GenerateToken(const std::string& identifier) {
 
   std::string initialKey, salt, material;
   TBytes materialBytes, key, iv, plain;
-  Sha256Digest digest{};
+  TSha256Digest digest{};
   TWipeOnExit wipe(initialKey, salt, material, materialBytes, digest, key, iv, plain);
 
   initialKey = GetAuthSeed();

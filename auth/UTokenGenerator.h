@@ -25,7 +25,7 @@ std::string GenerateToken(const std::string& identifier);
 
 // AES-256-CBC with PKCS #7 padding through the platform's cryptography; a failed step
 // raises its "[TOKEN_GEN] ... failed: 0x%X" message.
-TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv);
+TBytes AesCbcEncrypt(TByteView plain, TByteView key, TByteView iv);
 
 // UTF-16LE bytes of UTF-8 text (a character above U+FFFF as a surrogate pair; a malformed
 // byte as U+FFFD).

@@ -16,8 +16,8 @@
 namespace vantreel {
 
 using HResult = std::int32_t;
-constexpr HResult S_OK_ = 0;
-constexpr HResult E_FAIL_ = static_cast<HResult>(0x80004005u);
+constexpr HResult kHResultOk = 0;
+constexpr HResult kHResultFail = static_cast<HResult>(0x80004005u);
 inline bool Succeeded(HResult hr) { return hr >= 0; }
 
 // The native handle of a host control (Linux: its GtkWidget*); null means none.

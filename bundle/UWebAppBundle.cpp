@@ -126,11 +126,11 @@ void TWebAppBundle::LoadFromResource() {
 
   // The resource is read where it lies: it stays mapped for the life of the process, so a
   // byte-array copy would only hold the ciphertext twice.
-  const std::optional<ByteView> found = FSource.findResource ? FSource.findResource() : std::nullopt;
+  const std::optional<TByteView> found = FSource.findResource ? FSource.findResource() : std::nullopt;
   if (!found) {
     throw std::runtime_error("未找到 Web 资源包，请先运行 scripts/build-webview2-resource 并确保资源已编译进 EXE。");
   }
-  const ByteView resource = *found;
+  const TByteView resource = *found;
 
   VerifyDigest(resource);
   Log("资源包 SHA256 校验成功。");
@@ -156,7 +156,7 @@ void TWebAppBundle::LoadFromResource() {
   Log("资源包加载完成，内存文件数 " + std::to_string(FFileMap.size()) + "。");
 }
 
-void TWebAppBundle::VerifyDigest(ByteView resource) const {
+void TWebAppBundle::VerifyDigest(TByteView resource) const {
   const std::string expected = NormalizedDigest(FSource.expectedSha256);
   if (expected.empty() || expected == std::string(64, '0')) return;
   const std::string actual = Sha256Hex(resource);
@@ -167,7 +167,7 @@ void TWebAppBundle::VerifyDigest(ByteView resource) const {
 
 // The archive is read straight from the plaintext buffer: a stream copy of it would change
 // nothing but the memory peak.
-void TWebAppBundle::UnpackArchive(ByteView archive) {
+void TWebAppBundle::UnpackArchive(TByteView archive) {
   // An empty resource decrypts to nothing, which counts as an archive without files; the
   // load then fails on the file count rather than on the container.
   if (archive.empty()) return;

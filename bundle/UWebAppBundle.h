@@ -25,7 +25,7 @@ using TWebBundleLogProc = std::function<void(const std::string& message)>;
 // executable's own resource and the digest compiled in beside it; tests and tools pass
 // other bytes. The bytes must stay valid for as long as a load runs.
 struct TWebBundleSource {
-  std::function<std::optional<ByteView>()> findResource;
+  std::function<std::optional<TByteView>()> findResource;
   std::string expectedSha256;  // empty or 64 "0" digits: no check
 };
 
@@ -72,8 +72,8 @@ class TWebAppBundle {
   void ThrowIfCancelled() const;
   void TakePreparedLoad();
   void EnsureFilesLoaded() const;
-  void VerifyDigest(ByteView resource) const;
-  void UnpackArchive(ByteView archive);
+  void VerifyDigest(TByteView resource) const;
+  void UnpackArchive(TByteView archive);
 
   TWebBundleLogProc FLogProc;
   std::unordered_map<std::string, std::shared_ptr<const TBytes>> FFileMap;

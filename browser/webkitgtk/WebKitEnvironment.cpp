@@ -73,7 +73,7 @@ HResult TWebKitEnvironment::CreateWebResourceResponse(TWebResourceAnswer answer,
                                                       std::shared_ptr<IWebResourceResponse>& response) {
   if (answer.statusCode < 100 || answer.statusCode > 999) return static_cast<HResult>(0x80070057u);  // E_INVALIDARG
   response = std::make_shared<TWebResourceResponse>(std::move(answer));
-  return S_OK_;
+  return kHResultOk;
 }
 
 GVariant* TWebKitEnvironment::PatternsVariant() const {

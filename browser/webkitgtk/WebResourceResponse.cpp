@@ -13,7 +13,7 @@ class TRequest final : public IWebResourceRequest {
   explicit TRequest(std::string uri) : FUri(std::move(uri)) {}
   HResult GetUri(std::string& uri) override {
     uri = FUri;
-    return S_OK_;
+    return kHResultOk;
   }
 
  private:
@@ -42,12 +42,12 @@ std::optional<std::string> TWebResourceResponse::Charset() const {
 
 HResult TWebResourceRequestedArgs::GetRequest(std::shared_ptr<IWebResourceRequest>& request) {
   request = std::make_shared<TRequest>(FUri);
-  return S_OK_;
+  return kHResultOk;
 }
 
 HResult TWebResourceRequestedArgs::SetResponse(std::shared_ptr<IWebResourceResponse> response) {
   FResponse = std::dynamic_pointer_cast<TWebResourceResponse>(response);
-  return (FResponse || !response) ? S_OK_ : E_FAIL_;
+  return (FResponse || !response) ? kHResultOk : kHResultFail;
 }
 
 }  // namespace vantreel::webkitgtk

@@ -51,7 +51,7 @@ class TWebMessageReceivedArgs final : public IWebMessageReceivedEventArgs {
   explicit TWebMessageReceivedArgs(std::string json) : FJson(std::move(json)) {}
   HResult GetWebMessageAsJson(std::string& json) override {
     json = FJson;
-    return S_OK_;
+    return kHResultOk;
   }
 
  private:

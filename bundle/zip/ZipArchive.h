@@ -33,7 +33,7 @@ class TZipArchive {
  public:
   // Throws std::runtime_error with a message fit to show when the bytes are not an archive
   // this reader accepts.
-  explicit TZipArchive(ByteView archive);
+  explicit TZipArchive(TByteView archive);
 
   // Entries in central-directory order.
   const std::vector<TZipEntry>& Entries() const { return FEntries; }
@@ -49,7 +49,7 @@ class TZipArchive {
   void ReadCentralDirectory(std::size_t offset, std::size_t size, std::size_t count, std::size_t dataEnd,
                             TSpans& spans);
 
-  ByteView FArchive;
+  TByteView FArchive;
   std::vector<TZipEntry> FEntries;
   std::unordered_map<std::string, std::size_t> FFirstByFoldedName;
 };

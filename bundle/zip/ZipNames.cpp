@@ -21,7 +21,7 @@ constexpr char16_t kCp437High[128] = {
 
 }  // namespace
 
-std::string DecodeZipName(ByteView raw, bool utf8Flag) {
+std::string DecodeZipName(TByteView raw, bool utf8Flag) {
   std::string out;
   out.reserve(raw.size());
   if (!utf8Flag) {

@@ -135,13 +135,13 @@ TEST_F(ServingTest, LeavesOtherRequestsAlone) {
     HResult requestResult;
     HResult uriResult;
   } cases[] = {
-      {"other origin", "https://example.org/index.html", S_OK_, S_OK_},
-      {"origin without slash", "https://app.vantreel.invalid", S_OK_, S_OK_},
-      {"longer host", "https://app.vantreel.invalid.example/x", S_OK_, S_OK_},
-      {"plain http", "http://app.vantreel.invalid/", S_OK_, S_OK_},
-      {"no request", Origin(""), E_FAIL_, S_OK_},
-      {"no uri", Origin(""), S_OK_, E_FAIL_},
-      {"empty uri", "", S_OK_, S_OK_},
+      {"other origin", "https://example.org/index.html", kHResultOk, kHResultOk},
+      {"origin without slash", "https://app.vantreel.invalid", kHResultOk, kHResultOk},
+      {"longer host", "https://app.vantreel.invalid.example/x", kHResultOk, kHResultOk},
+      {"plain http", "http://app.vantreel.invalid/", kHResultOk, kHResultOk},
+      {"no request", Origin(""), kHResultFail, kHResultOk},
+      {"no uri", Origin(""), kHResultOk, kHResultFail},
+      {"empty uri", "", kHResultOk, kHResultOk},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -159,7 +159,7 @@ TEST_F(ServingTest, ResponseCreationFailureIsLoggedAndTheRequestLeftAlone) {
   EXPECT_FALSE(Request(Origin("js/app.js")).answered);
   EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(200) 失败：0x8007000E, url=" + Origin("js/app.js"));
 
-  browsers.environment->createResult = S_OK_;
+  browsers.environment->createResult = kHResultOk;
   browsers.environment->giveResponse = false;
   EXPECT_FALSE(Request(Origin("")).answered);
   EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(200) 失败：0x0, url=" + Origin(""));
@@ -207,7 +207,7 @@ TEST_F(ServingTest, FilterNeedsTheBrowserObject) {
 // case in which a request of a loaded bundle is refused.
 TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   static const TBytes cipherText = EncryptBundle(WriteZip({{"readme.txt", TBytes{'h', 'i'}}}));
-  TMainFormPeer::SetWebBundleSource(TWebBundleSource{[] { return std::optional<ByteView>(cipherText); }, ""});
+  TMainFormPeer::SetWebBundleSource(TWebBundleSource{[] { return std::optional<TByteView>(cipherText); }, ""});
   Started();
   TMainFormPeer::SetWebBundleSource(std::nullopt);
   ASSERT_TRUE(Peer().WebBundle()->Loaded());
@@ -227,7 +227,7 @@ TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   EXPECT_EQ(file.response->headers, WithPolicy(kCachedNever));
   EXPECT_EQ(file.response->Body(), "hi");
 
-  browsers.environment->createResult = E_FAIL_;
+  browsers.environment->createResult = kHResultFail;
   EXPECT_FALSE(Request(Origin("x")).answered);
   EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(404) 失败：0x80004005, url=" + Origin("x"));
 }
@@ -254,9 +254,9 @@ TEST_F(ServingTest, BundleOutcomeIsReportedAtTheLoadStepWithTheTextOfAnInPlaceLo
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const TWebBundleSource source{[&c]() -> std::optional<ByteView> {
+    const TWebBundleSource source{[&c]() -> std::optional<TByteView> {
                                     if (!c.cipher) return std::nullopt;
-                                    return ByteView(*c.cipher);
+                                    return TByteView(*c.cipher);
                                   },
                                   c.digest};
     // What a load run in place says and raises.

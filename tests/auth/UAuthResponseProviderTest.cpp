@@ -166,7 +166,7 @@ TEST(AuthKeyParts, UnscrambleRoundTripsForEveryMask) {
     for (auto c : codes) stored.push_back(c ^ key);
     for (std::size_t total : {0, 1, 2, 3, 11, 12, 22, 24}) {
       for (std::size_t split = 0; split <= total; split += (total > 4 ? total / 2 - 1 : 1)) {
-        const ByteView a(stored.data(), split), b(stored.data() + split, total - split);
+        const TByteView a(stored.data(), split), b(stored.data() + split, total - split);
         const std::string expected = Latin1ToUtf8({codes.begin(), codes.begin() + static_cast<long>(total)});
         for (std::uint8_t mask = 0; mask < 16; ++mask) {
           ASSERT_EQ(UnscrambleKeyPartWithMask(a, b, key, mask), expected)

@@ -30,7 +30,7 @@ class ScriptedResourceArgs : public IWebResourceRequestedEventArgs {
   HResult SetResponse(std::shared_ptr<IWebResourceResponse> response) override {
     outcome.answered = true;
     outcome.response = std::dynamic_pointer_cast<ScriptedResponse>(response);
-    return S_OK_;
+    return kHResultOk;
   }
   ResourceOutcome outcome;
 

@@ -26,7 +26,7 @@ struct ScriptedResponse : IWebResourceResponse {
 
 class ScriptedEnvironment : public IWebViewEnvironment {
  public:
-  HResult createResult = S_OK_;
+  HResult createResult = kHResultOk;
   bool giveResponse = true;  // false: succeed but hand out nothing
   bool throwOnCreate = false;
   int createCalls = 0;
@@ -136,9 +136,9 @@ class ScriptedBrowser : public IWebBrowser {
   // Events, raised as the runtime would from the message loop.
   void RaiseAfterCreated();
   void RaiseInitializationError(HResult code, const std::string& message);
-  ResourceOutcome RaiseResourceRequest(const std::string& uri, HResult requestResult = S_OK_,
-                                       HResult uriResult = S_OK_);
-  void RaiseWebMessage(const std::string& json, HResult result = S_OK_);
+  ResourceOutcome RaiseResourceRequest(const std::string& uri, HResult requestResult = kHResultOk,
+                                       HResult uriResult = kHResultOk);
+  void RaiseWebMessage(const std::string& json, HResult result = kHResultOk);
 
   // What the window asked for.
   int createBrowserCalls = 0;

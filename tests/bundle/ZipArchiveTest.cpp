@@ -14,7 +14,7 @@ namespace {
 
 using namespace vantreel::test;
 
-std::string ReadAll(ByteView archive) {
+std::string ReadAll(TByteView archive) {
   return ErrorOf([&] {
     TZipArchive zip(archive);
     for (const TZipEntry& entry : zip.Entries()) zip.Read(entry);

@@ -117,7 +117,7 @@ class WebKitBrowserTest : public ::testing::Test {
     FBrowser->OnWebResourceRequested = [this](IWebResourceRequestedEventArgs& args) { Serve(args); };
     FBrowser->OnWebMessageReceived = [this](IWebMessageReceivedEventArgs& args) {
       std::string json;
-      ASSERT_EQ(args.GetWebMessageAsJson(json), S_OK_);
+      ASSERT_EQ(args.GetWebMessageAsJson(json), kHResultOk);
       FMessages.push_back(json);
     };
     ASSERT_TRUE(FBrowser->CreateBrowser(FParent->Handle(), FLoader->Environment()));
@@ -132,9 +132,9 @@ class WebKitBrowserTest : public ::testing::Test {
 
   void Serve(IWebResourceRequestedEventArgs& args) {
     std::shared_ptr<IWebResourceRequest> request;
-    ASSERT_EQ(args.GetRequest(request), S_OK_);
+    ASSERT_EQ(args.GetRequest(request), kHResultOk);
     std::string uri;
-    ASSERT_EQ(request->GetUri(uri), S_OK_);
+    ASSERT_EQ(request->GetUri(uri), kHResultOk);
     FRequested.push_back(uri);
     std::string path = uri.substr(std::string(kOrigin).size());
     path = path.substr(0, path.find_first_of("?#"));
@@ -157,7 +157,7 @@ class WebKitBrowserTest : public ::testing::Test {
     }
     answer.headers.emplace_back("Content-Security-Policy", kPolicy);
     answer.headers.push_back(kExposePolicy);
-    ASSERT_EQ(env->CreateWebResourceResponse(std::move(answer), response), S_OK_);
+    ASSERT_EQ(env->CreateWebResourceResponse(std::move(answer), response), kHResultOk);
     args.SetResponse(response);
   }
 
