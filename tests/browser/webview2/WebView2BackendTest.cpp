@@ -570,9 +570,10 @@ TEST_F(WebView2BackendTest, TheHostIsNotMirroredAndItsRepaintWaitsOnNoChildWindo
 TEST_F(WebView2BackendTest, AResponseStreamIsReadDirectlyFromAnotherThread) {
   CreateAndFilter();
   const std::string body = "free-threaded body";
+  TWebResourceAnswer answer;
+  answer.content = std::make_shared<const TBytes>(body.begin(), body.end());
   std::shared_ptr<IWebResourceResponse> response;
-  ASSERT_TRUE(Succeeded(Loader->Environment()->CreateWebResourceResponse(
-      {.content = std::make_shared<const TBytes>(body.begin(), body.end())}, response)));
+  ASSERT_TRUE(Succeeded(Loader->Environment()->CreateWebResourceResponse(std::move(answer), response)));
   auto* ours = dynamic_cast<TWebView2Response*>(response.get());
   ASSERT_NE(ours, nullptr);
   TComPtr<IStream> stream = static_cast<TFakeResponse*>(ours->Core())->Content;
