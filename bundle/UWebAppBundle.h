@@ -1,11 +1,10 @@
 // The in-memory web application: a map from normalised paths to file bytes, filled once
 // from the encrypted resource embedded in the executable, then only read. Created, loaded,
 // queried and destroyed on the user-interface thread; no locks. The one other thread is the
-// optional preparation worker (StartPreparing), which fills a map of its own and hands it
-// over when the owner joins it.
+// optional preparation worker (StartPreparing), a std::jthread the bundle owns that runs the
+// same load into a record of its own, which the owner reads after joining it.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -67,21 +66,13 @@ class TWebAppBundle {
  private:
   struct TPreparation;
 
-  void Log(const std::string& message) const;
   void WriteLogLine(const std::string& line) const;
-  void ThrowIfCancelled() const;
-  void TakePreparedLoad();
-  void EnsureFilesLoaded() const;
-  void VerifyDigest(TByteView resource) const;
-  void UnpackArchive(TByteView archive);
 
   TWebBundleLogProc FLogProc;
   std::unordered_map<std::string, std::shared_ptr<const TBytes>> FFileMap;
   bool FLoaded = false;
   TWebBundleSource FSource;
   std::unique_ptr<TPreparation> FPreparation;
-  // Set only on the worker's own bundle: the owner's request to stop.
-  const std::atomic<bool>* FCancelled = nullptr;
 };
 
 }  // namespace vantreel
