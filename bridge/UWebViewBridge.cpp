@@ -19,6 +19,9 @@
 namespace vantreel {
 namespace {
 
+// The bridge's own reply for a blank identifier.
+constexpr std::string_view kBlankIdentifier = "identifier 参数不能为空";
+
 // The detail is a page value or a message that may quote one: escaped, so that it cannot
 // break the line or turn its text around.
 void Log(std::string_view text, std::string_view detail = {}) {
@@ -74,7 +77,7 @@ bool HandleGenerateToken(TJsonValue request, std::string& reply) {
   } catch (const std::exception& error) {
     // The page has its own text for a blank identifier; the generator's is for direct callers.
     const bool blank = dynamic_cast<const TBlankIdentifierError*>(&error) != nullptr;
-    const std::string_view message = blank ? "identifier 参数不能为空" : error.what();
+    const std::string_view message = blank ? kBlankIdentifier : error.what();
     answer.Failed(message);
     Log("[WEBVIEW_BRIDGE] generate_token 失败: ", message);
   }
