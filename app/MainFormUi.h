@@ -1,7 +1,7 @@
 // What the main window needs from the windowing system: the top-level window, the loading
 // overlay's panel and label, timers, the tray icon, modal message boxes, the message loop and
 // the tick count. TMainForm drives these and nothing else, so that tests run it with doubles
-// and no display. Backend: app/gtk/ (GTK 3).
+// and no display. Backends: app/gtk/ (GTK 3, Linux) and app/win32/ (Win32, Windows).
 #pragma once
 
 #include <cstdint>

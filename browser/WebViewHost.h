@@ -1,7 +1,8 @@
 // The embedded-browser operations that the main window relies on: a runtime loader, a host
-// control that the browser lives in, and the browser with its four events. Everything is
-// called, raised and completed on the user-interface thread. Backends: browser/webkitgtk/
-// (Linux); tests use a scripted double (tests/browser/).
+// control that the browser lives in, and the browser with its events. Everything is called,
+// raised and completed on the user-interface thread. Backends: browser/webkitgtk/ (WebKitGTK,
+// Linux) and browser/webview2/ (WebView2, Windows); tests use a scripted double
+// (tests/browser/).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +21,8 @@ constexpr HResult kHResultOk = 0;
 constexpr HResult kHResultFail = static_cast<HResult>(0x80004005u);
 inline bool Succeeded(HResult hr) { return hr >= 0; }
 
-// The native handle of a host control (Linux: its GtkWidget*); null means none.
+// The native handle of a host control (Linux: its GtkWidget*; Windows: its HWND); null
+// means none.
 using NativeHandle = void*;
 
 class IWebResourceResponse {
@@ -63,7 +65,8 @@ class IWebResourceRequestedEventArgs {
 class IWebMessageReceivedEventArgs {
  public:
   virtual ~IWebMessageReceivedEventArgs() = default;
-  // A string that the page posted arrives as a JSON string literal, quotes and escapes included.
+  // What the page posted, as JSON: an object as its JSON text, a string as its literal
+  // (quotes and escapes included).
   virtual HResult GetWebMessageAsJson(std::string& json) = 0;
 };
 
