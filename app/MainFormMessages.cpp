@@ -11,8 +11,8 @@
 
 #include "app/ResumeScripts.h"
 #include "app/UMainForm.h"
-#include "auth/Wipe.h"
 #include "bridge/UWebViewBridge.h"
+#include "crypto/Wipe.h"
 #include "json/PostedString.h"
 
 namespace vantreel {
@@ -77,7 +77,7 @@ void TMainForm::NotifySystemResume() {
 }
 
 void TMainForm::StartResumeThread() {
-  UiThreadInvoker invoke = FUi.UiThreadInvoke();
+  TUiThreadInvoker invoke = FUi.UiThreadInvoke();
   std::shared_ptr<TMainForm*> target = FResumeTarget;
   try {
     std::thread([invoke = std::move(invoke), target = std::move(target)] {

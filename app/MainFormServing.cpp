@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "app/ContentSecurityPolicy.h"
 #include "app/UMainForm.h"
@@ -54,30 +55,24 @@ void TMainForm::OnBrowserWebResourceRequested(IWebResourceRequestedEventArgs& ar
     if (!Succeeded(request->GetUri(uri)) || uri.empty()) return;
     if (!StartsWithIgnoringAsciiCase(uri, kBundleOriginPrefix)) return;
 
-    std::shared_ptr<const TBytes> content;
-    std::string mimeType;
-    const bool found = FWebBundle->TryGetFile(uri, content, mimeType);
-
-    int status = 200;
-    std::string reason = "OK";
-    std::string headers;
-    if (found) {
-      if (!content) content = std::make_shared<const TBytes>();
-      headers = "Content-Type: " + mimeType +
-                "\r\nCache-Control: no-store, no-cache, must-revalidate"
-                "\r\nPragma: no-cache";
+    TWebResourceAnswer answer;
+    if (FWebBundle->TryGetFile(uri, answer.content, answer.contentType)) {
+      if (!answer.content) answer.content = std::make_shared<const TBytes>();
+      answer.headers = {{"Cache-Control", "no-store, no-cache, must-revalidate"}, {"Pragma", "no-cache"}};
     } else {
-      content = NotFoundBody();
-      status = 404;
-      reason = "Not Found";
-      headers = "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store";
+      answer.content = NotFoundBody();
+      answer.statusCode = 404;
+      answer.reasonPhrase = "Not Found";
+      answer.contentType = "text/plain; charset=utf-8";
+      answer.headers = {{"Cache-Control", "no-store"}};
     }
-    headers.append("\r\nContent-Security-Policy: ").append(kContentSecurityPolicy);
+    answer.headers.emplace_back("Content-Security-Policy", kContentSecurityPolicy);
 
     std::shared_ptr<IWebViewEnvironment> environment = FWVLoader ? FWVLoader->Environment() : nullptr;
     if (!environment) throw std::runtime_error("WebView2 Environment 不可用。");
+    const int status = answer.statusCode;
     std::shared_ptr<IWebResourceResponse> response;
-    const HResult hr = environment->CreateWebResourceResponse(content, status, reason, headers, response);
+    const HResult hr = environment->CreateWebResourceResponse(std::move(answer), response);
     if (Succeeded(hr) && response) {
       args.SetResponse(response);
     } else {

@@ -67,12 +67,36 @@ std::string TMainForm::GetWebViewCacheDir() {
   return Utf8FromPath(profile / "AppData" / "Local" / tail);
 }
 
+// One start-up failure: what the overlay advises, the box's text and the line logged after
+// the box closes (none when the step logged its own). Thrown by the steps of
+// EnsureWebViewCreated and reported in one place.
+struct TMainForm::TStartupFailure {
+  std::string_view hintKey;
+  std::string boxText;
+  std::string logLine;
+};
+
 void TMainForm::EnsureWebViewCreated() {
   if (FWebViewCreated) return;
   // Set before anything pumps messages, so that a nested showing returns at once.
   FWebViewCreated = true;
   Log("WebView 初始化：开始。");
+  try {
+    CreateHostControl();
+    ShowLoadingOverlay("EnsureWebViewCreated: 初始化 WebView2");
+    IWebViewLoader& loader = PrepareLoader();
+    WaitForLoader(loader);
+    CreateBrowserWith(loader);
+  } catch (const TStartupFailure& failure) {
+    // Showing the window again runs the sequence again.
+    ShowLoadingFailure(failure.hintKey);
+    FUi.ShowMessageBox(failure.boxText);
+    if (!failure.logLine.empty()) Log(failure.logLine);
+    FWebViewCreated = false;
+  }
+}
 
+void TMainForm::CreateHostControl() {
   if (FWVWindowParent) FRetiredWindowParents.push_back(std::move(FWVWindowParent));
   FWVWindowParent = FBrowserFactory.CreateWindowParent(FUi.ClientHandle());
   FWVWindowParent->SetVisible(true);
@@ -82,9 +106,9 @@ void TMainForm::EnsureWebViewCreated() {
     // Cosmetic only; the browser covers the control anyway.
   }
   Log("WebView 初始化：WindowParent 创建完成。");
+}
 
-  ShowLoadingOverlay("EnsureWebViewCreated: 初始化 WebView2");
-
+IWebViewLoader& TMainForm::PrepareLoader() {
   if (FWVLoader) {
     Log("WebView 初始化：复用构造函数中已启动的 Loader。");
   } else {
@@ -92,44 +116,38 @@ void TMainForm::EnsureWebViewCreated() {
       StartLoader(true);
     } catch (const std::filesystem::filesystem_error& e) {
       // The next showing reuses this loader, which never started: only a restart mends it.
-      ShowLoadingFailure("loading.restart_hint");
-      FUi.ShowMessageBox(GetText("err.cache_dir_create") + e.what());
-      Log(std::string("WebView 初始化：创建缓存目录失败：") + e.what());
-      FWebViewCreated = false;
-      return;
+      throw TStartupFailure{"loading.restart_hint", GetText("err.cache_dir_create") + e.what(),
+                            std::string("WebView 初始化：创建缓存目录失败：") + e.what()};
     }
     Log("WebView 初始化：Loader 在 DoShow 时创建并启动（构造函数未提前启动）。");
   }
-
+  // The constructor's loader may have found the reference held by another window's.
   ClaimProcessLoader();
+  return *FWVLoader;
+}
 
+void TMainForm::WaitForLoader(IWebViewLoader& loader) {
   unsigned waitedMs = 0;
-  while (!FWVLoader->Initialized() && !FWVLoader->InitializationError() && waitedMs < kLoaderWaitLimitMs) {
+  while (!loader.Initialized() && !loader.InitializationError() && waitedMs < kLoaderWaitLimitMs) {
     FUi.ProcessMessages();
     FUi.Sleep(kLoaderPollMs);
     waitedMs += kLoaderPollMs;
   }
-
-  if (FWVLoader->InitializationError()) {
-    const std::string error = FWVLoader->ErrorMessage();
-    const HResult code = FWVLoader->ErrorCode();
+  if (loader.InitializationError()) {
+    const std::string error = loader.ErrorMessage();
+    const HResult code = loader.ErrorCode();
     // The next showing reuses this loader and its failure: retrying cannot mend it.
-    ShowLoadingFailure(StartupFailureHint(code));
-    FUi.ShowMessageBox(GetText("err.loader_init") + StartupFailureDetail(code, error));
-    Log("WebView 初始化：Loader 初始化失败：" + error);
-    FWebViewCreated = false;
-    return;
+    throw TStartupFailure{StartupFailureHint(code), GetText("err.loader_init") + StartupFailureDetail(code, error),
+                          "WebView 初始化：Loader 初始化失败：" + error};
   }
-  if (!FWVLoader->Initialized()) {
-    ShowLoadingFailure("loading.retry_hint");
-    FUi.ShowMessageBox(GetText("err.loader_timeout"));
-    Log("WebView 初始化：Loader 初始化超时（5秒）。");
-    FWebViewCreated = false;
-    return;
+  if (!loader.Initialized()) {
+    throw TStartupFailure{"loading.retry_hint", GetText("err.loader_timeout"), "WebView 初始化：Loader 初始化超时（5秒）。"};
   }
   Log("WebView 初始化：Loader 就绪，实际等待 " + std::to_string(waitedMs) +
       " ms。（若构造函数提前启动，本值应接近 0）");
+}
 
+void TMainForm::CreateBrowserWith(IWebViewLoader& loader) {
   if (FWVBrowser) FRetiredBrowsers.push_back(std::move(FWVBrowser));
   FWVBrowser = FBrowserFactory.CreateBrowser();
   FWVWindowParent->SetBrowser(FWVBrowser.get());
@@ -140,14 +158,11 @@ void TMainForm::EnsureWebViewCreated() {
   FWVWindowParent->UpdateSize();
   Log("WebView 初始化：WindowParent.UpdateSize 已调用。");
 
-  if (FWVBrowser->CreateBrowser(FWVWindowParent->Handle(), FWVLoader->Environment())) {
-    Log("WebView 初始化：CreateBrowser 已调用（使用 FWVLoader.Environment），等待 OnAfterCreated 回调。");
-  } else {
+  if (!FWVBrowser->CreateBrowser(FWVWindowParent->Handle(), loader.Environment())) {
     Log("WebView 初始化：CreateBrowser 返回 False（可能原因：Environment 无效/句柄异常）。");
-    ShowLoadingFailure("loading.retry_hint");
-    FUi.ShowMessageBox(GetText("err.create_browser"));
-    FWebViewCreated = false;
+    throw TStartupFailure{"loading.retry_hint", GetText("err.create_browser"), {}};
   }
+  Log("WebView 初始化：CreateBrowser 已调用（使用 FWVLoader.Environment），等待 OnAfterCreated 回调。");
 }
 
 void TMainForm::BindBrowserEvents() {
@@ -214,10 +229,9 @@ void TMainForm::OnBrowserAfterCreated() {
 void TMainForm::OpenEntryPage() {
   EnsureWebBundleLoaded();
   InstallWebResourceFilter();
-  FPendingIndexUrl = ResolveEntryUrl();
-  Log("准备直接加载入口页：" + FPendingIndexUrl);
-  FWVBrowser->Navigate(FPendingIndexUrl);
-  FPendingIndexUrl.clear();
+  const std::string entryUrl = ResolveEntryUrl();
+  Log("准备直接加载入口页：" + entryUrl);
+  FWVBrowser->Navigate(entryUrl);
   // Submitted in the same turn as the navigation; the browser layer runs it in the entry
   // document.
   InjectSystemResumeListener();
@@ -226,7 +240,6 @@ void TMainForm::OpenEntryPage() {
 }
 
 std::string TMainForm::ResolveEntryUrl() {
-  EnsureWebBundleLoaded();
   std::string url = FWebBundle->BuildEntryUrl();
   Log("入口 URL 决策：使用内存资源包入口=" + url);
   return url;

@@ -1,7 +1,7 @@
 // What the main window needs from the windowing system: the top-level window, the loading
 // overlay's panel and label, timers, the tray icon, modal message boxes, the message loop and
 // the tick count. TMainForm drives these and nothing else, so that tests run it with doubles
-// and no display. Backend: app/gtk/ (GTK 3).
+// and no display. Backends: app/gtk/ (GTK 3, Linux) and app/win32/ (Win32, Windows).
 #pragma once
 
 #include <cstdint>
@@ -51,7 +51,7 @@ class ITrayIcon {
 
 // Runs a function on the user-interface thread and returns once it has run there. Holds
 // nothing of the window, so a background thread may keep it after the window is gone.
-using UiThreadInvoker = std::function<void(std::function<void()>)>;
+using TUiThreadInvoker = std::function<void(std::function<void()>)>;
 
 // What the backend tells the window: every showing, every resize, the window messages it
 // translates (minimise, power), and lines for the window's log.
@@ -107,7 +107,7 @@ class IMainFormUi {
   virtual void Sleep(unsigned ms) = 0;
   // Milliseconds since system start, wrapping at 2^32.
   virtual std::uint32_t TickCount() const = 0;
-  virtual UiThreadInvoker UiThreadInvoke() = 0;
+  virtual TUiThreadInvoker UiThreadInvoke() = 0;
 };
 
 }  // namespace vantreel

@@ -117,8 +117,14 @@ class TMainForm final : public IMainFormEvents {
   void TrayIconDblClick();
 
   // Browser start-up.
+  struct TStartupFailure;
   void EnsureWebViewCreated();
+  void CreateHostControl();
+  IWebViewLoader& PrepareLoader();
+  void WaitForLoader(IWebViewLoader& loader);
+  void CreateBrowserWith(IWebViewLoader& loader);
   static std::string GetWebViewCacheDir();
+  // The URL the page opens at; the bundle is loaded by then (OpenEntryPage).
   std::string ResolveEntryUrl();
   void OnBrowserAfterCreated();
   void OnBrowserInitializationError(HResult errorCode, const std::string& errorMessage);
@@ -171,7 +177,6 @@ class TMainForm final : public IMainFormEvents {
   std::unique_ptr<IWebViewLoader> FWVLoader;
   bool FInitCompleted = false;
   bool FWebViewCreated = false;
-  std::string FPendingIndexUrl;
   std::unique_ptr<ILoadingPanel> FLoadingPanel;
   std::unique_ptr<ILoadingLabel> FLoadingLabel;
   std::uint32_t FLoadingStartTick = 0;

@@ -10,13 +10,13 @@
 namespace vantreel {
 
 struct TStoredSeedPart {
-  ByteView bytes;  // 15 bytes in a product build
+  TByteView bytes;  // 15 bytes in a product build
   std::uint8_t key;
 };
 
 struct TStoredKeyPart {
-  ByteView runA;
-  ByteView runB;
+  TByteView runA;
+  TByteView runB;
   std::uint8_t key;
 };
 

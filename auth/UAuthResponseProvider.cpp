@@ -3,13 +3,13 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "base/AsciiText.h"
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/ProvisionedSecrets.h"
-#include "auth/Wipe.h"
+#include "base/AsciiText.h"
 #include "crypto/Base64.h"
 #include "crypto/Sha256.h"
+#include "crypto/Wipe.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {
@@ -54,14 +54,14 @@ std::string MaskDigestHex(std::string_view digestHex, std::string_view suffix) {
   return Base64Encode(masked);  // one line: the encoder never breaks lines
 }
 
-std::string UnscrambleKeyPartWithMask(ByteView runA, ByteView runB, std::uint8_t key, std::uint8_t mask) {
+std::string UnscrambleKeyPartWithMask(TByteView runA, TByteView runB, std::uint8_t key, std::uint8_t mask) {
   const std::size_t count = runA.size() + runB.size();
   TBytes buffer;
   std::string part;
   TWipeOnExit wipeBuffer(buffer);
   buffer.reserve(count + count / 3);
   unsigned counter = 0;
-  for (ByteView run : {runA, runB}) {
+  for (TByteView run : {runA, runB}) {
     for (std::uint8_t b : run) {
       buffer.push_back(static_cast<std::uint8_t>(b + mask));
       ++counter;
@@ -81,7 +81,7 @@ std::string UnscrambleKeyPartWithMask(ByteView runA, ByteView runB, std::uint8_t
   return part;
 }
 
-std::string UnscrambleKeyPart(ByteView runA, ByteView runB, std::uint8_t key) {
+std::string UnscrambleKeyPart(TByteView runA, TByteView runB, std::uint8_t key) {
   return UnscrambleKeyPartWithMask(runA, runB, key, static_cast<std::uint8_t>(GetUnixTimeMs() % 16));
 }
 
@@ -97,7 +97,7 @@ std::string ComputeAuthResponse(const std::string& timestamp, const std::string&
   if (!IsEnvironmentAcceptable()) throw std::runtime_error("认证环境异常");
 
   std::string k1, k2, joined, digestHex;
-  Sha256Digest digest{};
+  TSha256Digest digest{};
   TWipeOnExit wipe(k1, k2, joined, digestHex, digest);
   k1 = GetAuthKeyPart1();
   k2 = GetAuthKeyPart2();

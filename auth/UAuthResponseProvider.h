@@ -36,8 +36,8 @@ std::string GetAuthKeyPart2();
 // Restores a key part: runA then runB, each byte XORed with `key`. The runs pass through a
 // working buffer shifted by a clock-derived mask and interleaved with filler bytes; neither
 // reaches the result.
-std::string UnscrambleKeyPart(ByteView runA, ByteView runB, std::uint8_t key);
+std::string UnscrambleKeyPart(TByteView runA, TByteView runB, std::uint8_t key);
 // The same with the mask given (0..15) instead of read from the clock.
-std::string UnscrambleKeyPartWithMask(ByteView runA, ByteView runB, std::uint8_t key, std::uint8_t mask);
+std::string UnscrambleKeyPartWithMask(TByteView runA, TByteView runB, std::uint8_t key, std::uint8_t mask);
 
 }  // namespace vantreel

@@ -3,13 +3,13 @@
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/ProvisionedSecrets.h"
-#include "auth/Wipe.h"
-#include "json/JsonWriter.h"
+#include "crypto/Wipe.h"
+#include "json/JsonReply.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {
 
-std::string UnscrambleSeedPart(ByteView part, std::uint8_t key) {
+std::string UnscrambleSeedPart(TByteView part, std::uint8_t key) {
   std::string text;
   text.reserve(part.size() * 2);  // no regrowth: a reallocation would leave a copy unwiped
   for (std::size_t i = 0; i < part.size(); ++i) {
@@ -43,20 +43,19 @@ bool IsValidAuthSeed(const std::string& seed) {
 }
 
 std::string BuildAuthSeedResponse(const std::string& requestId) {
-  TJsonWriter reply;
-  reply.AddString("type", "auth_seed_response").AddString("requestId", requestId);
+  TJsonReply reply("auth_seed_response", requestId, TReplyOutcome::Ok);
   if (!IsEnvironmentAcceptable()) {
-    reply.AddBool("ok", false).AddString("error", "seed_invalid");
+    reply.Failed("seed_invalid");
     OutputDebugLine("[AUTH_SEED_PROVIDER] 安全环境检测未通过");
     return reply.Finish();
   }
   std::string seed = GetAuthSeed();
   TWipeOnExit wipe(seed);
   if (IsValidAuthSeed(seed)) {
-    reply.AddBool("ok", true).AddString("seed", seed);
+    reply.Succeeded().AddString("seed", seed);
     OutputDebugLine("[AUTH_SEED_PROVIDER] 种子生成成功");
   } else {
-    reply.AddBool("ok", false).AddString("error", "seed_invalid");
+    reply.Failed("seed_invalid");
     OutputDebugLine("[AUTH_SEED_PROVIDER] 种子校验失败");
   }
   return reply.Finish();

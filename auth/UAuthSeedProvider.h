@@ -21,6 +21,6 @@ std::string GetAuthSeed();
 bool IsValidAuthSeed(const std::string& seed);
 
 // Character i = ((stored byte i XOR key) - (i mod 8)) mod 256, as UTF-8.
-std::string UnscrambleSeedPart(ByteView part, std::uint8_t key);
+std::string UnscrambleSeedPart(TByteView part, std::uint8_t key);
 
 }  // namespace vantreel

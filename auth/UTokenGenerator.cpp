@@ -3,64 +3,21 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "base/AsciiText.h"
 #include "auth/CharacterText.h"
 #include "auth/EnvironmentCheck.h"
 #include "auth/UAuthSeedProvider.h"
-#include "auth/Wipe.h"
+#include "base/AsciiText.h"
 #include "base/StatusText.h"
+#include "base/Utf8.h"
 #include "crypto/Base64.h"
 #include "crypto/Sha256.h"
+#include "crypto/Wipe.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {
 namespace {
 
 constexpr std::size_t kSeedLength = 45;
-
-// Decodes one UTF-8 sequence at `i`, moving past it; malformed input gives U+FFFD and
-// moves one byte.
-std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  }
-  std::size_t more;
-  std::uint32_t cp;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    more = 1;
-    cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    more = 2;
-    cp = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    more = 3;
-    cp = lead & 0x07;
-  } else {
-    ++i;
-    return 0xFFFD;
-  }
-  if (text.size() - i <= more) {
-    ++i;
-    return 0xFFFD;
-  }
-  for (std::size_t k = 1; k <= more; ++k) {
-    const auto c = static_cast<unsigned char>(text[i + k]);
-    if ((c & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  static constexpr std::uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kSmallest[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return 0xFFFD;
-  }
-  i += more + 1;
-  return cp;
-}
 
 void AppendUnit(TBytes& out, std::uint32_t unit) {
   out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
@@ -75,7 +32,7 @@ TBytes StringToUtf16Bytes(std::string_view text) {
   TBytes out;
   out.reserve(text.size() * 4);  // no regrowth: the material is secret
   for (std::size_t i = 0; i < text.size();) {
-    const std::uint32_t cp = NextCodePoint(text, i);
+    const char32_t cp = DecodeUtf8(text, i);
     if (cp < 0x10000) {
       AppendUnit(out, cp);
     } else {
@@ -101,7 +58,7 @@ std::string TokenCryptoErrorMessage(TCryptoStep step, std::uint32_t status) {
   return std::string("[TOKEN_GEN] ") + operation + " failed: " + HexStatus(status);
 }
 
-TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv) {
+TBytes AesCbcEncrypt(TByteView plain, TByteView key, TByteView iv) {
   TBytes cipher;
   const TCryptoResult result = AesCbcPkcs7Encrypt(plain, key, iv, cipher);
   if (!result.ok()) Fail(TokenCryptoErrorMessage(result.failedStep, result.status));
@@ -109,12 +66,12 @@ TBytes AesCbcEncrypt(ByteView plain, ByteView key, ByteView iv) {
 }
 
 std::string GenerateToken(const std::string& identifier) {
-  if (IsBlank(identifier)) Fail("[TOKEN_GEN] identifier param is empty");
+  if (IsBlank(identifier)) throw TBlankIdentifierError("[TOKEN_GEN] identifier param is empty");
   if (!IsEnvironmentAcceptable()) Fail("[TOKEN_GEN] environment check failed");
 
   std::string initialKey, salt, material;
   TBytes materialBytes, key, iv, plain;
-  Sha256Digest digest{};
+  TSha256Digest digest{};
   TWipeOnExit wipe(initialKey, salt, material, materialBytes, digest, key, iv, plain);
 
   initialKey = GetAuthSeed();

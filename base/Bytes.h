@@ -9,9 +9,9 @@
 namespace vantreel {
 
 using TBytes = std::vector<std::uint8_t>;
-using ByteView = std::span<const std::uint8_t>;
+using TByteView = std::span<const std::uint8_t>;
 
-inline ByteView AsBytes(std::string_view text) {
+inline TByteView AsBytes(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 

@@ -3,21 +3,24 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "base/AsciiText.h"
-#include "base/LogText.h"
 #include "auth/UAuthResponseProvider.h"
 #include "auth/UAuthSeedProvider.h"
 #include "auth/UTokenGenerator.h"
-#include "auth/Wipe.h"
+#include "base/AsciiText.h"
+#include "base/LogText.h"
+#include "crypto/Wipe.h"
 #include "json/JsonFields.h"
 #include "json/JsonReader.h"
-#include "json/JsonWriter.h"
+#include "json/JsonReply.h"
 #include "media/UAlarmPhotoProvider.h"
 #include "media/UImageSaveProvider.h"
 #include "platform/DebugOutput.h"
 
 namespace vantreel {
 namespace {
+
+// The bridge's own reply for a blank identifier.
+constexpr std::string_view kBlankIdentifier = "identifier 参数不能为空";
 
 // The detail is a page value or a message that may quote one: escaped, so that it cannot
 // break the line or turn its text around.
@@ -47,17 +50,16 @@ bool HandleAuthChallenge(TJsonValue request, std::string& reply) {
   const std::string clientType = ReadText(webdata, "clientType");
   const std::string identifier = ReadText(webdata, "identifier");
 
-  TJsonWriter writer;
-  writer.AddString("type", "auth_response");
+  TJsonReply answer("auth_response", TReplyOutcome::Ok);
   try {
     std::string response = ComputeAuthResponse(timestamp, random, clientType, identifier);
     TWipeOnExit wipe(response);
-    writer.AddBool("ok", true).AddString("response", response);
+    answer.Succeeded().AddString("response", response);
   } catch (const std::exception& error) {
-    writer.AddBool("ok", false).AddString("error", error.what());
+    answer.Failed(error.what());
     Log("[WEBVIEW_BRIDGE] auth_challenge 失败: ", error.what());
   }
-  reply = writer.Finish();
+  reply = answer.Finish();
   Log("[WEBVIEW_BRIDGE] 已处理 auth_challenge");
   return true;
 }
@@ -66,19 +68,20 @@ bool HandleGenerateToken(TJsonValue request, std::string& reply) {
   const std::string requestId = ReadText(request, "requestId");
   const std::string identifier = ReadText(request, "identifier");
 
-  TJsonWriter writer;
-  writer.AddString("type", "generate_token_response").AddString("requestId", requestId);
+  TJsonReply answer("generate_token_response", requestId, TReplyOutcome::Ok);
   try {
-    if (IsBlank(identifier)) throw std::runtime_error("identifier 参数不能为空");
     std::string token = GenerateToken(identifier);
     TWipeOnExit wipe(token);
-    writer.AddBool("ok", true).AddString("token", token);
+    answer.Succeeded().AddString("token", token);
     Log("[WEBVIEW_BRIDGE] Token 生成成功");
   } catch (const std::exception& error) {
-    writer.AddBool("ok", false).AddString("error", error.what());
-    Log("[WEBVIEW_BRIDGE] generate_token 失败: ", error.what());
+    // The page has its own text for a blank identifier; the generator's is for direct callers.
+    const bool blank = dynamic_cast<const TBlankIdentifierError*>(&error) != nullptr;
+    const std::string_view message = blank ? kBlankIdentifier : error.what();
+    answer.Failed(message);
+    Log("[WEBVIEW_BRIDGE] generate_token 失败: ", message);
   }
-  reply = writer.Finish();
+  reply = answer.Finish();
   return true;
 }
 
@@ -129,7 +132,7 @@ bool HandleImageSave(TJsonValue request, std::string& reply) {
   const std::string requestId = ReadText(request, "requestId");
   const std::string imageData = ReadText(request, "imageData");
   const std::string fileName = ReadText(request, "fileName");
-  const std::string albumName = GetJsonString(request, "albumName", "Screenshots");
+  const std::string albumName = GetJsonString(request, "albumName", std::string(kDefaultAlbumName));
   reply = SaveImage(imageData, fileName, albumName, requestId);
   Log("[WEBVIEW_BRIDGE] 已处理 image_save");
   return true;

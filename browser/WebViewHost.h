@@ -1,24 +1,28 @@
 // The embedded-browser operations that the main window relies on: a runtime loader, a host
-// control that the browser lives in, and the browser with its four events. Everything is
-// called, raised and completed on the user-interface thread. Backends: browser/webkitgtk/
-// (Linux); tests use a scripted double (tests/browser/).
+// control that the browser lives in, and the browser with its events. Everything is called,
+// raised and completed on the user-interface thread. Backends: browser/webkitgtk/ (WebKitGTK,
+// Linux) and browser/webview2/ (WebView2, Windows); tests use a scripted double
+// (tests/browser/).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/Bytes.h"
 
 namespace vantreel {
 
 using HResult = std::int32_t;
-constexpr HResult S_OK_ = 0;
-constexpr HResult E_FAIL_ = static_cast<HResult>(0x80004005u);
+constexpr HResult kHResultOk = 0;
+constexpr HResult kHResultFail = static_cast<HResult>(0x80004005u);
 inline bool Succeeded(HResult hr) { return hr >= 0; }
 
-// The native handle of a host control (Linux: its GtkWidget*); null means none.
+// The native handle of a host control (Linux: its GtkWidget*; Windows: its HWND); null
+// means none.
 using NativeHandle = void*;
 
 class IWebResourceResponse {
@@ -26,13 +30,22 @@ class IWebResourceResponse {
   virtual ~IWebResourceResponse() = default;
 };
 
+// One answer to a resource request as the window means it. Each backend renders it in its
+// own API (WebView2 as a header block, WebKitGTK as a media type, charset and header list),
+// so nothing is written as text only to be parsed again.
+struct TWebResourceAnswer {
+  int statusCode = 200;
+  std::string reasonPhrase = "OK";
+  std::string contentType;  // "text/html; charset=utf-8"; sent first, as Content-Type
+  std::vector<std::pair<std::string, std::string>> headers;  // the others, in order
+  std::shared_ptr<const TBytes> content;  // shared with the bundle, never copied; null: empty
+};
+
 // The runtime's environment, made by the loader.
 class IWebViewEnvironment {
  public:
   virtual ~IWebViewEnvironment() = default;
-  // `headers`: lines joined by CR LF, none after the last. The response owns `content`.
-  virtual HResult CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                            const std::string& reasonPhrase, const std::string& headers,
+  virtual HResult CreateWebResourceResponse(TWebResourceAnswer answer,
                                             std::shared_ptr<IWebResourceResponse>& response) = 0;
 };
 
@@ -52,7 +65,8 @@ class IWebResourceRequestedEventArgs {
 class IWebMessageReceivedEventArgs {
  public:
   virtual ~IWebMessageReceivedEventArgs() = default;
-  // A string that the page posted arrives as a JSON string literal, quotes and escapes included.
+  // What the page posted, as JSON: an object as its JSON text, a string as its literal
+  // (quotes and escapes included).
   virtual HResult GetWebMessageAsJson(std::string& json) = 0;
 };
 

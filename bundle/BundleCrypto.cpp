@@ -42,8 +42,8 @@ const char* DecryptStepName(TCryptoStep step) {
 
 }  // namespace
 
-std::string Sha256Hex(ByteView data) {
-  const Sha256Digest digest = ComputeSha256(data);
+std::string Sha256Hex(TByteView data) {
+  const TSha256Digest digest = ComputeSha256(data);
   return BytesToHexLower(digest);
 }
 
@@ -62,7 +62,7 @@ TBytes HexToBytes(std::string_view text) {
   return bytes;
 }
 
-TBytes DeriveKeyPbkdf2Sha256(std::string_view password, ByteView salt, int iterations) {
+TBytes DeriveKeyPbkdf2Sha256(std::string_view password, TByteView salt, int iterations) {
   if (iterations < 1) throw std::runtime_error("PBKDF2 迭代次数必须大于 0。");
   TBytes passwordBytes(password.begin(), password.end());
   TBytes key(32);
@@ -78,7 +78,7 @@ TBytes DeriveKeyPbkdf2Sha256(std::string_view password, ByteView salt, int itera
   return key;
 }
 
-TBytes AesCbcDecrypt(ByteView cipherText, ByteView key, ByteView iv) {
+TBytes AesCbcDecrypt(TByteView cipherText, TByteView key, TByteView iv) {
   if (cipherText.empty()) return {};
   TBytes plain;
   const TCryptoResult result = AesCbcPkcs7Decrypt(cipherText, key, iv, plain);

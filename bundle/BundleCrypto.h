@@ -12,16 +12,16 @@
 namespace vantreel {
 
 // SHA-256 of the bytes as 64 lower-case hexadecimal digits.
-std::string Sha256Hex(ByteView data);
+std::string Sha256Hex(TByteView data);
 
 // Trims characters 0..32 at both ends, then reads pairs of hexadecimal digits (either case).
 TBytes HexToBytes(std::string_view text);
 
 // 32 bytes of PBKDF2-HMAC-SHA-256 over the UTF-8 bytes of `password`. The caller wipes the
 // result; the password copy is wiped here on every path.
-TBytes DeriveKeyPbkdf2Sha256(std::string_view password, ByteView salt, int iterations);
+TBytes DeriveKeyPbkdf2Sha256(std::string_view password, TByteView salt, int iterations);
 
 // AES-256-CBC with PKCS#7 padding removed. An empty ciphertext gives an empty result.
-TBytes AesCbcDecrypt(ByteView cipherText, ByteView key, ByteView iv);
+TBytes AesCbcDecrypt(TByteView cipherText, TByteView key, TByteView iv);
 
 }  // namespace vantreel

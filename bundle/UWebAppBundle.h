@@ -1,11 +1,10 @@
 // The in-memory web application: a map from normalised paths to file bytes, filled once
 // from the encrypted resource embedded in the executable, then only read. Created, loaded,
 // queried and destroyed on the user-interface thread; no locks. The one other thread is the
-// optional preparation worker (StartPreparing), which fills a map of its own and hands it
-// over when the owner joins it.
+// optional preparation worker (StartPreparing), a std::jthread the bundle owns that runs the
+// same load into a record of its own, which the owner reads after joining it.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,7 +24,7 @@ using TWebBundleLogProc = std::function<void(const std::string& message)>;
 // executable's own resource and the digest compiled in beside it; tests and tools pass
 // other bytes. The bytes must stay valid for as long as a load runs.
 struct TWebBundleSource {
-  std::function<std::optional<ByteView>()> findResource;
+  std::function<std::optional<TByteView>()> findResource;
   std::string expectedSha256;  // empty or 64 "0" digits: no check
 };
 
@@ -67,21 +66,13 @@ class TWebAppBundle {
  private:
   struct TPreparation;
 
-  void Log(const std::string& message) const;
   void WriteLogLine(const std::string& line) const;
-  void ThrowIfCancelled() const;
-  void TakePreparedLoad();
-  void EnsureFilesLoaded() const;
-  void VerifyDigest(ByteView resource) const;
-  void UnpackArchive(ByteView archive);
 
   TWebBundleLogProc FLogProc;
   std::unordered_map<std::string, std::shared_ptr<const TBytes>> FFileMap;
   bool FLoaded = false;
   TWebBundleSource FSource;
   std::unique_ptr<TPreparation> FPreparation;
-  // Set only on the worker's own bundle: the owner's request to stop.
-  const std::atomic<bool>* FCancelled = nullptr;
 };
 
 }  // namespace vantreel

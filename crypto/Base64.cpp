@@ -17,7 +17,7 @@ constexpr auto kDecode = MakeDecodeTable();
 
 }  // namespace
 
-void Base64EncodeAppend(ByteView data, std::string& out) {
+void Base64EncodeAppend(TByteView data, std::string& out) {
   const std::size_t start = out.size();
   out.resize(start + (data.size() + 2) / 3 * 4);
   char* o = out.data() + start;
@@ -43,7 +43,7 @@ void Base64EncodeAppend(ByteView data, std::string& out) {
   }
 }
 
-std::string Base64Encode(ByteView data) {
+std::string Base64Encode(TByteView data) {
   std::string out;
   Base64EncodeAppend(data, out);
   return out;

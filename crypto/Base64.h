@@ -8,10 +8,10 @@
 
 namespace vantreel {
 
-std::string Base64Encode(ByteView data);
+std::string Base64Encode(TByteView data);
 
 // Appends to `out` so that a reply can be built without a second copy of a large encoding.
-void Base64EncodeAppend(ByteView data, std::string& out);
+void Base64EncodeAppend(TByteView data, std::string& out);
 
 // Lenient decoding of page data: every character outside the alphabet ("=" and line breaks
 // included) is skipped and bits that do not fill a last byte are dropped. Never fails.

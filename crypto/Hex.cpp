@@ -2,7 +2,7 @@
 
 namespace vantreel {
 
-std::string BytesToHexLower(ByteView data) {
+std::string BytesToHexLower(TByteView data) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string out(data.size() * 2, '\0');
   for (std::size_t i = 0; i < data.size(); ++i) {

@@ -7,6 +7,6 @@
 
 namespace vantreel {
 
-std::string BytesToHexLower(ByteView data);
+std::string BytesToHexLower(TByteView data);
 
 }  // namespace vantreel

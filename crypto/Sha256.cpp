@@ -140,7 +140,7 @@ TSha256::~TSha256() {
   SecureZero(FBuffer, sizeof FBuffer);
 }
 
-void TSha256::Update(ByteView data) {
+void TSha256::Update(TByteView data) {
   const std::uint8_t* p = data.data();
   std::size_t n = data.size();
   FTotal += n;
@@ -165,13 +165,13 @@ void TSha256::Update(ByteView data) {
   }
 }
 
-Sha256Digest TSha256::Final() {
+TSha256Digest TSha256::Final() {
   const std::uint64_t bits = FTotal * 8;
   std::uint8_t pad[72] = {0x80};
   std::size_t padLen = (FBuffered < 56) ? 56 - FBuffered : 120 - FBuffered;
   for (int i = 0; i < 8; ++i) pad[padLen + i] = std::uint8_t(bits >> (56 - 8 * i));
-  Update(ByteView(pad, padLen + 8));
-  Sha256Digest out;
+  Update(TByteView(pad, padLen + 8));
+  TSha256Digest out;
   for (int i = 0; i < 8; ++i) {
     out[4 * i] = std::uint8_t(FState[i] >> 24);
     out[4 * i + 1] = std::uint8_t(FState[i] >> 16);
@@ -185,7 +185,7 @@ bool Sha256HardwareAvailable() { return gHardware; }
 
 void SetSha256PortableForTesting(bool portable) { gForcePortable.store(portable, std::memory_order_relaxed); }
 
-Sha256Digest ComputeSha256(ByteView data) {
+TSha256Digest ComputeSha256(TByteView data) {
   TSha256 hash;
   hash.Update(data);
   return hash.Final();

@@ -11,7 +11,7 @@
 
 namespace vantreel {
 
-using Sha256Digest = std::array<std::uint8_t, 32>;
+using TSha256Digest = std::array<std::uint8_t, 32>;
 
 class TSha256 {
  public:
@@ -20,8 +20,8 @@ class TSha256 {
   TSha256(const TSha256&) = delete;
   TSha256& operator=(const TSha256&) = delete;
 
-  void Update(ByteView data);
-  Sha256Digest Final();
+  void Update(TByteView data);
+  TSha256Digest Final();
 
  private:
   std::uint32_t FState[8];
@@ -30,7 +30,7 @@ class TSha256 {
   std::uint64_t FTotal = 0;
 };
 
-Sha256Digest ComputeSha256(ByteView data);
+TSha256Digest ComputeSha256(TByteView data);
 
 // Whether this processor runs the hardware path.
 bool Sha256HardwareAvailable();

@@ -103,7 +103,7 @@ std::uint32_t Load24(const std::uint8_t* p) {
 
 }  // namespace
 
-void AppendBase64JsonEscaped(ByteView data, std::string& out) {
+void AppendBase64JsonEscaped(TByteView data, std::string& out) {
   TEscapedOut o(out, (data.size() + 2) / 3 * 4);
   const std::uint8_t* p = data.data();
   std::size_t n = data.size();

@@ -10,6 +10,6 @@ namespace vantreel {
 
 // Appends the one-line, "="-padded Base64 of `data` to `out` with each "/" written as "\/",
 // without an intermediate copy of the encoding.
-void AppendBase64JsonEscaped(ByteView data, std::string& out);
+void AppendBase64JsonEscaped(TByteView data, std::string& out);
 
 }  // namespace vantreel

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "base/Utf8.h"
+
 namespace vantreel {
 namespace {
 
@@ -43,24 +45,6 @@ bool IsLowSurrogateEscape(const unsigned char* p, std::size_t left) {
   if (left < 6 || p[0] != '\\' || p[1] != 'u') return false;
   const long low = Hex4(p + 2);
   return low >= 0xDC00 && low <= 0xDFFF;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 }  // namespace
@@ -230,32 +214,11 @@ class TJsonDocument::TParser {
     return true;
   }
 
-  // At a byte >= 0x80; moves past one well-formed UTF-8 sequence (RFC 3629: no overlong
-  // forms, no surrogates, nothing above U+10FFFF).
+  // At a byte >= 0x80; moves past one well-formed UTF-8 sequence.
   bool SkipUtf8(std::size_t& i) const {
-    const unsigned char c = FData[i];
-    unsigned char low = 0x80, high = 0xBF;
-    std::size_t more;
-    if (c >= 0xC2 && c <= 0xDF) {
-      more = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2;
-      if (c == 0xE0) low = 0xA0;
-      if (c == 0xED) high = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    const unsigned char second = At(i + 1);
-    if (second < low || second > high) return false;
-    for (std::size_t k = 2; k <= more; ++k) {
-      if ((At(i + k) & 0xC0) != 0x80) return false;
-    }
-    i += more + 1;
-    return true;
+    const std::size_t length = Utf8SequenceLength({reinterpret_cast<const char*>(FData), FSize}, i);
+    i += length;
+    return length != 0;
   }
 
   const unsigned char* FData;
@@ -305,14 +268,14 @@ std::string TJsonDocument::DecodeString(const TToken& token) const {
       case 't': out.push_back('\t'); break;
       case 'u': {
         // Parse has checked the digits; pairing is decided as Parse decided it.
-        auto cp = static_cast<std::uint32_t>(Hex4(p + i));
+        auto cp = static_cast<char32_t>(Hex4(p + i));
         i += 4;
         if (IsHighSurrogate(cp) && IsLowSurrogateEscape(p + i, raw.size() - i)) {
-          const auto low = static_cast<std::uint32_t>(Hex4(p + i + 2));
+          const auto low = static_cast<char32_t>(Hex4(p + i + 2));
           i += 6;
           cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-          cp = 0xFFFD;
+          cp = kReplacementCharacter;
         }
         AppendUtf8(out, cp);
         break;

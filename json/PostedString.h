@@ -1,5 +1,7 @@
-// What the page's channel hands over. A message posted as a string arrives as its JSON
-// literal; the page never posts anything else, so the unwrapping is deliberately narrow.
+// What the page's channel hands over. The page posts each request as an object
+// (web/js/bridge.js), which arrives as its JSON text and passes through unchanged. A message
+// posted as a string arrives as its JSON literal and is unwrapped here; the unwrapping is
+// deliberately narrow, since the page's own requests never need it.
 #pragma once
 
 #include <string>

@@ -20,7 +20,7 @@ namespace vantreel {
 
 // Replaces `target`, or creates it. Throws std::runtime_error with the file system's
 // message, prefixed for the log.
-void WriteFileAtomically(const std::filesystem::path& target, ByteView data);
+void WriteFileAtomically(const std::filesystem::path& target, TByteView data);
 
 // How many names WriteNewFileAtomically tries before it gives up.
 inline constexpr int kMaxNewNameAttempts = 1000;
@@ -32,6 +32,6 @@ inline constexpr int kMaxNewNameAttempts = 1000;
 // kMaxNewNameAttempts names is taken.
 std::filesystem::path WriteNewFileAtomically(const std::filesystem::path& folder,
                                              const std::function<std::filesystem::path(int attempt)>& nameForAttempt,
-                                             ByteView data);
+                                             TByteView data);
 
 }  // namespace vantreel

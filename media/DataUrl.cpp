@@ -14,7 +14,9 @@ TBytes DecodeDataUrl(std::string_view data) {
 }
 
 std::runtime_error ImageTooLarge() {
-  return std::runtime_error("图片过大: 最多 " + std::to_string(kMaxImageBytes >> 20) + " MB");
+  // One literal, so that the page's table of service texts can be checked against it.
+  static_assert(kMaxImageBytes == 32u << 20, "the message states the limit");
+  return std::runtime_error("图片过大: 最多 32 MB");
 }
 
 TBytes DecodeBoundedDataUrl(std::string_view data) {

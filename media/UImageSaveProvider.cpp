@@ -10,7 +10,7 @@
 
 #include "base/AsciiText.h"
 #include "base/LogText.h"
-#include "json/JsonWriter.h"
+#include "json/JsonReply.h"
 #include "media/AtomicFileWriter.h"
 #include "media/DataUrl.h"
 #include "media/LocalStamp.h"
@@ -38,12 +38,11 @@ fs::path GetPicturesDir() {
 
 std::string SaveImage(const std::string& imageData, const std::string& fileName, const std::string& albumName,
                       const std::string& requestId) {
-  TJsonWriter reply;
-  reply.AddString("type", "image_save_response").AddString("requestId", requestId);
+  TJsonReply reply("image_save_response", requestId, TReplyOutcome::OkAndSuccess);
   try {
     if (imageData.empty()) throw std::runtime_error("图片数据不能为空");
     std::string albumText(TrimBlanks(albumName));
-    if (albumText.empty()) albumText = "Screenshots";
+    if (albumText.empty()) albumText = kDefaultAlbumName;
     const TSafeRelativePath album = TSafeRelativePath::Check(albumText, kBadAlbum);
     const std::string nameText(TrimBlanks(fileName));
     const std::optional<TSafeName> name =
@@ -70,11 +69,12 @@ std::string SaveImage(const std::string& imageData, const std::string& fileName,
       }, image);
     }
 
-    reply.AddBool("ok", true).AddBool("success", true);
-    reply.AddString("filePath", Utf8FromPath(path)).AddString("message", "图片已保存到 " + Utf8FromPath(albumDir));
+    reply.Succeeded()
+        .AddString("filePath", Utf8FromPath(path))
+        .AddString("message", "图片已保存到 " + Utf8FromPath(albumDir));
     OutputDebugLine("[IMAGE_SAVE] 保存成功: " + EscapedForLog(Utf8FromPath(path)));
   } catch (const std::exception& e) {
-    reply.AddBool("ok", false).AddBool("success", false).AddString("error", e.what());
+    reply.Failed(e.what());
     OutputDebugLine("[IMAGE_SAVE] 保存失败: " + EscapedForLog(e.what()));
   }
   return reply.Finish();

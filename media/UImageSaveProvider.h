@@ -4,8 +4,12 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace vantreel {
+
+// The album of a request that names none, or only blanks.
+inline constexpr std::string_view kDefaultAlbumName = "Screenshots";
 
 std::string SaveImage(const std::string& imageData, const std::string& fileName, const std::string& albumName,
                       const std::string& requestId);

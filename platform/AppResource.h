@@ -9,6 +9,6 @@
 namespace vantreel {
 
 // The bytes stay valid for the life of the process; nothing is copied.
-std::optional<ByteView> FindAppResource(std::string_view name);
+std::optional<TByteView> FindAppResource(std::string_view name);
 
 }  // namespace vantreel

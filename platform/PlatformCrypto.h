@@ -28,11 +28,11 @@ struct TCryptoResult {
 };
 
 // `out` receives 32 bytes. Iterations must be at least 1 (the caller checks).
-TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+TCryptoResult Pbkdf2HmacSha256(TByteView password, TByteView salt, std::uint32_t iterations,
                               std::uint8_t out[32]);
 
 // Key: 32 bytes; IV: 16 bytes. On failure `out` is left empty.
-TCryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out);
-TCryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out);
+TCryptoResult AesCbcPkcs7Encrypt(TByteView plain, TByteView key, TByteView iv, TBytes& out);
+TCryptoResult AesCbcPkcs7Decrypt(TByteView cipher, TByteView key, TByteView iv, TBytes& out);
 
 }  // namespace vantreel

@@ -210,7 +210,7 @@ std::uint32_t TGtkMainFormUi::TickCount() const {
   return static_cast<std::uint32_t>(ms);
 }
 
-UiThreadInvoker TGtkMainFormUi::UiThreadInvoke() {
+TUiThreadInvoker TGtkMainFormUi::UiThreadInvoke() {
   const std::thread::id uiThread = FUiThread;
   return [uiThread](std::function<void()> fn) {
     if (std::this_thread::get_id() == uiThread) {

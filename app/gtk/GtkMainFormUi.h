@@ -57,7 +57,7 @@ class TGtkMainFormUi final : public IMainFormUi {
   void ProcessMessages() override;
   void Sleep(unsigned ms) override;
   std::uint32_t TickCount() const override;
-  UiThreadInvoker UiThreadInvoke() override;
+  TUiThreadInvoker UiThreadInvoke() override;
 
   GtkWindow* Window() const { return GTK_WINDOW(FWindow); }
   // What closing the window does; by default it leaves the innermost gtk_main.

@@ -192,7 +192,7 @@ void TWin32MainFormUi::ProcessMessages() {
   }
 }
 
-UiThreadInvoker TWin32MainFormUi::UiThreadInvoke() {
+TUiThreadInvoker TWin32MainFormUi::UiThreadInvoke() {
   const HWND window = FWindow;
   const DWORD uiThread = GetCurrentThreadId();
   return [window, uiThread](std::function<void()> fn) {

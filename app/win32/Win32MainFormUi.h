@@ -60,7 +60,7 @@ class TWin32MainFormUi final : public IMainFormUi {
   void ProcessMessages() override;
   void Sleep(unsigned ms) override { ::Sleep(ms); }
   std::uint32_t TickCount() const override { return GetTickCount(); }
-  UiThreadInvoker UiThreadInvoke() override;
+  TUiThreadInvoker UiThreadInvoke() override;
 
   HWND Window() const { return FWindow; }
   bool RightToLeft() const { return FRightToLeft; }

@@ -117,7 +117,7 @@ const TFixture& Fixture() {
 }
 
 TWebBundleSource FixtureSource() {
-  return {[] { return std::optional<ByteView>(Fixture().cipher); }, Fixture().digest};
+  return {[] { return std::optional<TByteView>(Fixture().cipher); }, Fixture().digest};
 }
 
 void Quiet(const std::string&) {}

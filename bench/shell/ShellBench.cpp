@@ -197,8 +197,8 @@ void BM_Pbkdf2_120000(benchmark::State& state) {
     std::uint8_t key[32];
     const auto start = std::chrono::steady_clock::now();
     const auto result = vantreel::Pbkdf2HmacSha256(
-        vantreel::ByteView(reinterpret_cast<const std::uint8_t*>(kPassword), sizeof kPassword - 1),
-        vantreel::ByteView(kSalt.data(), kSalt.size()), 120000, key);
+        vantreel::TByteView(reinterpret_cast<const std::uint8_t*>(kPassword), sizeof kPassword - 1),
+        vantreel::TByteView(kSalt.data(), kSalt.size()), 120000, key);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     benchmark::DoNotOptimize(key);
     if (!result.ok()) {

@@ -314,6 +314,8 @@ void TWebKitBrowser::AnswerInternalRequest(WebKitURISchemeRequest* request) {
   const std::string mediaType = response->MediaType();
   if (!mediaType.empty()) webkit_uri_scheme_response_set_content_type(answer, mediaType.c_str());
   SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+  if (!response->ContentType().empty())
+    soup_message_headers_append(headers, "Content-Type", response->ContentType().c_str());
   for (const auto& [name, value] : response->Headers())
     soup_message_headers_append(headers, name.c_str(), value.c_str());
   // WebKit sees the moved request as cross-origin; for CORS-mode loads (module scripts,

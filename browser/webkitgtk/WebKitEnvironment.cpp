@@ -69,12 +69,11 @@ TWebKitEnvironment::~TWebKitEnvironment() {
   g_object_unref(FContext);
 }
 
-HResult TWebKitEnvironment::CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                                      const std::string& reasonPhrase, const std::string& headers,
+HResult TWebKitEnvironment::CreateWebResourceResponse(TWebResourceAnswer answer,
                                                       std::shared_ptr<IWebResourceResponse>& response) {
-  if (statusCode < 100 || statusCode > 999) return static_cast<HResult>(0x80070057u);  // E_INVALIDARG
-  response = std::make_shared<TWebResourceResponse>(std::move(content), statusCode, reasonPhrase, headers);
-  return S_OK_;
+  if (answer.statusCode < 100 || answer.statusCode > 999) return static_cast<HResult>(0x80070057u);  // E_INVALIDARG
+  response = std::make_shared<TWebResourceResponse>(std::move(answer));
+  return kHResultOk;
 }
 
 GVariant* TWebKitEnvironment::PatternsVariant() const {

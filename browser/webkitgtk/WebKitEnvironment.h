@@ -29,9 +29,7 @@ class TWebKitEnvironment final : public IWebViewEnvironment {
   TWebKitEnvironment(const TWebKitEnvironment&) = delete;
   TWebKitEnvironment& operator=(const TWebKitEnvironment&) = delete;
 
-  HResult CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                    const std::string& reasonPhrase, const std::string& headers,
-                                    std::shared_ptr<IWebResourceResponse>& response) override;
+  HResult CreateWebResourceResponse(TWebResourceAnswer answer, std::shared_ptr<IWebResourceResponse>& response) override;
 
   WebKitWebContext* Context() const { return FContext; }
   void AddFilterPattern(const std::string& pattern);

@@ -1,24 +1,19 @@
-#include "base/AsciiText.h"
 #include "browser/webkitgtk/WebResourceResponse.h"
 
 #include <cstddef>
+#include <string_view>
+
+#include "base/AsciiText.h"
 
 namespace vantreel::webkitgtk {
 namespace {
-
-std::string Trim(const std::string& text) {
-  const char* blanks = " \t";
-  const std::size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 class TRequest final : public IWebResourceRequest {
  public:
   explicit TRequest(std::string uri) : FUri(std::move(uri)) {}
   HResult GetUri(std::string& uri) override {
     uri = FUri;
-    return S_OK_;
+    return kHResultOk;
   }
 
  private:
@@ -27,59 +22,32 @@ class TRequest final : public IWebResourceRequest {
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> ParseHeaderBlock(const std::string& block) {
-  std::vector<std::pair<std::string, std::string>> headers;
-  std::size_t start = 0;
-  while (start <= block.size()) {
-    std::size_t end = block.find('\n', start);
-    if (end == std::string::npos) end = block.size();
-    std::string line = block.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::size_t colon = line.find(':');
-    if (colon != std::string::npos && colon > 0)
-      headers.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
-    start = end + 1;
-  }
-  return headers;
+TWebResourceResponse::TWebResourceResponse(TWebResourceAnswer answer) : FAnswer(std::move(answer)) {
+  if (!FAnswer.content) FAnswer.content = std::make_shared<const TBytes>();
 }
 
-TWebResourceResponse::TWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                           std::string reasonPhrase, const std::string& headerBlock)
-    : FContent(content ? std::move(content) : std::make_shared<const TBytes>()),
-      FStatusCode(statusCode),
-      FReasonPhrase(std::move(reasonPhrase)),
-      FHeaders(ParseHeaderBlock(headerBlock)) {}
-
 std::string TWebResourceResponse::MediaType() const {
-  for (const auto& [name, value] : FHeaders) {
-    if (!EqualsIgnoringAsciiCase(name, "content-type")) continue;
-    return AsciiLowered(Trim(value.substr(0, value.find(';'))));
-  }
-  return {};
+  const std::string_view type = FAnswer.contentType;
+  return AsciiLowered(TrimBlanks(type.substr(0, type.find(';'))));
 }
 
 std::optional<std::string> TWebResourceResponse::Charset() const {
-  for (const auto& [name, value] : FHeaders) {
-    if (!EqualsIgnoringAsciiCase(name, "content-type")) continue;
-    const std::string lower = AsciiLowered(value);
-    const std::size_t at = lower.find("charset=");
-    if (at == std::string::npos) return std::nullopt;
-    std::string charset = Trim(value.substr(at + 8, value.find(';', at) - (at + 8)));
-    if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"')
-      charset = charset.substr(1, charset.size() - 2);
-    return charset.empty() ? std::nullopt : std::optional<std::string>(charset);
-  }
-  return std::nullopt;
+  const std::string_view type = FAnswer.contentType;
+  const std::size_t at = AsciiLowered(type).find("charset=");
+  if (at == std::string::npos) return std::nullopt;
+  std::string_view charset = TrimBlanks(type.substr(at + 8, type.find(';', at) - (at + 8)));
+  if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"') charset = charset.substr(1, charset.size() - 2);
+  return charset.empty() ? std::nullopt : std::optional<std::string>(charset);
 }
 
 HResult TWebResourceRequestedArgs::GetRequest(std::shared_ptr<IWebResourceRequest>& request) {
   request = std::make_shared<TRequest>(FUri);
-  return S_OK_;
+  return kHResultOk;
 }
 
 HResult TWebResourceRequestedArgs::SetResponse(std::shared_ptr<IWebResourceResponse> response) {
   FResponse = std::dynamic_pointer_cast<TWebResourceResponse>(response);
-  return (FResponse || !response) ? S_OK_ : E_FAIL_;
+  return (FResponse || !response) ? kHResultOk : kHResultFail;
 }
 
 }  // namespace vantreel::webkitgtk

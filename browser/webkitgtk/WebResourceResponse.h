@@ -1,6 +1,7 @@
 // A response made by the environment and handed back through the resource-request event:
-// status, reason, header lines and the shared body. Also the event arguments the backend
-// raises, which carry the request's original https URL.
+// the window's answer as it came, rendered into WebKit's calls when the request is
+// answered. Also the event arguments the backend raises, which carry the request's original
+// https URL.
 #pragma once
 
 #include <memory>
@@ -15,26 +16,22 @@ namespace vantreel::webkitgtk {
 
 class TWebResourceResponse final : public IWebResourceResponse {
  public:
-  TWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode, std::string reasonPhrase,
-                       const std::string& headerBlock);
+  explicit TWebResourceResponse(TWebResourceAnswer answer);
 
-  int StatusCode() const { return FStatusCode; }
-  const std::string& ReasonPhrase() const { return FReasonPhrase; }
-  const std::vector<std::pair<std::string, std::string>>& Headers() const { return FHeaders; }
-  const std::shared_ptr<const TBytes>& Content() const { return FContent; }
-  // The media type and charset of the Content-Type header ("text/html", "utf-8"), if any.
+  int StatusCode() const { return FAnswer.statusCode; }
+  const std::string& ReasonPhrase() const { return FAnswer.reasonPhrase; }
+  const std::string& ContentType() const { return FAnswer.contentType; }
+  // The headers besides Content-Type.
+  const std::vector<std::pair<std::string, std::string>>& Headers() const { return FAnswer.headers; }
+  const std::shared_ptr<const TBytes>& Content() const { return FAnswer.content; }
+  // The media type and charset of the content type ("text/html", "utf-8"), if any: WebKit
+  // takes the two apart.
   std::string MediaType() const;
   std::optional<std::string> Charset() const;
 
  private:
-  std::shared_ptr<const TBytes> FContent;
-  int FStatusCode;
-  std::string FReasonPhrase;
-  std::vector<std::pair<std::string, std::string>> FHeaders;
+  TWebResourceAnswer FAnswer;
 };
-
-// Header lines joined by CR LF (a lone LF is accepted too); lines without a colon are dropped.
-std::vector<std::pair<std::string, std::string>> ParseHeaderBlock(const std::string& block);
 
 class TWebResourceRequestedArgs final : public IWebResourceRequestedEventArgs {
  public:
@@ -54,7 +51,7 @@ class TWebMessageReceivedArgs final : public IWebMessageReceivedEventArgs {
   explicit TWebMessageReceivedArgs(std::string json) : FJson(std::move(json)) {}
   HResult GetWebMessageAsJson(std::string& json) override {
     json = FJson;
-    return S_OK_;
+    return kHResultOk;
   }
 
  private:

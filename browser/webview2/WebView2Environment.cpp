@@ -5,14 +5,29 @@
 
 namespace vantreel::webview2 {
 
-HResult TWebView2Environment::CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                                        const std::string& reasonPhrase, const std::string& headers,
+namespace {
+
+// The runtime takes the headers as one block of lines joined by CR LF, none after the last.
+std::string HeaderBlock(const TWebResourceAnswer& answer) {
+  std::string block;
+  if (!answer.contentType.empty()) block = "Content-Type: " + answer.contentType;
+  for (const auto& [name, value] : answer.headers) {
+    if (!block.empty()) block += "\r\n";
+    block.append(name).append(": ").append(value);
+  }
+  return block;
+}
+
+}  // namespace
+
+HResult TWebView2Environment::CreateWebResourceResponse(TWebResourceAnswer answer,
                                                         std::shared_ptr<IWebResourceResponse>& response) {
   if (!FCore) return E_FAIL;
-  TComPtr<IStream> stream = TBytesStream::Create(std::move(content));
+  TComPtr<IStream> stream = TBytesStream::Create(std::move(answer.content));
   TComPtr<ICoreWebView2WebResourceResponse> core;
-  const HRESULT hr = FCore->CreateWebResourceResponse(stream.Get(), statusCode, Widen(reasonPhrase).c_str(),
-                                                      Widen(headers).c_str(), core.Put());
+  const HRESULT hr = FCore->CreateWebResourceResponse(stream.Get(), answer.statusCode,
+                                                      Widen(answer.reasonPhrase).c_str(),
+                                                      Widen(HeaderBlock(answer)).c_str(), core.Put());
   if (FAILED(hr)) return hr;
   if (!core) return E_POINTER;
   response = std::make_shared<TWebView2Response>(std::move(core));

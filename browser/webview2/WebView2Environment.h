@@ -38,9 +38,7 @@ class TWebView2Environment final : public IWebViewEnvironment,
   TWebView2Environment(TComPtr<ICoreWebView2Environment> core, std::shared_ptr<TEnvironmentMaker> maker)
       : FCore(std::move(core)), FMaker(std::move(maker)) {}
 
-  HResult CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                    const std::string& reasonPhrase, const std::string& headers,
-                                    std::shared_ptr<IWebResourceResponse>& response) override;
+  HResult CreateWebResourceResponse(TWebResourceAnswer answer, std::shared_ptr<IWebResourceResponse>& response) override;
 
   ICoreWebView2Environment* Core() const { return FCore.Get(); }
   // Makes a new runtime environment and puts it in place of the old one before `done` runs.

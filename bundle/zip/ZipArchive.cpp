@@ -19,11 +19,11 @@ using namespace zip;
 // rounded up); a declared size above that is a lie, whatever the stream holds.
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
 
-std::uint16_t Read16(ByteView data, std::size_t at) {
+std::uint16_t Read16(TByteView data, std::size_t at) {
   return static_cast<std::uint16_t>(data[at] | (data[at + 1] << 8));
 }
 
-std::uint32_t Read32(ByteView data, std::size_t at) {
+std::uint32_t Read32(TByteView data, std::size_t at) {
   return static_cast<std::uint32_t>(data[at]) | (static_cast<std::uint32_t>(data[at + 1]) << 8) |
          (static_cast<std::uint32_t>(data[at + 2]) << 16) | (static_cast<std::uint32_t>(data[at + 3]) << 24);
 }
@@ -32,7 +32,7 @@ std::uint32_t Read32(ByteView data, std::size_t at) {
 
 // The end record is found from the back: a trailing comment of up to 65535 bytes may follow
 // it, and its comment length must reach exactly to the end of the archive.
-std::size_t FindEndRecord(ByteView data) {
+std::size_t FindEndRecord(TByteView data) {
   if (data.size() < kEndSize) Refuse("未找到中央目录结束记录。");
   const std::size_t lowest = data.size() - kEndSize - std::min<std::size_t>(data.size() - kEndSize, 0xFFFF);
   for (std::size_t at = data.size() - kEndSize + 1; at-- > lowest;) {
@@ -43,7 +43,7 @@ std::size_t FindEndRecord(ByteView data) {
 
 }  // namespace
 
-TZipArchive::TZipArchive(ByteView archive) : FArchive(archive) {
+TZipArchive::TZipArchive(TByteView archive) : FArchive(archive) {
   const std::size_t end = FindEndRecord(FArchive);
   if (end >= kZip64LocatorSize && Read32(FArchive, end - kZip64LocatorSize) == kZip64LocatorSignature) {
     Refuse("不支持 ZIP64 格式。");
@@ -115,7 +115,7 @@ void TZipArchive::ReadCentralDirectory(std::size_t offset, std::size_t size, std
     if (dataEndOffset > dataEnd) Refuse("条目“" + name + "”的数据超出文件范围。");
 
     spans.emplace_back(localOffset, static_cast<std::size_t>(dataEndOffset));
-    FFirstByFoldedName.try_emplace(AsciiLowered(entry.name), FEntries.size());
+    entry.firstOfName = FFirstByFoldedName.try_emplace(AsciiLowered(entry.name), FEntries.size()).first->second;
     FEntries.push_back(std::move(entry));
     at += recordSize;
   }
@@ -127,7 +127,7 @@ const TZipEntry* TZipArchive::FindEntry(std::string_view name) const {
 }
 
 TBytes TZipArchive::Read(const TZipEntry& entry) const {
-  const ByteView data = FArchive.subspan(entry.dataOffset, entry.compressedSize);
+  const TByteView data = FArchive.subspan(entry.dataOffset, entry.compressedSize);
   TBytes bytes = entry.method == kMethodStored ? TBytes(data.begin(), data.end())
                                                : InflateRaw(data, entry.uncompressedSize);
   if (crc32_z(0, bytes.data(), bytes.size()) != entry.crc32) {

@@ -24,13 +24,16 @@ struct TZipEntry {
   std::uint32_t compressedSize = 0;
   std::uint32_t uncompressedSize = 0;
   std::size_t dataOffset = 0;  // first byte of the entry's data in the archive
+  // Index of the first entry whose name equals this one's ignoring ASCII case (its own index
+  // when none comes before it): what a read "by name" finds, folded once while opening.
+  std::size_t firstOfName = 0;
 };
 
 class TZipArchive {
  public:
   // Throws std::runtime_error with a message fit to show when the bytes are not an archive
   // this reader accepts.
-  explicit TZipArchive(ByteView archive);
+  explicit TZipArchive(TByteView archive);
 
   // Entries in central-directory order.
   const std::vector<TZipEntry>& Entries() const { return FEntries; }
@@ -46,7 +49,7 @@ class TZipArchive {
   void ReadCentralDirectory(std::size_t offset, std::size_t size, std::size_t count, std::size_t dataEnd,
                             TSpans& spans);
 
-  ByteView FArchive;
+  TByteView FArchive;
   std::vector<TZipEntry> FEntries;
   std::unordered_map<std::string, std::size_t> FFirstByFoldedName;
 };

@@ -27,7 +27,7 @@ constexpr const char* kSizeMismatch = "Zip 条目解压后大小与记录不符�
 
 }  // namespace
 
-TBytes InflateRaw(ByteView compressed, std::size_t declaredSize) {
+TBytes InflateRaw(TByteView compressed, std::size_t declaredSize) {
   if (compressed.size() > std::numeric_limits<uInt>::max() || declaredSize > std::numeric_limits<uInt>::max()) {
     throw std::runtime_error("Zip 条目过大。");
   }

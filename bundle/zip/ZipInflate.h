@@ -10,6 +10,6 @@
 namespace vantreel {
 
 // Throws when the stream is corrupt, ends early, or holds more than `declaredSize` bytes.
-TBytes InflateRaw(ByteView compressed, std::size_t declaredSize);
+TBytes InflateRaw(TByteView compressed, std::size_t declaredSize);
 
 }  // namespace vantreel

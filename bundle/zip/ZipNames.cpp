@@ -1,5 +1,7 @@
 #include "bundle/zip/ZipNames.h"
 
+#include "base/Utf8.h"
+
 namespace vantreel {
 namespace {
 
@@ -17,69 +19,23 @@ constexpr char16_t kCp437High[128] = {
     0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
 
-void AppendUtf8(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Length of the well-formed UTF-8 sequence at `p` (RFC 3629: no overlongs, no surrogates,
-// nothing above U+10FFFF), or 0.
-std::size_t Utf8SequenceLength(const std::uint8_t* p, std::size_t available) {
-  const std::uint8_t b0 = p[0];
-  if (b0 < 0x80) return 1;
-  std::size_t length;
-  std::uint8_t lo = 0x80, hi = 0xBF;  // bounds of the second byte
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    if (b0 == 0xE0) lo = 0xA0;
-    if (b0 == 0xED) hi = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    if (b0 == 0xF0) lo = 0x90;
-    if (b0 == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  if (available < length) return 0;
-  if (p[1] < lo || p[1] > hi) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
-  }
-  return length;
-}
-
 }  // namespace
 
-std::string DecodeZipName(ByteView raw, bool utf8Flag) {
+std::string DecodeZipName(TByteView raw, bool utf8Flag) {
   std::string out;
   out.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size();) {
-    if (!utf8Flag) {
-      const std::uint8_t b = raw[i++];
-      AppendUtf8(b < 0x80 ? char32_t(b) : char32_t(kCp437High[b - 0x80]), out);
-      continue;
-    }
-    const std::size_t length = Utf8SequenceLength(raw.data() + i, raw.size() - i);
+  if (!utf8Flag) {
+    for (const std::uint8_t b : raw) AppendUtf8(out, b < 0x80 ? char32_t(b) : char32_t(kCp437High[b - 0x80]));
+    return out;
+  }
+  const std::string_view text(reinterpret_cast<const char*>(raw.data()), raw.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8SequenceLength(text, i);
     if (length == 0) {
-      AppendUtf8(0xFFFD, out);
+      AppendUtf8(out, kReplacementCharacter);
       ++i;
     } else {
-      out.append(reinterpret_cast<const char*>(raw.data() + i), length);
+      out.append(text.substr(i, length));
       i += length;
     }
   }

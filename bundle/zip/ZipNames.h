@@ -10,6 +10,6 @@ namespace vantreel {
 
 // A name flagged UTF-8 keeps its bytes; malformed sequences become U+FFFD so that every
 // key is valid UTF-8.
-std::string DecodeZipName(ByteView raw, bool utf8Flag);
+std::string DecodeZipName(TByteView raw, bool utf8Flag);
 
 }  // namespace vantreel

@@ -65,7 +65,7 @@ fs::path TemporaryName(const fs::path& folder) {
   return folder / name;
 }
 
-void WriteAll(int fd, ByteView data) {
+void WriteAll(int fd, TByteView data) {
   const std::uint8_t* p = data.data();
   std::size_t left = data.size();
   while (left > 0) {
@@ -117,7 +117,7 @@ class TTemporary {
   TTemporary& operator=(const TTemporary&) = delete;
 
   // The contents, on the disk before any name points at them.
-  void Fill(ByteView data, const struct stat* keepModeOf) {
+  void Fill(TByteView data, const struct stat* keepModeOf) {
     if (keepModeOf != nullptr && ::fchmod(FFd, keepModeOf->st_mode & 07777) != 0) Fail("写入文件失败", errno);
     WriteAll(FFd, data);
     if (::fsync(FFd) != 0) Fail("写入文件失败", errno);
@@ -186,7 +186,7 @@ fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? ta
 
 }  // namespace
 
-void WriteFileAtomically(const fs::path& target, ByteView data) {
+void WriteFileAtomically(const fs::path& target, TByteView data) {
   IgnoreFileSizeSignal();
   const fs::path folder = FolderOf(target);
   RemoveStaleTemporaries(folder);
@@ -202,7 +202,7 @@ void WriteFileAtomically(const fs::path& target, ByteView data) {
 }
 
 fs::path WriteNewFileAtomically(const fs::path& folder, const std::function<fs::path(int)>& nameForAttempt,
-                                ByteView data) {
+                                TByteView data) {
   IgnoreFileSizeSignal();
   RemoveStaleTemporaries(folder);
   fs::path placed;

@@ -43,7 +43,7 @@ HANDLE CreateTemporary(const fs::path& folder, fs::path& temporary) {
   Fail("创建文件失败", ERROR_FILE_EXISTS);
 }
 
-void WriteAll(HANDLE file, ByteView data) {
+void WriteAll(HANDLE file, TByteView data) {
   const std::uint8_t* p = data.data();
   std::size_t left = data.size();
   while (left > 0) {
@@ -57,7 +57,7 @@ void WriteAll(HANDLE file, ByteView data) {
 }
 
 // The temporary, written whole and flushed, then closed so that it can be moved.
-fs::path WriteTemporary(const fs::path& folder, ByteView data) {
+fs::path WriteTemporary(const fs::path& folder, TByteView data) {
   fs::path temporary;
   HANDLE file = CreateTemporary(folder, temporary);
   try {
@@ -78,7 +78,7 @@ fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? ta
 
 }  // namespace
 
-void WriteFileAtomically(const fs::path& target, ByteView data) {
+void WriteFileAtomically(const fs::path& target, TByteView data) {
   const fs::path temporary = WriteTemporary(FolderOf(target), data);
   if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD error = GetLastError();
@@ -88,7 +88,7 @@ void WriteFileAtomically(const fs::path& target, ByteView data) {
 }
 
 fs::path WriteNewFileAtomically(const fs::path& folder, const std::function<fs::path(int)>& nameForAttempt,
-                                ByteView data) {
+                                TByteView data) {
   const fs::path temporary = WriteTemporary(folder, data);
   for (int attempt = 1; attempt <= kMaxNewNameAttempts; ++attempt) {
     const fs::path candidate = folder / nameForAttempt(attempt);

@@ -10,11 +10,11 @@ extern const std::uint8_t vantreel_app_web_zip_end[] __attribute__((weak));
 
 namespace vantreel {
 
-std::optional<ByteView> FindAppResource(std::string_view name) {
+std::optional<TByteView> FindAppResource(std::string_view name) {
   const std::uint8_t* begin = vantreel_app_web_zip_begin;
   const std::uint8_t* end = vantreel_app_web_zip_end;
   if (name != "APP_WEB_ZIP" || begin == nullptr || end == nullptr || end < begin) return std::nullopt;
-  return ByteView(begin, static_cast<std::size_t>(end - begin));
+  return TByteView(begin, static_cast<std::size_t>(end - begin));
 }
 
 }  // namespace vantreel

@@ -20,7 +20,7 @@ struct TCtxFree {
   void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }  // cleanses the key schedule
 };
 
-TCryptoResult AesCbc(bool encrypt, ByteView in, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbc(bool encrypt, TByteView in, TByteView key, TByteView iv, TBytes& out) {
   out.clear();
   if (key.size() != 32) return {TCryptoStep::GenerateKey, 1};
   if (iv.size() != 16) return {TCryptoStep::CryptSize, 1};
@@ -53,7 +53,7 @@ TCryptoResult AesCbc(bool encrypt, ByteView in, ByteView key, ByteView iv, TByte
 
 }  // namespace
 
-TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+TCryptoResult Pbkdf2HmacSha256(TByteView password, TByteView salt, std::uint32_t iterations,
                               std::uint8_t out[32]) {
   static const std::uint8_t kEmpty = 0;
   if (PKCS5_PBKDF2_HMAC(password.empty() ? reinterpret_cast<const char*>(&kEmpty)
@@ -67,11 +67,11 @@ TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t i
   return {};
 }
 
-TCryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Encrypt(TByteView plain, TByteView key, TByteView iv, TBytes& out) {
   return AesCbc(true, plain, key, iv, out);
 }
 
-TCryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Decrypt(TByteView cipher, TByteView key, TByteView iv, TBytes& out) {
   return AesCbc(false, cipher, key, iv, out);
 }
 

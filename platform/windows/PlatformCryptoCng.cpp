@@ -36,7 +36,7 @@ using TCryptCall = NTSTATUS(WINAPI*)(BCRYPT_KEY_HANDLE, PUCHAR, ULONG, VOID*, PU
 // CNG would take a 16- or 24-byte key as AES-128 or AES-192; only AES-256 is meant here.
 constexpr std::uint32_t kInvalidParameter = 0xC000000D;  // STATUS_INVALID_PARAMETER
 
-TCryptoResult AesCbc(TCryptCall crypt, ByteView in, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbc(TCryptCall crypt, TByteView in, TByteView key, TByteView iv, TBytes& out) {
   out.clear();
   if (key.size() != 32) return {TCryptoStep::GenerateKey, kInvalidParameter};
   if (iv.size() != 16) return {TCryptoStep::CryptSize, kInvalidParameter};
@@ -96,7 +96,7 @@ TCryptoResult AesCbc(TCryptCall crypt, ByteView in, ByteView key, ByteView iv, T
 
 }  // namespace
 
-TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t iterations,
+TCryptoResult Pbkdf2HmacSha256(TByteView password, TByteView salt, std::uint32_t iterations,
                               std::uint8_t out[32]) {
   TProvider provider;
   NTSTATUS status =
@@ -117,11 +117,11 @@ TCryptoResult Pbkdf2HmacSha256(ByteView password, ByteView salt, std::uint32_t i
   return {};
 }
 
-TCryptoResult AesCbcPkcs7Encrypt(ByteView plain, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Encrypt(TByteView plain, TByteView key, TByteView iv, TBytes& out) {
   return AesCbc(&BCryptEncrypt, plain, key, iv, out);
 }
 
-TCryptoResult AesCbcPkcs7Decrypt(ByteView cipher, ByteView key, ByteView iv, TBytes& out) {
+TCryptoResult AesCbcPkcs7Decrypt(TByteView cipher, TByteView key, TByteView iv, TBytes& out) {
   return AesCbc(&BCryptDecrypt, cipher, key, iv, out);
 }
 

@@ -117,7 +117,7 @@ class FakeMainFormUi : public IMainFormUi {
     tick += ms;
   }
   std::uint32_t TickCount() const override { return tick; }
-  UiThreadInvoker UiThreadInvoke() override {
+  TUiThreadInvoker UiThreadInvoke() override {
     std::shared_ptr<Invokes> invokes = FInvokes;
     return [invokes](std::function<void()> fn) {
       auto done = std::make_shared<std::promise<void>>();

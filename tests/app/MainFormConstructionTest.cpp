@@ -22,7 +22,6 @@ TEST_F(ConstructionTest, BuildsTheWindowInOrderAndStartsTheLoaderEarly) {
 
   EXPECT_FALSE(f.WebViewCreated());
   EXPECT_FALSE(f.InitCompleted());
-  EXPECT_TRUE(f.PendingIndexUrl().empty());
   EXPECT_FALSE(f.LoadingOverlayShown());
   EXPECT_FALSE(f.LoadingTimerRunning());
   EXPECT_EQ(f.LoadingStartTick(), 0u);

@@ -15,7 +15,7 @@ TEST_F(MessagesTest, FirstMessageRemovesTheOverlayLaterOnesFindNone) {
   browsers.browser->RaiseAfterCreated();
   ASSERT_TRUE(f.LoadingOverlayShown());
 
-  browsers.browser->RaiseWebMessage(R"("not json")", E_FAIL_);  // unreadable: dropped silently
+  browsers.browser->RaiseWebMessage(R"("not json")", kHResultFail);  // unreadable: dropped silently
   EXPECT_TRUE(f.LoadingOverlayShown());
 
   browsers.browser->RaiseWebMessage(R"({"type":"nothing"})");

@@ -74,7 +74,6 @@ class TMainFormPeer {
   IWebViewLoader* WVLoader() const { return FForm->FWVLoader.get(); }
   bool InitCompleted() const { return FForm->FInitCompleted; }
   bool WebViewCreated() const { return FForm->FWebViewCreated; }
-  const std::string& PendingIndexUrl() const { return FForm->FPendingIndexUrl; }
   bool LoadingOverlayShown() const { return FForm->FLoadingPanel != nullptr; }
   std::uint32_t LoadingStartTick() const { return FForm->FLoadingStartTick; }
   std::int32_t LoadingDotIndex() const { return FForm->FLoadingDotIndex; }

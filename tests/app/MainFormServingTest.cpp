@@ -17,7 +17,8 @@
 namespace vantreel::test {
 namespace {
 
-constexpr const char* kCachedNever = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+using THeaders = std::vector<std::pair<std::string, std::string>>;
+const THeaders kCachedNever = {{"Cache-Control", "no-store, no-cache, must-revalidate"}, {"Pragma", "no-cache"}};
 
 // The policy of the page's own meta element, read from web/index.html as the page has it.
 std::string EntryPagePolicy() {
@@ -30,7 +31,10 @@ std::string EntryPagePolicy() {
 }
 
 // Every answer carries it, whatever it holds.
-std::string WithPolicy(const std::string& headers) { return headers + "\r\nContent-Security-Policy: " + EntryPagePolicy(); }
+THeaders WithPolicy(THeaders headers) {
+  headers.emplace_back("Content-Security-Policy", EntryPagePolicy());
+  return headers;
+}
 
 class ServingTest : public MainFormTest {
  protected:
@@ -58,7 +62,14 @@ TEST_F(ServingTest, BrowserCreatedLoadsTheBundleHooksTheOriginAndOpensTheEntryPa
   EXPECT_EQ(entry, kBundleOriginPrefix);
   EXPECT_EQ(browsers.browser->filters, std::vector<std::string>{"https://app.vantreel.invalid/*|0"});
   EXPECT_EQ(browsers.browser->navigations, std::vector<std::string>{entry});
-  EXPECT_TRUE(f.PendingIndexUrl().empty());
+  // The URL navigated to is one the window answers with the entry page's own bytes.
+  std::shared_ptr<const TBytes> index;
+  std::string indexType;
+  ASSERT_TRUE(f.WebBundle()->TryGetFile("index.html", index, indexType));
+  const ResourceOutcome page = Request(entry);
+  ASSERT_TRUE(page.response);
+  EXPECT_EQ(page.response->statusCode, 200);
+  EXPECT_EQ(page.response->content, index);
   ASSERT_EQ(browsers.browser->scripts.size(), 1u);
   EXPECT_EQ(ui.actions, (std::vector<std::string>{"Invalidate", "Update"}));
 
@@ -107,7 +118,8 @@ TEST_F(ServingTest, AnswersFromTheBundleWithoutCaching) {
     ASSERT_TRUE(out.response);
     EXPECT_EQ(out.response->statusCode, 200);
     EXPECT_EQ(out.response->reasonPhrase, "OK");
-    EXPECT_EQ(out.response->headers, WithPolicy(std::string("Content-Type: ") + c.mime + "\r\n" + kCachedNever));
+    EXPECT_EQ(out.response->contentType, c.mime);
+    EXPECT_EQ(out.response->headers, WithPolicy(kCachedNever));
     EXPECT_EQ(out.response->Body().rfind(c.bodyStart, 0), 0u);
     if (*c.bodyStart == '\0') {
       EXPECT_TRUE(out.response->Body().empty());
@@ -123,13 +135,13 @@ TEST_F(ServingTest, LeavesOtherRequestsAlone) {
     HResult requestResult;
     HResult uriResult;
   } cases[] = {
-      {"other origin", "https://example.org/index.html", S_OK_, S_OK_},
-      {"origin without slash", "https://app.vantreel.invalid", S_OK_, S_OK_},
-      {"longer host", "https://app.vantreel.invalid.example/x", S_OK_, S_OK_},
-      {"plain http", "http://app.vantreel.invalid/", S_OK_, S_OK_},
-      {"no request", Origin(""), E_FAIL_, S_OK_},
-      {"no uri", Origin(""), S_OK_, E_FAIL_},
-      {"empty uri", "", S_OK_, S_OK_},
+      {"other origin", "https://example.org/index.html", kHResultOk, kHResultOk},
+      {"origin without slash", "https://app.vantreel.invalid", kHResultOk, kHResultOk},
+      {"longer host", "https://app.vantreel.invalid.example/x", kHResultOk, kHResultOk},
+      {"plain http", "http://app.vantreel.invalid/", kHResultOk, kHResultOk},
+      {"no request", Origin(""), kHResultFail, kHResultOk},
+      {"no uri", Origin(""), kHResultOk, kHResultFail},
+      {"empty uri", "", kHResultOk, kHResultOk},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -147,7 +159,7 @@ TEST_F(ServingTest, ResponseCreationFailureIsLoggedAndTheRequestLeftAlone) {
   EXPECT_FALSE(Request(Origin("js/app.js")).answered);
   EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(200) 失败：0x8007000E, url=" + Origin("js/app.js"));
 
-  browsers.environment->createResult = S_OK_;
+  browsers.environment->createResult = kHResultOk;
   browsers.environment->giveResponse = false;
   EXPECT_FALSE(Request(Origin("")).answered);
   EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(200) 失败：0x0, url=" + Origin(""));
@@ -195,7 +207,7 @@ TEST_F(ServingTest, FilterNeedsTheBrowserObject) {
 // case in which a request of a loaded bundle is refused.
 TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   static const TBytes cipherText = EncryptBundle(WriteZip({{"readme.txt", TBytes{'h', 'i'}}}));
-  TMainFormPeer::SetWebBundleSource(TWebBundleSource{[] { return std::optional<ByteView>(cipherText); }, ""});
+  TMainFormPeer::SetWebBundleSource(TWebBundleSource{[] { return std::optional<TByteView>(cipherText); }, ""});
   Started();
   TMainFormPeer::SetWebBundleSource(std::nullopt);
   ASSERT_TRUE(Peer().WebBundle()->Loaded());
@@ -204,16 +216,18 @@ TEST_F(ServingTest, MissingFileWithoutEntryPageGetsPlainTextNotFound) {
   ASSERT_TRUE(out.answered);
   EXPECT_EQ(out.response->statusCode, 404);
   EXPECT_EQ(out.response->reasonPhrase, "Not Found");
-  EXPECT_EQ(out.response->headers, WithPolicy("Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store"));
+  EXPECT_EQ(out.response->contentType, "text/plain; charset=utf-8");
+  EXPECT_EQ(out.response->headers, WithPolicy({{"Cache-Control", "no-store"}}));
   EXPECT_EQ(out.response->Body(), "Not Found");
 
   ResourceOutcome file = Request(Origin("readme.txt"));
   ASSERT_TRUE(file.answered);
   EXPECT_EQ(file.response->statusCode, 200);
-  EXPECT_EQ(file.response->headers, WithPolicy(std::string("Content-Type: application/octet-stream\r\n") + kCachedNever));
+  EXPECT_EQ(file.response->contentType, "application/octet-stream");
+  EXPECT_EQ(file.response->headers, WithPolicy(kCachedNever));
   EXPECT_EQ(file.response->Body(), "hi");
 
-  browsers.environment->createResult = E_FAIL_;
+  browsers.environment->createResult = kHResultFail;
   EXPECT_FALSE(Request(Origin("x")).answered);
   EXPECT_EQ(log.messages.back(), "CreateWebResourceResponse(404) 失败：0x80004005, url=" + Origin("x"));
 }
@@ -240,9 +254,9 @@ TEST_F(ServingTest, BundleOutcomeIsReportedAtTheLoadStepWithTheTextOfAnInPlaceLo
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const TWebBundleSource source{[&c]() -> std::optional<ByteView> {
+    const TWebBundleSource source{[&c]() -> std::optional<TByteView> {
                                     if (!c.cipher) return std::nullopt;
-                                    return ByteView(*c.cipher);
+                                    return TByteView(*c.cipher);
                                   },
                                   c.digest};
     // What a load run in place says and raises.

@@ -30,7 +30,7 @@ class ScriptedResourceArgs : public IWebResourceRequestedEventArgs {
   HResult SetResponse(std::shared_ptr<IWebResourceResponse> response) override {
     outcome.answered = true;
     outcome.response = std::dynamic_pointer_cast<ScriptedResponse>(response);
-    return S_OK_;
+    return kHResultOk;
   }
   ResourceOutcome outcome;
 
@@ -54,17 +54,17 @@ class ScriptedMessageArgs : public IWebMessageReceivedEventArgs {
 
 }  // namespace
 
-HResult ScriptedEnvironment::CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                                       const std::string& reasonPhrase, const std::string& headers,
+HResult ScriptedEnvironment::CreateWebResourceResponse(TWebResourceAnswer answer,
                                                        std::shared_ptr<IWebResourceResponse>& response) {
   ++createCalls;
   if (throwOnCreate) throw std::runtime_error("response object unavailable");
   if (!Succeeded(createResult) || !giveResponse) return createResult;
   auto made = std::make_shared<ScriptedResponse>();
-  made->content = std::move(content);
-  made->statusCode = statusCode;
-  made->reasonPhrase = reasonPhrase;
-  made->headers = headers;
+  made->content = std::move(answer.content);
+  made->statusCode = answer.statusCode;
+  made->reasonPhrase = std::move(answer.reasonPhrase);
+  made->contentType = std::move(answer.contentType);
+  made->headers = std::move(answer.headers);
   response = std::move(made);
   return createResult;
 }

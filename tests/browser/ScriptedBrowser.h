@@ -19,20 +19,19 @@ struct ScriptedResponse : IWebResourceResponse {
   std::shared_ptr<const TBytes> content;
   int statusCode = 0;
   std::string reasonPhrase;
-  std::string headers;
+  std::string contentType;
+  std::vector<std::pair<std::string, std::string>> headers;
   std::string Body() const { return content ? std::string(content->begin(), content->end()) : std::string(); }
 };
 
 class ScriptedEnvironment : public IWebViewEnvironment {
  public:
-  HResult createResult = S_OK_;
+  HResult createResult = kHResultOk;
   bool giveResponse = true;  // false: succeed but hand out nothing
   bool throwOnCreate = false;
   int createCalls = 0;
 
-  HResult CreateWebResourceResponse(std::shared_ptr<const TBytes> content, int statusCode,
-                                    const std::string& reasonPhrase, const std::string& headers,
-                                    std::shared_ptr<IWebResourceResponse>& response) override;
+  HResult CreateWebResourceResponse(TWebResourceAnswer answer, std::shared_ptr<IWebResourceResponse>& response) override;
 };
 
 struct LoaderScript {
@@ -137,9 +136,9 @@ class ScriptedBrowser : public IWebBrowser {
   // Events, raised as the runtime would from the message loop.
   void RaiseAfterCreated();
   void RaiseInitializationError(HResult code, const std::string& message);
-  ResourceOutcome RaiseResourceRequest(const std::string& uri, HResult requestResult = S_OK_,
-                                       HResult uriResult = S_OK_);
-  void RaiseWebMessage(const std::string& json, HResult result = S_OK_);
+  ResourceOutcome RaiseResourceRequest(const std::string& uri, HResult requestResult = kHResultOk,
+                                       HResult uriResult = kHResultOk);
+  void RaiseWebMessage(const std::string& json, HResult result = kHResultOk);
 
   // What the window asked for.
   int createBrowserCalls = 0;

@@ -83,7 +83,7 @@ struct TTestBundle {
   explicit TTestBundle(TBytes cipherBytes, std::string expectedSha256 = "")
       : cipher(std::move(cipherBytes)),
         bundle([this](const std::string& line) { log.push_back(line); },
-               TWebBundleSource{[this] { return std::optional<ByteView>(cipher); }, std::move(expectedSha256)}) {}
+               TWebBundleSource{[this] { return std::optional<TByteView>(cipher); }, std::move(expectedSha256)}) {}
 
   // The message of the load's exception, or "" when it loaded.
   std::string Load() {

@@ -11,7 +11,7 @@ namespace vantreel {
 namespace {
 
 TEST(EmbeddedBundleTest, LoadsTheBundleCompiledIntoThisProgram) {
-  const std::optional<ByteView> resource = FindAppResource("APP_WEB_ZIP");
+  const std::optional<TByteView> resource = FindAppResource("APP_WEB_ZIP");
   ASSERT_TRUE(resource.has_value());
   EXPECT_GT(resource->size(), 0u);
   EXPECT_EQ(resource->size() % 16, 0u);

@@ -255,7 +255,7 @@ TEST(WebAppBundleTest, WithoutACallbackLogsToTheDebugOutput) {
   std::vector<std::string> lines;
   SetDebugOutputSinkForTesting([&](std::string_view line) { lines.emplace_back(line); });
   const TBytes cipher = EncryptBundle(WriteZip(Entries({{"index.html", "i"}})));
-  TWebAppBundle bundle(nullptr, TWebBundleSource{[&] { return std::optional<ByteView>(cipher); }, ""});
+  TWebAppBundle bundle(nullptr, TWebBundleSource{[&] { return std::optional<TByteView>(cipher); }, ""});
   EXPECT_FALSE(bundle.Loaded());
   EXPECT_TRUE(bundle.Files().empty());
   bundle.LoadFromResource();
@@ -302,9 +302,9 @@ TEST(WebAppBundlePreparationTest, TakesTheSameResultAsALoadRunInPlace) {
             r.log.push_back(line);
             r.offThread = r.offThread || std::this_thread::get_id() != caller;
           },
-          TWebBundleSource{[&c]() -> std::optional<ByteView> {
+          TWebBundleSource{[&c]() -> std::optional<TByteView> {
                              if (!c.cipher) return std::nullopt;
-                             return ByteView(*c.cipher);
+                             return TByteView(*c.cipher);
                            },
                            c.digest});
       if (prepared) {
@@ -357,7 +357,7 @@ TEST(WebAppBundlePreparationTest, DestroyedFirstDropsTheWorkUnseen) {
         TWebBundleSource{[&, released] {
                            reading.set_value();
                            released.wait();
-                           return std::optional<ByteView>(cipher);
+                           return std::optional<TByteView>(cipher);
                          },
                          ""});
     bundle->StartPreparing();

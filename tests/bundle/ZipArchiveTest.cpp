@@ -14,7 +14,7 @@ namespace {
 
 using namespace vantreel::test;
 
-std::string ReadAll(ByteView archive) {
+std::string ReadAll(TByteView archive) {
   return ErrorOf([&] {
     TZipArchive zip(archive);
     for (const TZipEntry& entry : zip.Entries()) zip.Read(entry);
@@ -119,6 +119,9 @@ TEST_F(ZipArchiveTest, FindsTheFirstEntryWhoseNameMatchesIgnoringAsciiCase) {
   EXPECT_NE(zip.FindEntry("É.JS"), nullptr);
   EXPECT_EQ(zip.FindEntry("é.js"), nullptr);  // only ASCII letters fold
   EXPECT_EQ(zip.FindEntry("b.js"), nullptr);
+  std::vector<std::size_t> firsts;
+  for (const TZipEntry& entry : zip.Entries()) firsts.push_back(entry.firstOfName);
+  EXPECT_EQ(firsts, (std::vector<std::size_t>{0, 0, 2}));
 }
 
 TEST_F(ZipArchiveTest, RefusesWhatItCannotReadSafely) {

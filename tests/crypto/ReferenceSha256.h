@@ -5,6 +5,6 @@
 
 namespace vantreel::test {
 
-Sha256Digest ReferenceSha256(ByteView data);
+TSha256Digest ReferenceSha256(TByteView data);
 
 }  // namespace vantreel::test

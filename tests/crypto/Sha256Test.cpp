@@ -21,7 +21,7 @@ class Sha256Test : public ::testing::TestWithParam<bool> {
   void TearDown() override { SetSha256PortableForTesting(false); }
 };
 
-std::string HexOf(const Sha256Digest& digest) { return BytesToHexLower(digest); }
+std::string HexOf(const TSha256Digest& digest) { return BytesToHexLower(digest); }
 
 TEST_P(Sha256Test, Fips180Vectors) {
   struct Case {
@@ -49,14 +49,14 @@ TEST_P(Sha256Test, MatchesThePlatformLibraryOnRandomDataWholeAndInPieces) {
   TBytes data(5000);
   for (auto& b : data) b = static_cast<std::uint8_t>(random());
   for (std::size_t length : {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 127, 128, 129, 1000, 4099, 5000}) {
-    const Sha256Digest expected = test::ReferenceSha256(ByteView(data.data(), length));
-    EXPECT_EQ(ComputeSha256(ByteView(data.data(), length)), expected) << "length " << length;
+    const TSha256Digest expected = test::ReferenceSha256(TByteView(data.data(), length));
+    EXPECT_EQ(ComputeSha256(TByteView(data.data(), length)), expected) << "length " << length;
 
     TSha256 hash;
     std::size_t offset = 0;
     while (offset < length) {
       const std::size_t piece = std::min<std::size_t>(random() % 150, length - offset);
-      hash.Update(ByteView(data.data() + offset, piece));
+      hash.Update(TByteView(data.data() + offset, piece));
       offset += piece;
     }
     EXPECT_EQ(hash.Final(), expected) << "length " << length << " in pieces";

@@ -20,7 +20,7 @@ vantreel::TWebAppBundle& LoadedBundle() {
       {"Img\\Logo.PNG", {'p'}},
   }));
   static TWebAppBundle bundle([](const std::string&) {},
-                              TWebBundleSource{[] { return std::optional<ByteView>(cipher); }, ""});
+                              TWebBundleSource{[] { return std::optional<TByteView>(cipher); }, ""});
   if (!bundle.Loaded()) bundle.LoadFromResource();
   return bundle;
 }

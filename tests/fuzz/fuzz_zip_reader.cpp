@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantreel;
   try {
-    const TZipArchive zip(ByteView(data, size));
+    const TZipArchive zip(TByteView(data, size));
     for (const TZipEntry& entry : zip.Entries()) {
       if (zip.FindEntry(entry.name) == nullptr) __builtin_trap();  // every name finds an entry
       try {

@@ -54,7 +54,7 @@ std::vector<TZipSource> CollectWebFolder(const fs::path& folder) {
   return files;
 }
 
-TBytes EncryptBundle(ByteView archive) {
+TBytes EncryptBundle(TByteView archive) {
   const TBytes salt = HexToBytes(BundleSaltHex);
   const TBytes iv = HexToBytes(BundleIvHex);
   TBytes key = DeriveKeyPbkdf2Sha256(BundlePassword, salt, BundleIterations);

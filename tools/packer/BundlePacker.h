@@ -18,7 +18,7 @@ namespace vantreel {
 std::vector<TZipSource> CollectWebFolder(const std::filesystem::path& folder);
 
 // PBKDF2-HMAC-SHA-256 key and AES-256-CBC with the bundle's constants (the key is wiped).
-TBytes EncryptBundle(ByteView archive);
+TBytes EncryptBundle(TByteView archive);
 
 struct TPackedBundle {
   TBytes cipherText;

@@ -77,7 +77,7 @@ int List(const std::vector<std::string>& args) {
   const TBytes cipher((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
   TWebAppBundle bundle([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); },
-                       TWebBundleSource{[&] { return std::optional<ByteView>(cipher); }, expected});
+                       TWebBundleSource{[&] { return std::optional<TByteView>(cipher); }, expected});
   bundle.LoadFromResource();
   std::printf("sha256 %s\n", Sha256Hex(cipher).c_str());
   for (const auto& [key, content] : bundle.Files()) {

@@ -76,7 +76,7 @@ def byte_array(name, data):
 
 
 def view(name, data):
-    return f"ByteView({name})" if data else "ByteView()"
+    return f"TByteView({name})" if data else "TByteView()"
 
 
 def render(source_name, symbol, seed_parts, k1, k2):

@@ -16,6 +16,7 @@ const CLIENT_MESSAGES = new Map([
   ['未找到图片文件', 'error.photoNotFound'],
   ['图片文件不存在', 'error.photoGone'],
   ['图片数据不能为空', 'error.imageEmpty'],
+  ['图片过大: 最多 32 MB', 'error.imageTooLarge'],
   ['时间戳超出范围', 'error.timestampRange'],
   ['警告ID或设备ID不是合法的文件名', 'error.badIds'],
   ['文件名不合法: 只能是单个文件名', 'error.badFileName'],

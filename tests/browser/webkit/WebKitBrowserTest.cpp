@@ -29,11 +29,12 @@ using webkitgtk::TWebKitBrowser;
 using webkitgtk::TWebKitBrowserFactory;
 
 constexpr const char* kOrigin = "https://test.vantreel.invalid";
-constexpr const char* kNoStoreHeaders = "Cache-Control: no-store, no-cache, must-revalidate\r\nPragma: no-cache";
+const std::pair<std::string, std::string> kNoStoreHeaders[] = {{"Cache-Control", "no-store, no-cache, must-revalidate"},
+                                                               {"Pragma", "no-cache"}};
 // Sent with every answer, as the window sends its page's policy.
 constexpr const char* kPolicy = "default-src 'self'; img-src 'self' data:; script-src 'self'";
 // So that page script can read the header of an answer (WebKit takes them as cross-origin).
-constexpr const char* kExposePolicy = "\r\nAccess-Control-Expose-Headers: Content-Security-Policy";
+const std::pair<std::string, std::string> kExposePolicy = {"Access-Control-Expose-Headers", "Content-Security-Policy"};
 
 const TBytes kPng = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44,
                      0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x08, 0x02, 0x00, 0x00, 0x00, 0xfd,
@@ -116,7 +117,7 @@ class WebKitBrowserTest : public ::testing::Test {
     FBrowser->OnWebResourceRequested = [this](IWebResourceRequestedEventArgs& args) { Serve(args); };
     FBrowser->OnWebMessageReceived = [this](IWebMessageReceivedEventArgs& args) {
       std::string json;
-      ASSERT_EQ(args.GetWebMessageAsJson(json), S_OK_);
+      ASSERT_EQ(args.GetWebMessageAsJson(json), kHResultOk);
       FMessages.push_back(json);
     };
     ASSERT_TRUE(FBrowser->CreateBrowser(FParent->Handle(), FLoader->Environment()));
@@ -131,9 +132,9 @@ class WebKitBrowserTest : public ::testing::Test {
 
   void Serve(IWebResourceRequestedEventArgs& args) {
     std::shared_ptr<IWebResourceRequest> request;
-    ASSERT_EQ(args.GetRequest(request), S_OK_);
+    ASSERT_EQ(args.GetRequest(request), kHResultOk);
     std::string uri;
-    ASSERT_EQ(request->GetUri(uri), S_OK_);
+    ASSERT_EQ(request->GetUri(uri), kHResultOk);
     FRequested.push_back(uri);
     std::string path = uri.substr(std::string(kOrigin).size());
     path = path.substr(0, path.find_first_of("?#"));
@@ -142,19 +143,21 @@ class WebKitBrowserTest : public ::testing::Test {
     auto env = FLoader->Environment();
     std::shared_ptr<IWebResourceResponse> response;
     auto file = Files().find(path);
+    TWebResourceAnswer answer;
     if (file != Files().end()) {
-      ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(file->second.content), 200, "OK",
-                                               "Content-Type: " + file->second.mimeType + "\r\n" + kNoStoreHeaders +
-                                                   "\r\nContent-Security-Policy: " + kPolicy + kExposePolicy,
-                                               response),
-                S_OK_);
+      answer.content = std::make_shared<const TBytes>(file->second.content);
+      answer.contentType = file->second.mimeType;
+      answer.headers.assign(std::begin(kNoStoreHeaders), std::end(kNoStoreHeaders));
     } else {
-      ASSERT_EQ(env->CreateWebResourceResponse(std::make_shared<const TBytes>(Text("Not Found")), 404, "Not Found",
-                                               "Content-Type: text/plain; charset=utf-8\r\nCache-Control: no-store"
-                                               "\r\nContent-Security-Policy: " + std::string(kPolicy) + kExposePolicy,
-                                               response),
-                S_OK_);
+      answer.statusCode = 404;
+      answer.reasonPhrase = "Not Found";
+      answer.content = std::make_shared<const TBytes>(Text("Not Found"));
+      answer.contentType = "text/plain; charset=utf-8";
+      answer.headers = {{"Cache-Control", "no-store"}};
     }
+    answer.headers.emplace_back("Content-Security-Policy", kPolicy);
+    answer.headers.push_back(kExposePolicy);
+    ASSERT_EQ(env->CreateWebResourceResponse(std::move(answer), response), kHResultOk);
     args.SetResponse(response);
   }
 

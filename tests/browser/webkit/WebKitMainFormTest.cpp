@@ -21,10 +21,10 @@
 
 #include "auth/UAuthSeedProvider.h"
 #include "auth/UTokenGenerator.h"
-#include "auth/Wipe.h"
-#include "json/JsonWriter.h"
 #include "bridge/UWebViewBridge.h"
 #include "browser/webkitgtk/HangWatch.h"
+#include "crypto/Wipe.h"
+#include "json/JsonWriter.h"
 #include "tests/browser/webkit/MainFormHarness.h"
 
 namespace vantreel {

@@ -349,7 +349,7 @@ TEST_F(WebView2BackendTest, AResourceRequestIsAnsweredWithStatusReasonHeadersAnd
     ASSERT_TRUE(Succeeded(request->GetUri(seenUri)));
     std::shared_ptr<IWebResourceResponse> response;
     ASSERT_TRUE(Succeeded(Loader->Environment()->CreateWebResourceResponse(
-        shared, 404, "Not Found", "Content-Type: text/html\r\nCache-Control: no-store", response)));
+        {404, "Not Found", "text/html", {{"Cache-Control", "no-store"}}, shared}, response)));
     ASSERT_TRUE(Succeeded(args.SetResponse(response)));
   };
   auto args = MakeFake<TFakeResourceArgs>("https://app.vantreel.invalid/js/\xE4\xB8\xAD.js?x=1");
@@ -570,9 +570,10 @@ TEST_F(WebView2BackendTest, TheHostIsNotMirroredAndItsRepaintWaitsOnNoChildWindo
 TEST_F(WebView2BackendTest, AResponseStreamIsReadDirectlyFromAnotherThread) {
   CreateAndFilter();
   const std::string body = "free-threaded body";
+  TWebResourceAnswer answer;
+  answer.content = std::make_shared<const TBytes>(body.begin(), body.end());
   std::shared_ptr<IWebResourceResponse> response;
-  ASSERT_TRUE(Succeeded(Loader->Environment()->CreateWebResourceResponse(
-      std::make_shared<const TBytes>(body.begin(), body.end()), 200, "OK", "", response)));
+  ASSERT_TRUE(Succeeded(Loader->Environment()->CreateWebResourceResponse(std::move(answer), response)));
   auto* ours = dynamic_cast<TWebView2Response*>(response.get());
   ASSERT_NE(ours, nullptr);
   TComPtr<IStream> stream = static_cast<TFakeResponse*>(ours->Core())->Content;

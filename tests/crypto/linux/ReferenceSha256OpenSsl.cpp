@@ -4,8 +4,8 @@
 
 namespace vantreel::test {
 
-Sha256Digest ReferenceSha256(ByteView data) {
-  Sha256Digest digest;
+TSha256Digest ReferenceSha256(TByteView data) {
+  TSha256Digest digest;
   SHA256(data.data(), data.size(), digest.data());
   return digest;
 }

@@ -7,8 +7,8 @@
 
 namespace vantreel::test {
 
-Sha256Digest ReferenceSha256(ByteView data) {
-  Sha256Digest digest;
+TSha256Digest ReferenceSha256(TByteView data) {
+  TSha256Digest digest;
   BCRYPT_ALG_HANDLE algorithm = nullptr;
   if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) != 0)
     throw std::runtime_error("BCryptOpenAlgorithmProvider failed");

@@ -25,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(WindowsResource, TheBundleIsReadInPlaceFromTheModuleImage) {
-  const std::optional<ByteView> resource = FindAppResource("APP_WEB_ZIP");
+  const std::optional<TByteView> resource = FindAppResource("APP_WEB_ZIP");
   ASSERT_TRUE(resource.has_value());
   ASSERT_GT(resource->size(), 0u);
   EXPECT_EQ(resource->size() % 16, 0u);

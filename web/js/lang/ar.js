@@ -136,6 +136,7 @@ export default {
   'error.photoNotFound': 'تعذّر العثور على الصورة.',
   'error.photoGone': 'لم تعد هذه الصورة موجودة.',
   'error.imageEmpty': 'الصورة فارغة.',
+  'error.imageTooLarge': 'الصورة كبيرة جدًا: 32 ميغابايت على الأكثر.',
   'error.generic': 'تعذّر على العميل تنفيذ ذلك: {detail}',
   'nav.label': 'الأقسام',
   'activity.badge': '{n} من الإدخالات الجديدة في سجل النشاط',

@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': 'Das Foto wurde nicht gefunden.',
   'error.photoGone': 'Das Foto existiert nicht mehr.',
   'error.imageEmpty': 'Das Bild ist leer.',
+  'error.imageTooLarge': 'Das Bild ist zu groß: höchstens 32 MB.',
   'error.generic': 'Der Client konnte das nicht ausführen: {detail}',
   'nav.label': 'Bereiche',
   'activity.badge': '{n} neue Einträge in der Aktivität',

@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': 'No se encontró la foto.',
   'error.photoGone': 'La foto ya no existe.',
   'error.imageEmpty': 'La imagen está vacía.',
+  'error.imageTooLarge': 'La imagen es demasiado grande: 32 MB como máximo.',
   'error.generic': 'El cliente no pudo hacerlo: {detail}',
   'nav.label': 'Secciones',
   'activity.badge': '{n} novedades en la actividad',

@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': 'La photo est introuvable.',
   'error.photoGone': 'La photo n\u2019existe plus.',
   'error.imageEmpty': 'L\u2019image est vide.',
+  'error.imageTooLarge': 'L\u2019image est trop grande\u00a0: 32\u00a0Mo au maximum.',
   'error.generic': 'Le client n\u2019a pas pu effectuer cette opération : {detail}',
   'nav.label': 'Rubriques',
   'activity.badge': '{n} nouveautés dans l\u2019activité',

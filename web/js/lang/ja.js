@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': '写真が見つかりませんでした。',
   'error.photoGone': 'この写真はもう存在しません。',
   'error.imageEmpty': '画像が空です。',
+  'error.imageTooLarge': '画像が大きすぎます（最大 32 MB）。',
   'error.generic': 'クライアントはこの操作を実行できませんでした: {detail}',
   'nav.label': 'セクション',
   'activity.badge': 'アクティビティに新しい記録が {n} 件あります',

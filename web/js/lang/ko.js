@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': '사진을 찾을 수 없습니다.',
   'error.photoGone': '이 사진은 더 이상 존재하지 않습니다.',
   'error.imageEmpty': '그림이 비어 있습니다.',
+  'error.imageTooLarge': '그림이 너무 큽니다. 최대 32MB까지 가능합니다.',
   'error.generic': '클라이언트가 이 작업을 수행하지 못했습니다: {detail}',
   'nav.label': '섹션',
   'activity.badge': '활동 기록에 새 항목 {n}개',

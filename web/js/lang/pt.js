@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': 'A foto não foi encontrada.',
   'error.photoGone': 'A foto não existe mais.',
   'error.imageEmpty': 'A imagem está vazia.',
+  'error.imageTooLarge': 'A imagem é grande demais: no máximo 32 MB.',
   'error.generic': 'O cliente não conseguiu fazer isso: {detail}',
   'nav.label': 'Seções',
   'activity.badge': '{n} novidades na atividade',

@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': 'Фото не найдено.',
   'error.photoGone': 'Этого фото больше нет.',
   'error.imageEmpty': 'Изображение пустое.',
+  'error.imageTooLarge': 'Изображение слишком большое: не более 32 МБ.',
   'error.generic': 'Клиент не смог выполнить действие: {detail}',
   'nav.label': 'Разделы',
   'activity.badge': 'Новых записей в журнале: {n}',

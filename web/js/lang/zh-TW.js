@@ -135,6 +135,7 @@ export default {
   'error.photoNotFound': '找不到這張照片。',
   'error.photoGone': '這張照片已不存在。',
   'error.imageEmpty': '圖片是空的。',
+  'error.imageTooLarge': '圖片過大：最多 32 MB。',
   'error.generic': '用戶端無法完成此操作：{detail}',
   'nav.label': '欄目',
   'activity.badge': '活動記錄中有 {n} 筆新記錄',

@@ -1,4 +1,4 @@
-#include "auth/Wipe.h"
+#include "crypto/Wipe.h"
 
 #include <gtest/gtest.h>
 
