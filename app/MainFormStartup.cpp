@@ -179,15 +179,23 @@ void TMainForm::BindBrowserEvents() {
 }
 
 void TMainForm::ApplyReleaseSettings() {
+#if VANTREEL_PAGE_INSPECTOR
+  // A development build (CMake refuses it for Release): the page keeps its inspector, reached
+  // from its context menu, and the browser's shortcuts stay shut.
+  FWVBrowser->SetAreBrowserAcceleratorKeysEnabled(false);
+  Log("开发构建：页面检查器已开启，请勿发布。");
+#else
   FWVBrowser->SetDefaultContextMenusEnabled(false);
   FWVBrowser->SetDevToolsEnabled(false);
   FWVBrowser->SetAreBrowserAcceleratorKeysEnabled(false);
   FWVBrowser->SetAdditionalBrowserArguments(std::string(TrimBlanks(FWVBrowser->AdditionalBrowserArguments() + " --disable-dev-tools")));
   Log("Release 模式：已禁用右键菜单、开发者工具和调试快捷键。");
+#endif
 }
 
 // Settings written before the browser existed were ignored; make sure they hold now.
 void TMainForm::ConfirmReleaseSettings() {
+#if !VANTREEL_PAGE_INSPECTOR
   if (FWVBrowser->DefaultContextMenusEnabled()) {
     FWVBrowser->SetDefaultContextMenusEnabled(false);
     Log("Release 模式：已确认禁用右键菜单。");
@@ -196,6 +204,7 @@ void TMainForm::ConfirmReleaseSettings() {
     FWVBrowser->SetDevToolsEnabled(false);
     Log("Release 模式：已确认禁用开发者工具。");
   }
+#endif
   if (FWVBrowser->AreBrowserAcceleratorKeysEnabled()) {
     FWVBrowser->SetAreBrowserAcceleratorKeysEnabled(false);
     Log("Release 模式：已确认禁用浏览器快捷键。");

@@ -132,7 +132,10 @@ void TWebKitBrowser::SetAdditionalBrowserArguments(const std::string& arguments)
 void TWebKitBrowser::ApplyDeveloperExtras() {
   if (FView == nullptr) return;
   const bool enabled = FDevToolsEnabled && !HasArgument(FAdditionalArguments, "--disable-dev-tools");
-  webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(FView), enabled);
+  WebKitSettings* settings = webkit_web_view_get_settings(FView);
+  webkit_settings_set_enable_developer_extras(settings, enabled);
+  // With the inspector comes the page's console, on the client's standard output.
+  webkit_settings_set_enable_write_console_messages_to_stdout(settings, enabled);
 }
 
 bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebViewEnvironment> environment) {
