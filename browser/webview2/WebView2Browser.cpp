@@ -255,6 +255,28 @@ void TWebView2Browser::ApplyWindowSettings() {
   }
 }
 
+namespace {
+
+// The handler interface of an add_* method: its first parameter.
+template <typename Method>
+struct TEventOf;
+template <typename Source, typename Handler>
+struct TEventOf<HRESULT (STDMETHODCALLTYPE Source::*)(Handler*, EventRegistrationToken*)> {
+  using THandler = Handler;
+};
+
+}  // namespace
+
+// Adds `handler` through `add` and keeps how to take it off again through `remove`.
+template <typename Source, typename AddMethod, typename RemoveMethod, typename Function>
+void TWebView2Browser::Subscribe(const TComPtr<Source>& source, AddMethod add, RemoveMethod remove,
+                                 Function&& handler) {
+  using THandler = typename TEventOf<AddMethod>::THandler;
+  EventRegistrationToken token{};
+  if (SUCCEEDED((source.Get()->*add)(MakeHandler<THandler>(std::forward<Function>(handler)).Get(), &token)))
+    FTokens.push_back({[source, remove, token] { (source.Get()->*remove)(token); }});
+}
+
 void TWebView2Browser::AddEventHandlers() {
   std::weak_ptr<bool> alive = FAlive;
   // Each handler checks that the browser still lives: the runtime may hold it a while.
@@ -262,109 +284,72 @@ void TWebView2Browser::AddEventHandlers() {
     auto flag = alive.lock();
     return flag && *flag;
   };
-  TComPtr<ICoreWebView2> webView = FWebView;
-  EventRegistrationToken token{};
+  const TComPtr<ICoreWebView2>& webView = FWebView;
 
-  if (SUCCEEDED(FWebView->add_NavigationStarting(
-          MakeHandler<ICoreWebView2NavigationStartingEventHandler>(
-              [this, live](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
-                return live() ? HandleNavigationStarting(args, true) : S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_NavigationStarting(token); }});
-
-  if (SUCCEEDED(FWebView->add_FrameNavigationStarting(
-          MakeHandler<ICoreWebView2NavigationStartingEventHandler>(
-              [this, live](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
-                return live() ? HandleNavigationStarting(args, false) : S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_FrameNavigationStarting(token); }});
-
-  if (SUCCEEDED(FWebView->add_NavigationCompleted(
-          MakeHandler<ICoreWebView2NavigationCompletedEventHandler>(
-              [this, live](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs*) {
-                return live() ? HandleNavigationCompleted() : S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_NavigationCompleted(token); }});
-
+  Subscribe(webView, &ICoreWebView2::add_NavigationStarting, &ICoreWebView2::remove_NavigationStarting,
+            [this, live](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+              return live() ? HandleNavigationStarting(args, true) : S_OK;
+            });
+  Subscribe(webView, &ICoreWebView2::add_FrameNavigationStarting, &ICoreWebView2::remove_FrameNavigationStarting,
+            [this, live](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+              return live() ? HandleNavigationStarting(args, false) : S_OK;
+            });
+  Subscribe(webView, &ICoreWebView2::add_NavigationCompleted, &ICoreWebView2::remove_NavigationCompleted,
+            [this, live](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs*) {
+              return live() ? HandleNavigationCompleted() : S_OK;
+            });
   // Handled without a window: nothing opens.
-  if (SUCCEEDED(FWebView->add_NewWindowRequested(
-          MakeHandler<ICoreWebView2NewWindowRequestedEventHandler>(
-              [](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
-                std::string uri;
-                ReadString([args](LPWSTR* value) { return args->get_Uri(value); }, uri);
-                args->put_Handled(TRUE);
-                Log("New window refused: " + uri);
-                return S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_NewWindowRequested(token); }});
-
-  if (SUCCEEDED(FWebView->add_PermissionRequested(
-          MakeHandler<ICoreWebView2PermissionRequestedEventHandler>(
-              [](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
-                COREWEBVIEW2_PERMISSION_KIND kind = COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
-                args->get_PermissionKind(&kind);
-                args->put_State(COREWEBVIEW2_PERMISSION_STATE_DENY);
-                Log("Permission denied: kind " + std::to_string(static_cast<int>(kind)));
-                return S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_PermissionRequested(token); }});
-
-  if (SUCCEEDED(FWebView->add_WebMessageReceived(
-          MakeHandler<ICoreWebView2WebMessageReceivedEventHandler>(
-              [this, live](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
-                return live() ? HandleWebMessage(args) : S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_WebMessageReceived(token); }});
-
-  if (SUCCEEDED(FWebView->add_WebResourceRequested(
-          MakeHandler<ICoreWebView2WebResourceRequestedEventHandler>(
-              [this, live](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
-                return live() ? HandleResourceRequest(args) : S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_WebResourceRequested(token); }});
-
-  if (SUCCEEDED(FWebView->add_ProcessFailed(
-          MakeHandler<ICoreWebView2ProcessFailedEventHandler>(
-              [this, live](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
-                return live() ? HandleProcessFailed(args) : S_OK;
-              }).Get(),
-          &token)))
-    FTokens.push_back({[webView, token] { webView->remove_ProcessFailed(token); }});
+  Subscribe(webView, &ICoreWebView2::add_NewWindowRequested, &ICoreWebView2::remove_NewWindowRequested,
+            [](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+              std::string uri;
+              ReadString([args](LPWSTR* value) { return args->get_Uri(value); }, uri);
+              args->put_Handled(TRUE);
+              Log("New window refused: " + uri);
+              return S_OK;
+            });
+  Subscribe(webView, &ICoreWebView2::add_PermissionRequested, &ICoreWebView2::remove_PermissionRequested,
+            [](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
+              COREWEBVIEW2_PERMISSION_KIND kind = COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
+              args->get_PermissionKind(&kind);
+              args->put_State(COREWEBVIEW2_PERMISSION_STATE_DENY);
+              Log("Permission denied: kind " + std::to_string(static_cast<int>(kind)));
+              return S_OK;
+            });
+  Subscribe(webView, &ICoreWebView2::add_WebMessageReceived, &ICoreWebView2::remove_WebMessageReceived,
+            [this, live](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+              return live() ? HandleWebMessage(args) : S_OK;
+            });
+  Subscribe(webView, &ICoreWebView2::add_WebResourceRequested, &ICoreWebView2::remove_WebResourceRequested,
+            [this, live](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+              return live() ? HandleResourceRequest(args) : S_OK;
+            });
+  Subscribe(webView, &ICoreWebView2::add_ProcessFailed, &ICoreWebView2::remove_ProcessFailed,
+            [this, live](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+              return live() ? HandleProcessFailed(args) : S_OK;
+            });
 
   if (auto webView4 = FWebView.As<ICoreWebView2_4>()) {
-    if (SUCCEEDED(webView4->add_DownloadStarting(
-            MakeHandler<ICoreWebView2DownloadStartingEventHandler>(
-                [](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) {
-                  args->put_Cancel(TRUE);
-                  args->put_Handled(TRUE);
-                  Log("Download cancelled.");
-                  return S_OK;
-                }).Get(),
-            &token)))
-      FTokens.push_back({[webView4, token] { webView4->remove_DownloadStarting(token); }});
+    Subscribe(webView4, &ICoreWebView2_4::add_DownloadStarting, &ICoreWebView2_4::remove_DownloadStarting,
+              [](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) {
+                args->put_Cancel(TRUE);
+                args->put_Handled(TRUE);
+                Log("Download cancelled.");
+                return S_OK;
+              });
   } else {
     Log("ICoreWebView2_4 is missing (older runtime): downloads cannot be refused.");
   }
 
   if (auto webView18 = FWebView.As<ICoreWebView2_18>()) {
-    if (SUCCEEDED(webView18->add_LaunchingExternalUriScheme(
-            MakeHandler<ICoreWebView2LaunchingExternalUriSchemeEventHandler>(
-                [](ICoreWebView2*, ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) {
-                  std::string uri;
-                  ReadString([args](LPWSTR* value) { return args->get_Uri(value); }, uri);
-                  args->put_Cancel(TRUE);
-                  Log("External URI scheme refused: " + uri);
-                  return S_OK;
-                }).Get(),
-            &token)))
-      FTokens.push_back({[webView18, token] { webView18->remove_LaunchingExternalUriScheme(token); }});
+    Subscribe(webView18, &ICoreWebView2_18::add_LaunchingExternalUriScheme,
+              &ICoreWebView2_18::remove_LaunchingExternalUriScheme,
+              [](ICoreWebView2*, ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) {
+                std::string uri;
+                ReadString([args](LPWSTR* value) { return args->get_Uri(value); }, uri);
+                args->put_Cancel(TRUE);
+                Log("External URI scheme refused: " + uri);
+                return S_OK;
+              });
   } else {
     Log("ICoreWebView2_18 is missing (older runtime): other apps' URI schemes rely on the runtime's own prompt.");
   }

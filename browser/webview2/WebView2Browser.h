@@ -81,6 +81,8 @@ class TWebView2Browser final : public IWebBrowser {
   void OnControllerReady();
   void ApplyHardening();
   void ApplyWindowSettings();
+  template <typename Source, typename AddMethod, typename RemoveMethod, typename Function>
+  void Subscribe(const TComPtr<Source>& source, AddMethod add, RemoveMethod remove, Function&& handler);
   void AddEventHandlers();
   void RemoveEventHandlers();
   void CloseController();
