@@ -872,6 +872,7 @@ class TController final : public TCom<fake::NotImpl_ICoreWebView2Controller4, IC
     FBounds = bounds;
     MoveWindow(FWindow, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, TRUE);
     SendBounds();
+    ReportOrigin();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_ZoomFactor(double* zoom) override { *zoom = 1.0; return S_OK; }
@@ -886,6 +887,7 @@ class TController final : public TCom<fake::NotImpl_ICoreWebView2Controller4, IC
     ++ParentMoves;
     // The scale follows the monitor the parent is on now.
     SendBounds();
+    ReportOrigin();
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Close() override {
@@ -926,7 +928,18 @@ class TController final : public TCom<fake::NotImpl_ICoreWebView2Controller4, IC
                  std::to_string(Modifiers())});
   }
 
+  // Where the page is on the screen, for tests that click into it.
+  void ReportOrigin() {
+    if (FWindow == nullptr) return;
+    POINT origin{0, 0};
+    ClientToScreen(FWindow, &origin);
+    if (origin.x == FOrigin.x && origin.y == FOrigin.y) return;
+    FOrigin = origin;
+    FLink->Send({"origin", std::to_string(origin.x), std::to_string(origin.y)});
+  }
+
   void Paint() {
+    ReportOrigin();
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(FWindow, &paint);
     RECT client{};
@@ -1028,6 +1041,7 @@ class TController final : public TCom<fake::NotImpl_ICoreWebView2Controller4, IC
   TComPtr<TWebView> FWebView;
   std::shared_ptr<TFrame> FFrame;
   RECT FBounds{};
+  POINT FOrigin{-1, -1};
   BOOL FVisible = TRUE;
   BOOL FAllowDrop = TRUE;
   bool FClosed = false;

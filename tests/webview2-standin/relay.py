@@ -221,6 +221,7 @@ class Environment:
         self.heartbeat_sent = None
         self.last_unresponsive = 0.0
         self.popups = {}
+        self.origin = (0, 0)
 
     # --- the DLL side
     def send(self, *fields):
@@ -337,6 +338,8 @@ class Environment:
             target = fields[1]
             self.popups.pop(target, None)
             self.browser.send('Target.closeTarget', {'targetId': target})
+        elif verb == 'origin':
+            self.origin = (int(fields[1]), int(fields[2]))
         elif verb == 'close':
             self.close()
 
@@ -556,6 +559,8 @@ class Relay:
                 if '--type=renderer' in args and environment.browser.profile in args:
                     pids.append(int(pid))
             return {'value': pids}
+        if 'origin' in request:
+            return {'value': [environment.origin[0], environment.origin[1], environment.metrics[2]]}
         if 'url' in request:
             return {'value': environment.main_url}
         return {'error': 'unknown command'}
