@@ -222,6 +222,7 @@ class Environment:
         self.last_unresponsive = 0.0
         self.popups = {}
         self.origin = (0, 0)
+        self.frames = 0
 
     # --- the DLL side
     def send(self, *fields):
@@ -455,6 +456,10 @@ class Environment:
             self.contexts.clear()
         elif method == 'Runtime.bindingCalled' and params.get('name') == BINDING:
             if self.contexts.get(params['executionContextId']) == self.target:
+                with self.relay.lock:
+                    if self.relay.hold:
+                        self.relay.held.append((self, self.main_url, params['payload']))
+                        return
                 self.send('message', self.main_url, params['payload'])
             else:
                 log('message of a frame dropped')
@@ -467,6 +472,7 @@ class Environment:
                 self.send('completed', self.navigation, 1, 0)
         elif method == 'Page.screencastFrame':
             self.cdp('Page.screencastFrameAck', {'sessionId': params['sessionId']})
+            self.frames += 1
             if self.visible:
                 self.send('frame', params['data'])
         elif method == 'Page.javascriptDialogOpening':
@@ -503,6 +509,10 @@ class Relay:
         self.chromium = chromium
         self.environments = set()
         self.version = 'standin'
+        # Tests may hold the page's messages back (to see the window before the first one).
+        self.lock = threading.Lock()
+        self.hold = False
+        self.held = []
         try:
             out = subprocess.run([chromium, '--version'], capture_output=True, text=True, timeout=30).stdout
             found = re.search(r'(\d+\.\d+\.\d+\.\d+)', out)
@@ -542,6 +552,15 @@ class Relay:
         return None
 
     def control_command(self, request):
+        if 'hold' in request:
+            with self.lock:
+                self.hold = bool(request['hold'])
+                released = [] if self.hold else self.held
+                if not self.hold:
+                    self.held = []
+            for environment, url, payload in released:
+                environment.send('message', url, payload)
+            return {'value': True}
         environment = self.live()
         if environment is None:
             return {'error': 'no page'}
@@ -561,6 +580,8 @@ class Relay:
             return {'value': pids}
         if 'origin' in request:
             return {'value': [environment.origin[0], environment.origin[1], environment.metrics[2]]}
+        if 'frames' in request:
+            return {'value': environment.frames}
         if 'url' in request:
             return {'value': environment.main_url}
         return {'error': 'unknown command'}
