@@ -572,12 +572,8 @@ class Relay:
                 return {'error': result['exceptionDetails'].get('exception', {}).get('description', 'exception')}
             return {'value': result.get('result', {}).get('value')}
         if 'renderer' in request:
-            pids = []
-            for line in subprocess.run(['ps', '-eo', 'pid,ppid,args'], capture_output=True, text=True).stdout.splitlines()[1:]:
-                pid, ppid, args = line.split(None, 2)
-                if '--type=renderer' in args and environment.browser.profile in args:
-                    pids.append(int(pid))
-            return {'value': pids}
+            info = environment.browser.call('SystemInfo.getProcessInfo', {})
+            return {'value': [p['id'] for p in info.get('processInfo', []) if p.get('type') == 'renderer']}
         if 'origin' in request:
             return {'value': [environment.origin[0], environment.origin[1], environment.metrics[2]]}
         if 'frames' in request:

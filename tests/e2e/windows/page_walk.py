@@ -4,8 +4,8 @@
 go through the X server at the page's controls on the Wine desktop (xdotool); the page is read
 through the stand-in relay's test port. The checks follow the Linux page walk (tests/e2e).
 
-usage: page_walk.py Vantreel.exe WebView2Loader.dll(stand-in) OUTDIR   (inside Xvfb, with the
-Wine prefix of scripts/wine-env.sh exported; screenshots land in OUTDIR)
+usage: page_walk.py Vantreel.exe WebView2Loader.dll(stand-in) OUTDIR window-poke.exe [tests]
+(inside Xvfb, with the Wine prefix of scripts/wine-env.sh exported; screenshots land in OUTDIR)
 """
 import base64
 import json
@@ -23,7 +23,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 RELAY = os.path.join(HERE, '..', '..', 'webview2-standin', 'relay.py')
 WINE = '/usr/lib/wine/wine64'
-EXE, STANDIN, OUTDIR = sys.argv[1:4] if len(sys.argv) >= 4 else (None, None, None)
+EXE, STANDIN, OUTDIR, POKE = sys.argv[1:5] if len(sys.argv) >= 5 else (None, None, None, None)
 
 
 def data_url_bytes(url):
@@ -168,6 +168,11 @@ def screenshot(name):
     subprocess.run(['import', '-window', 'root', os.path.join(OUTDIR, 'windows-walk-%s.png' % name)], check=False)
 
 
+def poke(what):
+    return subprocess.run([WINE, POKE, what], capture_output=True, text=True, env=dict(os.environ, WINEDEBUG='-all'),
+                          timeout=60).stdout.strip()
+
+
 def wine_user_folder():
     user = pwd.getpwuid(os.getuid()).pw_name
     return os.path.join(os.environ['WINEPREFIX'], 'drive_c', 'users', user), 'C:\\users\\' + user
@@ -185,7 +190,7 @@ class WalkTest(unittest.TestCase):
     hold_first_message = False
 
     def setUp(self):
-        self.folder = os.path.join(OUTDIR, 'walk-client')
+        self.folder = os.path.join(OUTDIR, 'walk-client', self.id().rsplit('.', 1)[-1] + '-' + self.locale.split('.')[0])
         self.client = Client(self.folder, self.locale, self.hold_first_message)
         self.page = Page(self.client)
         if self.hold_first_message:
@@ -193,7 +198,17 @@ class WalkTest(unittest.TestCase):
         try:
             self.page.wait_for("window.communicationService?._communicationModule?.value?.connection === 'connected'", 60)
         except TimedOut:
-            self.fail('the page never reached the client\n' + self.client.log_text()[-3000:])
+            try:
+                state = self.client.eval('JSON.stringify({url: location.href, state: document.readyState,'
+                                         ' webview: typeof chrome?.webview, activity: window.communicationService'
+                                         '?._communicationModule?.value?.activity?.entries?.length})')
+            except RuntimeError as e:
+                state = str(e)
+            with open(os.path.join(self.folder, 'relay.log'), encoding='utf-8', errors='replace') as f:
+                relay = f.read()[-4000:]
+            self.client.stop()
+            self.fail('the page never reached the client\npage: %s\nclient exit: %s\nrelay log:\n%s'
+                      % (state, self.client.process.poll(), relay))
 
     def tearDown(self):
         self.client.stop()
@@ -311,6 +326,86 @@ class PageWalk(WalkTest):
             self.assertEqual(f.read(), drawn)
         screenshot('save-image')
 
+    def test_renderer_killed_the_page_comes_back(self):
+        client = self.client
+        client.eval('window.__beforeTheCrash = true')
+        renderers = client.ask({'renderer': True})['value']
+        self.assertTrue(renderers, 'no renderer process found')
+        for pid in renderers:
+            os.kill(pid, signal.SIGKILL)
+        self.page.wait_for("!window.__beforeTheCrash &&"
+                           " window.communicationService?._communicationModule?.value?.connection === 'connected'", 30)
+        screenshot('after-renderer-killed')
+
+    def test_wake_from_sleep_reaches_the_page_a_second_later(self):
+        page = self.page
+        lists = page.count_requests('alarm_photo_list')
+        signalled = time.monotonic()
+        poke('resume')
+        page.wait_for("!document.querySelector('#wake-count').hidden", 10)
+        # The client waits a second before it tells the page.
+        self.assertGreaterEqual(time.monotonic() - signalled, 0.9)
+        self.assertEqual(page.text('#wake-count'), 'Wake-ups seen: 1')
+        self.assertIn('The computer woke up at', page.text('#toasts'))
+        page.wait_for("window.communicationService._communicationModule.value.activity.entries"
+                      ".filter((e) => e.kind === 'reply' && e.type === 'alarm_photo_list_response').length === %d"
+                      % (lists + 1))
+        self.assertEqual(page.count_requests('auth_seed_request'), 0)
+        screenshot('overview-after-wake')
+
+    def test_minimised_into_the_tray_restored_by_a_double_click_then_typing_reaches_the_page(self):
+        page = self.page
+        page.open('diagnostics')
+        page.click('#token-identifier')
+        page.wait_for("document.activeElement === document.querySelector('#token-identifier')")
+        poke('minimize')
+        wait_until(lambda: poke('visible') == '0', 10, 'the window to hide')
+        screenshot('in-tray')
+        # The tray icon sits at the right end of the Wine desktop's task bar.
+        xdotool('mousemove', 1266, 1012, 'click', '--repeat', 2, '--delay', 80, 1)
+        wait_until(lambda: poke('visible') == '1', 10, 'the window to come back')
+        # No click into the page: the window hands the keyboard on to the view itself.
+        xdotool('type', '--delay', 40, 'kid-9')
+        page.wait_for("document.querySelector('#token-identifier').value === 'kid-9'")
+        screenshot('typed-after-restore')
+
+
+class Languages(unittest.TestCase):
+    # locale, page language, direction, the photos entry, a failure text of the page.
+    cases = [
+        ('de_DE.UTF-8', 'de', 'ltr', 'Alarmfotos', 'Füllen Sie alle vier Felder der Challenge aus.'),
+        ('zh_CN.UTF-8', 'zh-CN', 'ltr', '告警照片', '请填写挑战的全部四项。'),
+        ('ar_EG.UTF-8', 'ar', 'rtl', 'صور التنبيهات', 'املأ حقول التحدي الأربعة كلها.'),
+    ]
+
+    def test_the_page_speaks_the_users_language(self):
+        for locale, code, direction, photos_nav, incomplete in self.cases:
+            with self.subTest(code):
+                walk = WalkTest()
+                walk.locale = locale
+                walk.setUp()
+                try:
+                    page = walk.page
+                    self.assertEqual(page.client.eval('navigator.language'), code)
+                    self.assertEqual(page.client.eval('document.documentElement.lang'), code)
+                    self.assertEqual(page.client.eval('document.documentElement.dir'), direction)
+                    self.assertEqual(page.text('#nav-photos'), photos_nav)
+                    # Right to left puts the sidebar on the right, in the page and on the screen:
+                    # the window around it does not mirror it a second time.
+                    x, y, scale = page.client.ask({'origin': True})['value']
+                    width = page.client.eval('innerWidth') * scale
+                    dark_right = max(pixel(round(x + width * 0.95), round(y + 600 * scale))) < 100
+                    dark_left = max(pixel(round(x + width * 0.05), round(y + 600 * scale))) < 100
+                    self.assertEqual((dark_left, dark_right), (direction == 'ltr', direction == 'rtl'))
+                    screenshot('language-%s-overview' % code)
+                    page.open('diagnostics')
+                    page.fill('#challenge-timestamp', '')
+                    page.click('#challenge-answer')
+                    page.wait_for("!document.querySelector('#challenge-message').hidden")
+                    self.assertEqual(page.text('#challenge-message'), incomplete)
+                finally:
+                    walk.tearDown()
+
 
 if __name__ == '__main__':
-    unittest.main(argv=[sys.argv[0]] + sys.argv[4:], verbosity=2)
+    unittest.main(argv=[sys.argv[0]] + sys.argv[5:], verbosity=2)
