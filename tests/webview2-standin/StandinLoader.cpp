@@ -28,7 +28,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -371,17 +370,28 @@ class TLink : public std::enable_shared_from_this<TLink> {
     FOnLine = std::move(onLine);
     FOnFrame = std::move(onFrame);
     std::weak_ptr<TLink> weak = shared_from_this();
-    FReader = std::thread([weak, s = FSocket, queue = FQueue] { Read(weak, s, queue); });
+    struct TArgs {
+      std::weak_ptr<TLink> Weak;
+      SOCKET Socket;
+      std::shared_ptr<TUiQueue> Queue;
+    };
+    FReader = CreateThread(
+        nullptr, 0,
+        [](void* context) -> DWORD {
+          std::unique_ptr<TArgs> args(static_cast<TArgs*>(context));
+          Read(args->Weak, args->Socket, args->Queue);
+          return 0;
+        },
+        new TArgs{weak, FSocket, FQueue}, 0, &FReaderId);
   }
 
   void Stop() {
     if (FSocket != INVALID_SOCKET) {
       shutdown(FSocket, SD_BOTH);
-      if (FReader.joinable()) {
-        if (FReader.get_id() == std::this_thread::get_id())
-          FReader.detach();
-        else
-          FReader.join();
+      if (FReader != nullptr) {
+        if (FReaderId != GetCurrentThreadId()) WaitForSingleObject(FReader, INFINITE);
+        CloseHandle(FReader);
+        FReader = nullptr;
       }
       closesocket(FSocket);
       FSocket = INVALID_SOCKET;
@@ -443,7 +453,8 @@ class TLink : public std::enable_shared_from_this<TLink> {
   SOCKET FSocket;
   std::shared_ptr<TUiQueue> FQueue;
   std::mutex FSendMutex;
-  std::thread FReader;
+  HANDLE FReader = nullptr;
+  DWORD FReaderId = 0;
   TLineHandler FOnLine;
   TFrameHandler FOnFrame;
 };
@@ -1127,9 +1138,26 @@ void TWebView::OnRequest(const std::vector<std::string>& fields) {
   ServeResponse(id, args->Response);
 }
 
+// On the system's thread pool: many resources are asked for at once when a page starts.
+template <typename Function>
+void RunInBackground(Function function) {
+  auto* work = new std::function<void()>(std::move(function));
+  const BOOL queued = QueueUserWorkItem(
+      [](void* context) -> DWORD {
+        std::unique_ptr<std::function<void()>> job(static_cast<std::function<void()>*>(context));
+        (*job)();
+        return 0;
+      },
+      work, WT_EXECUTEDEFAULT);
+  if (!queued) {
+    (*work)();
+    delete work;
+  }
+}
+
 void TWebView::ServeResponse(const std::string& id, TComPtr<TResponse> response) {
   std::shared_ptr<TLink> link = FLink;
-  std::thread([link, id, response] {
+  RunInBackground([link, id, response] {
     std::vector<unsigned char> body;
     if (IStream* stream = response->Content.Get()) {
       unsigned char chunk[65536];
@@ -1137,7 +1165,7 @@ void TWebView::ServeResponse(const std::string& id, TComPtr<TResponse> response)
       while (SUCCEEDED(stream->Read(chunk, sizeof chunk, &got)) && got > 0) body.insert(body.end(), chunk, chunk + got);
     }
     link->Send({"fulfill", id, std::to_string(response->Status), response->Reason, response->Headers, Base64(body)});
-  }).detach();
+  });
 }
 
 // --- the environment -----------------------------------------------------------------------------

@@ -499,6 +499,7 @@ class Environment:
         if not filtered and not navigation:
             self.cdp('Fetch.continueRequest', {'requestId': params['requestId']})
             return
+        log('>', 'request', params['requestId'], url)
         headers = '\r\n'.join('%s: %s' % (k, v) for k, v in request.get('headers', {}).items())
         self.send('request', params['requestId'], url, request.get('method', 'GET'), headers, navigation,
                   self.navigation if navigation == 'top' else 0, 1 if filtered else 0, kind)
