@@ -221,6 +221,7 @@ class Environment:
         self.heartbeat_sent = None
         self.last_unresponsive = 0.0
         self.popups = {}
+        self.popup_sessions = set()
         self.origin = (0, 0)
         self.frames = 0
 
@@ -376,6 +377,9 @@ class Environment:
                     ('Target.setAutoAttach', {'autoAttach': True, 'waitForDebuggerOnStart': True, 'flatten': True}),
                     ('Page.setDownloadBehavior', {'behavior': 'deny'})]:
                 browser.call(method, params, session)
+            # New windows wait, before they load anything, for the host to answer.
+            browser.call('Target.setAutoAttach', {'autoAttach': True, 'waitForDebuggerOnStart': True, 'flatten': True,
+                                                  'filter': [{'type': 'page', 'exclude': False}]})
             self.apply_metrics(wait=True)
             self.apply_visibility()
             self.send('controller', 'S')
@@ -434,14 +438,34 @@ class Environment:
     def on_cdp_event(self, message):
         method = message.get('method')
         params = message.get('params', {})
-        if method == 'Target.attachedToTarget' and message.get('sessionId') == self.session:
+        if method == 'Target.attachedToTarget' and message.get('sessionId') in (None, self.session):
             # A window the page opened: the runtime asks the host before it loads anything.
             info = params['targetInfo']
             if info.get('type') != 'page' or info.get('openerId') != self.target:
                 self.browser.send('Runtime.runIfWaitingForDebugger', {}, params['sessionId'])
                 return
-            self.popups[info['targetId']] = params['sessionId']
-            self.send('newwindow', info['targetId'], info.get('url', ''))
+            popup = params['sessionId']
+            self.popups[info['targetId']] = popup
+            self.popup_sessions.add(popup)
+            # It goes on only with its requests held, so that nothing of it reaches the network
+            # before the host has answered; the page's renderer, which it shares, is not held.
+            self.browser.send('Fetch.enable', {'patterns': [{'urlPattern': '*'}]}, popup,
+                              lambda result, error: self.browser.send('Runtime.runIfWaitingForDebugger', {}, popup))
+            log('new window', info['targetId'], info.get('url', ''))
+            if info.get('url') not in ('', 'about:blank'):
+                self.send('newwindow', info['targetId'], info['url'])
+                self.popups.pop(info['targetId'], None)
+            return
+        if method == 'Fetch.requestPaused' and message.get('sessionId') in self.popup_sessions:
+            url = params['request']['url']
+            log('request of a new window held back', url)
+            # The window's address is known once it asks for it: the host hears of it then.
+            for target, session in list(self.popups.items()):
+                if session == message.get('sessionId'):
+                    self.popups.pop(target)
+                    self.send('newwindow', target, url)
+            self.browser.send('Fetch.failRequest', {'requestId': params['requestId'], 'errorReason': 'Aborted'},
+                              message['sessionId'])
             return
         if message.get('sessionId') != self.session:
             return
@@ -567,7 +591,8 @@ class Relay:
             return {'error': 'no page'}
         if 'eval' in request:
             result = environment.browser.call('Runtime.evaluate', {
-                'expression': request['eval'], 'returnByValue': True, 'awaitPromise': True},
+                'expression': request['eval'], 'returnByValue': True, 'awaitPromise': True,
+                'userGesture': bool(request.get('gesture'))},
                 environment.session, timeout=request.get('timeout', 10))
             if 'exceptionDetails' in result:
                 return {'error': result['exceptionDetails'].get('exception', {}).get('description', 'exception')}

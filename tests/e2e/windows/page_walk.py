@@ -8,6 +8,7 @@ usage: page_walk.py Vantreel.exe WebView2Loader.dll(stand-in) OUTDIR window-poke
 (inside Xvfb, with the Wine prefix of scripts/wine-env.sh exported; screenshots land in OUTDIR)
 """
 import base64
+import http.server
 import json
 import os
 import pwd
@@ -17,6 +18,7 @@ import signal
 import socket
 import subprocess
 import sys
+import threading
 import time
 import unittest
 
@@ -66,8 +68,8 @@ class Client:
         self.control_file.flush()
         return json.loads(self.control_file.readline())
 
-    def eval(self, expression):
-        answer = self.ask({'eval': expression})
+    def eval(self, expression, gesture=False):
+        answer = self.ask({'eval': expression, 'gesture': gesture})
         if 'error' in answer:
             raise RuntimeError(answer['error'])
         return answer.get('value')
@@ -368,6 +370,79 @@ class PageWalk(WalkTest):
         xdotool('type', '--delay', 40, 'kid-9')
         page.wait_for("document.querySelector('#token-identifier').value === 'kid-9'")
         screenshot('typed-after-restore')
+
+
+class ForeignServer(http.server.ThreadingHTTPServer):
+    """A loopback server the page must never reach; it counts what reaches it."""
+
+    def __init__(self):
+        self.requests = []
+        owner = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                owner.requests.append(self.path)
+                self.send_response(200)
+                self.send_header('Content-Type', 'text/html')
+                self.end_headers()
+                self.wfile.write(b'<p>foreign</p>')
+
+            do_POST = do_GET
+
+            def log_message(self, *args):
+                pass
+
+        super().__init__(('127.0.0.1', 0), Handler)
+        threading.Thread(target=self.serve_forever, daemon=True).start()
+
+
+class Doors(WalkTest):
+    def test_the_page_cannot_leave_download_print_or_speak_for_a_frame(self):
+        client, page = self.client, self.page
+        server = ForeignServer()
+        self.addCleanup(server.shutdown)
+        foreign = 'http://127.0.0.1:%d' % server.server_address[1]
+        relay_log = os.path.join(self.folder, 'relay.log')
+
+        def cancels():
+            with open(relay_log, encoding='utf-8', errors='replace') as f:
+                return f.read().count('< cancel ')
+
+        doors = [
+            ('script', "location.href = %s + '/script'"),
+            ('link', "const a = document.createElement('a'); a.href = %s + '/link'; document.body.append(a); a.click()"),
+            ('form', "const f = document.createElement('form'); f.method = 'post'; f.action = %s + '/form';"
+                     " document.body.append(f); f.submit()"),
+        ]
+        for name, script in doors:
+            with self.subTest(name):
+                before = cancels()
+                client.eval('(() => { %s; return 0; })()' % (script % json.dumps(foreign)))
+                wait_until(lambda: cancels() > before, 10, 'the %s navigation to be cancelled' % name)
+                self.assertEqual(client.eval('location.href'), 'https://app.vantreel.invalid/')
+        # A new window (on a click, past the popup blocker) is refused before it loads anything.
+        client.eval('window.open(%s + "/popup"); 0' % json.dumps(foreign), gesture=True)
+        wait_until(lambda: '< newwindow ' in open(relay_log, encoding='utf-8', errors='replace').read(), 10,
+                   'the new window to be refused')
+        # A download saves nothing; print() is the page's own no-op.
+        client.eval("(() => { const a = document.createElement('a'); a.download = 'x.txt';"
+                    " a.href = URL.createObjectURL(new Blob(['x'])); document.body.append(a); a.click(); return 0; })()")
+        self.assertIsNone(client.eval('window.print()'))
+        self.assertFalse(client.eval("Object.getOwnPropertyDescriptor(window, 'print').writable"))
+        # A frame's message never reaches the window: no reply ever comes for it.
+        client.eval("(async () => { const f = document.createElement('iframe'); f.srcdoc = '<p>a frame</p>';"
+                    " const loaded = new Promise((resolve) => { f.onload = resolve; }); document.body.append(f);"
+                    " await loaded; f.contentWindow.chrome.webview.postMessage("
+                    "{type: 'alarm_photo_list', requestId: 'from-a-frame', deviceId: ''}); return 0; })()")
+        wait_until(lambda: 'message of a frame dropped' in open(relay_log, encoding='utf-8', errors='replace').read(), 10,
+                   "the frame's message")
+        page.wait_for('window.communicationService._communicationModule.value.bridge.pendingCount === 0')
+        self.assertEqual(server.requests, [])
+        downloads = os.path.join(os.environ.get('HOME', '/nonexistent'), 'Downloads')
+        self.assertFalse(os.path.exists(os.path.join(downloads, 'x.txt')))
+        # Still our page, and still answering.
+        page.open('photos')
+        self.assertEqual(client.eval('location.origin'), 'https://app.vantreel.invalid')
 
 
 class Languages(unittest.TestCase):
