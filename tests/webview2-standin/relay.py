@@ -129,6 +129,7 @@ class Chromium:
         self.ids = itertools.count(1)
         self.pending = {}
         self.lock = threading.Lock()
+        self.write_lock = threading.Lock()
         self.on_event = on_event
         self.on_exit = on_exit
         self.reader = threading.Thread(target=self._read, daemon=True)
@@ -165,10 +166,15 @@ class Chromium:
             with self.lock:
                 self.pending[message['id']] = callback
         data = json.dumps(message).encode() + b'\0'
-        try:
-            os.write(self.to_child, data)
-        except OSError as e:
-            log('write to chromium failed', e)
+        # Several threads send; a message longer than the pipe's buffer is written in parts,
+        # which must not interleave with another's.
+        with self.write_lock:
+            try:
+                view = memoryview(data)
+                while view:
+                    view = view[os.write(self.to_child, view):]
+            except OSError as e:
+                log('write to chromium failed', e)
         return message['id']
 
     def call(self, method, params=None, session=None, timeout=30):

@@ -206,7 +206,9 @@ class WalkTest(unittest.TestCase):
                                          '?._communicationModule?.value?.activity?.entries?.length})')
             except RuntimeError as e:
                 state = str(e)
-            with open(os.path.join(self.folder, 'relay.log'), encoding='utf-8', errors='replace') as f:
+            kept = os.path.join(OUTDIR, 'failed-%s-%d.relay.log' % (os.path.basename(self.folder), int(time.time())))
+            shutil.copy(os.path.join(self.folder, 'relay.log'), kept)
+            with open(kept, encoding='utf-8', errors='replace') as f:
                 relay = f.read()[-4000:]
             self.client.stop()
             self.fail('the page never reached the client\npage: %s\nclient exit: %s\nrelay log:\n%s'
