@@ -10,12 +10,13 @@ VANTREEL_PACKAGES=(
 
 # The Windows cross-build: compilers, static zlib, Wine and Xvfb for its tests, icoutils for
 # the icon, a Chinese font for the texts of its message boxes under Wine, the build
-# machine's half (cmake, OpenSSL, zlib, Python) for the packer, and wixl, msitools and
-# osslsigncode for the signed MSI.
+# machine's half (cmake, OpenSSL, zlib, Python) for the packer, wixl, msitools and
+# osslsigncode for the signed MSI, and Chromium with xdotool for the WebView2 stand-in that lets
+# the client show its page under Wine.
 VANTREEL_WINDOWS_PACKAGES=(
   cmake ninja-build python3 libssl-dev zlib1g-dev g++
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine xvfb xauth icoutils imagemagick
-  googletest nlohmann-json3-dev fonts-wqy-microhei wixl msitools osslsigncode openssl
+  googletest nlohmann-json3-dev fonts-wqy-microhei wixl msitools osslsigncode openssl chromium xdotool
 )
 
 # vantreel_install_deps [windows]: the Linux build's packages, or the Windows build's.
