@@ -469,11 +469,17 @@ class Languages(unittest.TestCase):
                     self.assertEqual(page.text('#nav-photos'), photos_nav)
                     # Right to left puts the sidebar on the right, in the page and on the screen:
                     # the window around it does not mirror it a second time.
-                    x, y, scale = page.client.ask({'origin': True})['value']
-                    width = page.client.eval('innerWidth') * scale
-                    dark_right = max(pixel(round(x + width * 0.95), round(y + 600 * scale))) < 100
-                    dark_left = max(pixel(round(x + width * 0.05), round(y + 600 * scale))) < 100
-                    self.assertEqual((dark_left, dark_right), (direction == 'ltr', direction == 'rtl'))
+                    # The screen shows the page a frame or more behind it: wait for the picture.
+                    def dark_sides():
+                        x, y, scale = page.client.ask({'origin': True})['value']
+                        width = page.client.eval('innerWidth') * scale
+                        return (max(pixel(round(x + width * 0.05), round(y + 600 * scale))) < 100,
+                                max(pixel(round(x + width * 0.95), round(y + 600 * scale))) < 100)
+                    expected = (direction == 'ltr', direction == 'rtl')
+                    try:
+                        wait_until(lambda: dark_sides() == expected, 15, 'the sidebar on the screen')
+                    except TimedOut:
+                        self.assertEqual(dark_sides(), expected)
                     screenshot('language-%s-overview' % code)
                     page.open('diagnostics')
                     page.fill('#challenge-timestamp', '')
