@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "json/JsonWriter.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 
 namespace vantreel::test {
@@ -33,20 +34,9 @@ std::string Number(double value) {
 }  // namespace
 
 std::string JsonQuote(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-      out += buffer;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
 }
 
 std::string JsonUnquote(const std::string& json) {

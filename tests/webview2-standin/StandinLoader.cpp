@@ -32,8 +32,12 @@
 #include <vector>
 
 #include "NotImplBases.h"
+#include "base/Utf8.h"
 #include "browser/webview2/ComPtr.h"
+#include "json/JsonWriter.h"
 
+using vantreel::AppendJsonString;
+using vantreel::AppendUtf8;
 using vantreel::webview2::TComPtr;
 namespace fake = vantreel::webview2::fake;
 
@@ -155,43 +159,9 @@ std::vector<unsigned char> Unbase64(const std::string& text) {
 }
 
 std::string JsonQuote(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
 }
 
 // The string a JSON text holds, when the whole text is one string literal.
@@ -222,7 +192,7 @@ bool JsonStringValue(const std::string& json, std::string& value) {
           code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
           i += 6;
         }
-        AppendUtf8(value, code);
+        AppendUtf8(value, static_cast<char32_t>(code));
         break;
       }
       default: value += json[i]; break;
