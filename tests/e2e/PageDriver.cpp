@@ -127,20 +127,23 @@ std::vector<double> TPageDriver::ScreenBox(const std::string& selector) const {
 }
 
 void TPageDriver::Click(const std::string& selector) const {
-  const auto box = ScreenBox(selector);
   // The pointer must be seen over the element before the button goes down: a tooltip of the
   // control the pointer last rested on (the narrow sidebar names its icons that way) can lie
-  // over this one and take the click until it closes. Two moves inside the element make sure
-  // the page hears of one even when the pointer already stood at its centre.
+  // over this one and take the click until it closes, and a list drawn anew replaces the
+  // element under a pointer that stands still. So the pointer moves, a pixel each way, until
+  // the page reports it over the element as it is now.
   const std::string element = "document.querySelector(" + JsonQuote(selector) + ")";
   Eval("window.__pointerOver = null;"
        "if (!window.__pointerWatched) { window.__pointerWatched = true;"
        " document.addEventListener('mousemove', (e) => { window.__pointerOver = e.target; }, true); }"
        "return true;");
-  Run({"xdotool", "mousemove", Number(box[0] + 2), Number(box[1] + 2)});
-  Run({"xdotool", "mousemove", Number(box[0] + box[2] / 2), Number(box[1] + box[3] / 2)});
-  if (!WaitFor("window.__pointerOver !== null && " + element + "?.contains(window.__pointerOver)")) {
-    throw std::runtime_error("the pointer never reached " + selector);
+  const std::string over = "window.__pointerOver !== null && " + element + "?.contains(window.__pointerOver)";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  for (int step = 0;; ++step) {
+    const auto box = ScreenBox(selector);
+    Run({"xdotool", "mousemove", Number(box[0] + box[2] / 2 + step % 2), Number(box[1] + box[3] / 2)});
+    if (WaitFor(over, std::chrono::milliseconds(400))) break;
+    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("the pointer never reached " + selector);
   }
   Run({"xdotool", "click", "1"});
   RunFor(std::chrono::milliseconds(60));
