@@ -32,12 +32,11 @@
 #include <vector>
 
 #include "NotImplBases.h"
-#include "base/Utf8.h"
 #include "browser/webview2/ComPtr.h"
+#include "json/JsonReader.h"
 #include "json/JsonWriter.h"
 
 using vantreel::AppendJsonString;
-using vantreel::AppendUtf8;
 using vantreel::webview2::TComPtr;
 namespace fake = vantreel::webview2::fake;
 
@@ -166,39 +165,10 @@ std::string JsonQuote(const std::string& text) {
 
 // The string a JSON text holds, when the whole text is one string literal.
 bool JsonStringValue(const std::string& json, std::string& value) {
-  std::size_t i = json.find_first_not_of(" \t\r\n");
-  if (i == std::string::npos || json[i] != '"') return false;
-  value.clear();
-  for (++i; i < json.size(); ++i) {
-    const char c = json[i];
-    if (c == '"') return json.find_first_not_of(" \t\r\n", i + 1) == std::string::npos;
-    if (c != '\\') {
-      value += c;
-      continue;
-    }
-    if (++i >= json.size()) return false;
-    switch (json[i]) {
-      case 'n': value += '\n'; break;
-      case 'r': value += '\r'; break;
-      case 't': value += '\t'; break;
-      case 'b': value += '\b'; break;
-      case 'f': value += '\f'; break;
-      case 'u': {
-        if (i + 4 >= json.size()) return false;
-        std::uint32_t code = std::stoul(json.substr(i + 1, 4), nullptr, 16);
-        i += 4;
-        if (code >= 0xD800 && code < 0xDC00 && i + 6 < json.size() && json[i + 1] == '\\' && json[i + 2] == 'u') {
-          const std::uint32_t low = std::stoul(json.substr(i + 3, 4), nullptr, 16);
-          code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-          i += 6;
-        }
-        AppendUtf8(value, static_cast<char32_t>(code));
-        break;
-      }
-      default: value += json[i]; break;
-    }
-  }
-  return false;
+  vantreel::TJsonDocument document;
+  if (!document.Parse(json) || !document.Root().Is(vantreel::TJsonKind::String)) return false;
+  value = document.Root().Text();
+  return true;
 }
 
 // --- the UI thread's queue -------------------------------------------------------------------

@@ -23,7 +23,8 @@ vantreel_standin_relay() {
     --control-port-file "$standin_control" --log "$log" </dev/null >/dev/null 2>&1 &
   standin_relay_pid=$!
   local i
-  for i in $(seq 100); do
+  # Up to 30 s: a busy machine starts Python slowly; a relay that died is not waited for.
+  for i in $(seq 300); do
     [ -f "$dir/WebView2Loader.standin" ] && [ -f "$standin_control" ] && return 0
     kill -0 "$standin_relay_pid" 2>/dev/null || break
     sleep 0.1

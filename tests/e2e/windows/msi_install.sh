@@ -79,7 +79,12 @@ TSA
 python3 "$here/timestamp_server.py" "$ca/tsa.cnf" "$ca/tsa-port" &
 tsa=$!
 trap 'kill $tsa 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 1 100); do [ -f "$ca/tsa-port" ] && break; sleep 0.1; done
+for _ in $(seq 300); do
+  [ -f "$ca/tsa-port" ] && break
+  kill -0 "$tsa" 2>/dev/null || break
+  sleep 0.1
+done
+[ -f "$ca/tsa-port" ] || { echo "the test's timestamp server did not start" >&2; exit 1; }
 
 build() {  # outdir version [timestamp url]
   VANTREEL_SIGNING_PFX=$ca/sign.pfx VANTREEL_SIGNING_PASSWORD='a pass phrase' VANTREEL_ALLOW_UNSIGNED= \
