@@ -37,6 +37,22 @@ def log(*parts):
         LOG.flush()
 
 
+def frames(read, separator):
+    """The messages of a stream that ends each with `separator`, until it closes or fails."""
+    buffer = b''
+    while True:
+        try:
+            chunk = read()
+        except OSError:
+            return
+        if not chunk:
+            return
+        buffer += chunk
+        while separator in buffer:
+            raw, buffer = buffer.split(separator, 1)
+            yield raw
+
+
 def quote(text):
     data = text.encode('utf-8') if isinstance(text, str) else text
     out = bytearray()
@@ -136,25 +152,15 @@ class Chromium:
         self.reader.start()
 
     def _read(self):
-        buffer = b''
-        while True:
-            try:
-                chunk = os.read(self.from_child, 1 << 20)
-            except OSError:
-                chunk = b''
-            if not chunk:
-                break
-            buffer += chunk
-            while b'\0' in buffer:
-                raw, buffer = buffer.split(b'\0', 1)
-                message = json.loads(raw)
-                if 'id' in message:
-                    with self.lock:
-                        callback = self.pending.pop(message['id'], None)
-                    if callback:
-                        callback(message.get('result'), message.get('error'))
-                else:
-                    self.on_event(message)
+        for raw in frames(lambda: os.read(self.from_child, 1 << 20), b'\0'):
+            message = json.loads(raw)
+            if 'id' in message:
+                with self.lock:
+                    callback = self.pending.pop(message['id'], None)
+                if callback:
+                    callback(message.get('result'), message.get('error'))
+            else:
+                self.on_event(message)
         log('chromium pipe closed')
         self.on_exit()
 
@@ -241,22 +247,12 @@ class Environment:
                 pass
 
     def run(self):
-        buffer = b''
-        while True:
+        for raw in frames(lambda: self.conn.recv(1 << 20), b'\n'):
+            fields = [unquote(f) for f in raw.decode('utf-8', 'surrogateescape').split('\t')]
             try:
-                chunk = self.conn.recv(1 << 20)
-            except OSError:
-                chunk = b''
-            if not chunk:
-                break
-            buffer += chunk
-            while b'\n' in buffer:
-                raw, buffer = buffer.split(b'\n', 1)
-                fields = [unquote(f) for f in raw.decode('utf-8', 'surrogateescape').split('\t')]
-                try:
-                    self.command(fields)
-                except Exception as e:  # a failed command is logged; the connection lives on
-                    log('command failed', fields[0], repr(e))
+                self.command(fields)
+            except Exception as e:  # a failed command is logged; the connection lives on
+                log('command failed', fields[0], repr(e))
         log('dll connection closed')
         self.close()
 
