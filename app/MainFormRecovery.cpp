@@ -64,7 +64,8 @@ void TMainForm::RetryPageLater(const std::string& reason) {
 
 // A page in an endless script answers nothing but its process lives on, so nothing else would
 // ever replace it. Short stalls (a busy machine) pass: only a hang that is still reported
-// kUnresponsiveReloadMs after its first report is treated like a crash.
+// kUnresponsiveReloadMs after its first report is ended, and then treated like a crash (the
+// browser reports it as one once its process is gone).
 void TMainForm::OnBrowserProcessUnresponsive(const std::string& reason) {
   // Tick 0 stands for "none"; a report at exactly that tick counts from the next one.
   const std::uint32_t now = FUi.TickCount() | 1u;
@@ -74,8 +75,10 @@ void TMainForm::OnBrowserProcessUnresponsive(const std::string& reason) {
   }
   FUnresponsiveLastTick = now;
   const std::uint32_t hungMs = now - FUnresponsiveSinceTick;
-  if (hungMs < kUnresponsiveReloadMs) return;
-  OnBrowserProcessFailed(reason + " (" + std::to_string(hungMs / 1000) + " s)");
+  if (hungMs < kUnresponsiveReloadMs || !FWVBrowser) return;
+  FUnresponsiveSinceTick = 0;
+  FUnresponsiveLastTick = 0;
+  FWVBrowser->EndUnresponsivePage(reason + " (" + std::to_string(hungMs / 1000) + " s)");
 }
 
 void TMainForm::FocusPage() {

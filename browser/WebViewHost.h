@@ -164,6 +164,10 @@ class IWebBrowser {
   // The window was hidden (into the tray) or shown again. A backend whose view follows its
   // window's mapping needs nothing; one that renders on its own is told to stop and resume.
   virtual void SetPageVisible(bool visible) { (void)visible; }
+  // The window judged the page hung for good. A navigation would wait behind the script that
+  // holds the page's process, so the backend ends that process (or replaces the view that
+  // owns it) and raises OnProcessFailed with `reason` once a page can be opened again.
+  virtual void EndUnresponsivePage(const std::string& reason) = 0;
 };
 
 // Makes the components; the window owns what it is given.

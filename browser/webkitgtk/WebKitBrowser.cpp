@@ -190,8 +190,7 @@ bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebView
   FHangWatch = std::make_unique<THangWatch>(FView, [this] { return ShowsFilteredDocument(); }, [this] {
     OutputDebugLine("[BROWSER] web process has not answered for " +
                     std::to_string(THangWatch::kUnresponsiveAfter.count()) + " s: ending it");
-    FEndedUnresponsive = true;
-    webkit_web_view_terminate_web_process(FView);
+    EndHungProcess();
   });
 
   FDeferred.Post([this] {
@@ -509,6 +508,15 @@ gboolean TWebKitBrowser::OnRunFileChooser(WebKitWebView*, WebKitFileChooserReque
   webkit_file_chooser_request_cancel(request);
   Refused("file chooser refused");
   return TRUE;
+}
+
+// The view watches its own page too; the termination report says why the process is gone.
+void TWebKitBrowser::EndUnresponsivePage(const std::string&) { EndHungProcess(); }
+
+void TWebKitBrowser::EndHungProcess() {
+  if (!FView) return;
+  FEndedUnresponsive = true;
+  webkit_web_view_terminate_web_process(FView);
 }
 
 void TWebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,

@@ -51,6 +51,7 @@ class TWebKitBrowser final : public IWebBrowser {
   bool PostWebMessageAsString(const std::string& text) override;
   bool ExecuteScript(const std::string& script, int executionId) override;
   void MoveFocus() override;
+  void EndUnresponsivePage(const std::string& reason) override;
 
   // The view, for code that must reach WebKit itself (tests, benchmarks); null before creation.
   WebKitWebView* WebView() const { return FView; }
@@ -68,6 +69,7 @@ class TWebKitBrowser final : public IWebBrowser {
   void RunHeldScripts();
   void ApplyDeveloperExtras();
   void RunScript(const std::string& script);
+  void EndHungProcess();
 
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer self);
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer self);

@@ -206,7 +206,7 @@ void TWebView2Browser::OnControllerReady() {
     ApplyWindowSettings();
     for (const auto& pattern : FFilters)
       FWebView->AddWebResourceRequestedFilter(Widen(pattern).c_str(), COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
-    Log("A new browser is in place after the runtime's browser process exited.");
+    Log("A new controller is in place.");
     if (!FReportAfterRecovery.empty()) {
       RaiseProcessFailed(std::exchange(FReportAfterRecovery, std::string()));
       return;
@@ -522,8 +522,7 @@ HRESULT TWebView2Browser::HandleProcessFailed(ICoreWebView2ProcessFailedEventArg
       RaiseProcessFailed(reason);
     } else {
       // A dead runtime needs a new controller before the window can reopen anything.
-      if (OnProcessFailed) FReportAfterRecovery = reason;
-      RecoverRuntime();
+      ReplaceController(reason, true);
     }
   });
   return S_OK;
@@ -544,9 +543,22 @@ void TWebView2Browser::RecoverPage() {
   }
 }
 
-void TWebView2Browser::RecoverRuntime() {
+// A navigation would wait behind the script that holds the hung page's process. Closing the
+// last controller on that process ends it; the new controller gets a process of its own.
+void TWebView2Browser::EndUnresponsivePage(const std::string& reason) {
+  if (!FWebView || FRecovering) return;
+  Log("Replacing the controller whose page stopped responding.");
+  ReplaceController(reason, false);
+}
+
+void TWebView2Browser::ReplaceController(const std::string& reason, bool newEnvironment) {
   CloseController();
   FRecovering = true;
+  if (OnProcessFailed) FReportAfterRecovery = reason;
+  if (!newEnvironment) {
+    CreateController();
+    return;
+  }
   std::weak_ptr<bool> alive = FAlive;
   const HRESULT hr = FEnvironment->Remake([this, alive](HRESULT result) {
     auto live = alive.lock();

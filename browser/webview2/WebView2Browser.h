@@ -13,9 +13,10 @@
 // The window hears of everything from its own message loop, never from inside a runtime
 // callback, where a modal box (a nested loop) is not supported. Creation is reported once
 // the print override is in place, so that the first document already has it. A crashed
-// runtime is replaced by a new controller; the window is then told through OnProcessFailed
-// and decides, as for a crashed or hung page, whether to reopen its page: the backend counts
-// nothing. Without that handler a replaced runtime reopens the last page itself.
+// runtime, and a page the window found hung for good, are replaced by a new controller; the
+// window is then told through OnProcessFailed and decides, as for a crashed page, whether to
+// reopen its page: the backend counts nothing. Without that handler a replaced controller
+// reopens the last page itself.
 #pragma once
 
 #include <deque>
@@ -62,6 +63,7 @@ class TWebView2Browser final : public IWebBrowser {
   bool ExecuteScript(const std::string& script, int executionId) override;
   void MoveFocus() override;
   void SetPageVisible(bool visible) override;
+  void EndUnresponsivePage(const std::string& reason) override;
 
   // The controller follows the host control's client area, in physical pixels: the process
   // is per-monitor DPI aware and the runtime scales the page by the monitor's DPI itself.
@@ -95,7 +97,9 @@ class TWebView2Browser final : public IWebBrowser {
   HRESULT HandleProcessFailed(ICoreWebView2ProcessFailedEventArgs* args);
   void RaiseProcessFailed(const std::string& reason);
   void RecoverPage();
-  void RecoverRuntime();
+  // A new controller in place of the current one, on a new environment when the runtime's
+  // browser process is gone; the window is told `reason` once it is in.
+  void ReplaceController(const std::string& reason, bool newEnvironment);
   void RunHeldScripts();
   void RunScript(const std::string& script);
 
@@ -119,7 +123,7 @@ class TWebView2Browser final : public IWebBrowser {
   std::vector<std::string> FEntryScripts;
   bool FNavigationPending = false;
   std::vector<std::string> FHeldScripts;
-  // A runtime replaced for the window's OnProcessFailed: what to tell it once the new one is in.
+  // A controller replaced for the window's OnProcessFailed: what to tell it once the new one is in.
   std::string FReportAfterRecovery;
   TDeferredCalls FDeferred;
 };

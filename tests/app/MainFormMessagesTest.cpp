@@ -293,8 +293,8 @@ TEST_F(MessagesTest, TheHiddenWindowHidesThePageAndMovesReachTheHost) {
 }
 
 // A hung page is reported again every few seconds while it hangs. Only a hang still reported
-// kUnresponsiveReloadMs after its first report reopens the page, and it counts toward the
-// same limit as a crash.
+// kUnresponsiveReloadMs after its first report has its process ended and the page reopened,
+// and it counts toward the same limit as a crash.
 TEST_F(MessagesTest, APageThatStaysUnresponsiveIsReopenedAndCountedWithCrashes) {
   MakeAndShow();
   ScriptedBrowser& browser = *browsers.browser;
@@ -313,6 +313,7 @@ TEST_F(MessagesTest, APageThatStaysUnresponsiveIsReopenedAndCountedWithCrashes) 
   EXPECT_EQ(reopened(), 0u) << "a short stall is no failure";
   reportAt(15000);
   ASSERT_EQ(reopened(), 1u);
+  EXPECT_EQ(browser.endedPages, std::vector<std::string>{hung + " (15 s)"}) << "its process is ended first";
   EXPECT_EQ(log.Starting("Web 进程已终止：")[0], "Web 进程已终止：" + hung + " (15 s)（1 次/60 秒）");
 
   // Reports further apart than the gap are separate hangs, each too short.

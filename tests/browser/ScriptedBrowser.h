@@ -132,6 +132,11 @@ class ScriptedBrowser : public IWebBrowser {
     if (FCreated) ++focusMoves;
   }
   void SetPageVisible(bool visible) override { pageVisibility.push_back(visible); }
+  // As a backend does once the hung page's process is gone.
+  void EndUnresponsivePage(const std::string& reason) override {
+    endedPages.push_back(reason);
+    if (OnProcessFailed) OnProcessFailed(reason);
+  }
 
   // Events, raised as the runtime would from the message loop.
   void RaiseAfterCreated();
@@ -150,6 +155,7 @@ class ScriptedBrowser : public IWebBrowser {
   std::vector<std::string> scripts;
   int focusMoves = 0;
   std::vector<bool> pageVisibility;
+  std::vector<std::string> endedPages;
 
  private:
   BrowserScript FScript;

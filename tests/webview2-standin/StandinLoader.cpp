@@ -786,6 +786,7 @@ class TController final : public TCom<fake::NotImpl_ICoreWebView2Controller4, IC
   }
 
   TWebView* WebView() { return FWebView.Get(); }
+  bool Closed() const { return FClosed; }
 
   void OnFrame(std::shared_ptr<TFrame> frame) {
     FFrame = std::move(frame);
@@ -1118,7 +1119,7 @@ class TEnvironment final : public TCom<fake::NotImpl_ICoreWebView2Environment, I
     FReady = std::move(ready);
     FLink->Start([this](const std::vector<std::string>& fields) { OnLine(fields); },
                  [this](std::shared_ptr<TFrame> frame) {
-                   if (FController) FController->OnFrame(std::move(frame));
+                   if (FController && !FController->Closed()) FController->OnFrame(std::move(frame));
                  });
   }
 
@@ -1126,7 +1127,8 @@ class TEnvironment final : public TCom<fake::NotImpl_ICoreWebView2Environment, I
       HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override {
     if (handler == nullptr) return E_POINTER;
     if (!IsWindow(parent)) return E_INVALIDARG;
-    if (FControllerPending || FController) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
+    // One controller at a time; a closed one may be followed by another, as on the runtime.
+    if (FControllerPending || (FController && !FController->Closed())) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     FControllerPending = TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(handler);
     FParent = parent;
     RECT client{};

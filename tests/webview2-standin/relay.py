@@ -207,6 +207,11 @@ class Chromium:
                 self.process.kill()
             except Exception:
                 pass
+        # A renderer stuck in a script may outlive its browser for a while: the whole group goes.
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except OSError:
+            pass
         shutil.rmtree(self.profile, ignore_errors=True)
 
 
@@ -230,6 +235,8 @@ class Environment:
         self.visible = True
         self.screencasting = False
         self.closed = False
+        # Each controller has a browser of its own; what an earlier one still says is dropped.
+        self.generation = 0
         self.heartbeat_sent = None
         self.last_unresponsive = 0.0
         self.popups = {}
@@ -260,9 +267,23 @@ class Environment:
         if self.closed:
             return
         self.closed = True
-        if self.browser:
-            self.browser.close()
+        self.close_controller()
         self.relay.environments.discard(self)
+
+    def close_controller(self):
+        # The controller's browser goes with it, hung renderer and all; the environment may
+        # make another controller.
+        self.generation += 1
+        browser, self.browser = self.browser, None
+        self.session = self.target = None
+        self.screencasting = False
+        self.heartbeat_sent = None
+        self.contexts = {}
+        self.popups = {}
+        self.popup_sessions = set()
+        self.main_url = ''
+        if browser:
+            browser.close()
 
     def command(self, fields):
         verb = fields[0]
@@ -345,7 +366,7 @@ class Environment:
         elif verb == 'origin':
             self.origin = (int(fields[1]), int(fields[2]))
         elif verb == 'close':
-            self.close()
+            self.close_controller()
 
     # --- the browser side
     def cdp(self, method, params=None, callback=None):
@@ -365,8 +386,12 @@ class Environment:
 
     def open_controller(self):
         try:
-            self.browser = Chromium(self.relay.chromium, self.language, self.on_cdp_event, self.on_browser_exit)
-            browser = self.browser
+            self.generation += 1
+            generation = self.generation
+            browser = Chromium(self.relay.chromium, self.language,
+                               lambda message: self.generation == generation and self.on_cdp_event(message),
+                               lambda: self.generation == generation and self.on_browser_exit())
+            self.browser = browser
             self.target = browser.call('Target.createTarget', {'url': 'about:blank'})['targetId']
             self.session = browser.call('Target.attachToTarget', {'targetId': self.target, 'flatten': True})['sessionId']
             session = self.session
@@ -385,7 +410,7 @@ class Environment:
             self.apply_metrics(wait=True)
             self.apply_visibility()
             self.send('controller', 'S')
-            threading.Thread(target=self.heartbeat, daemon=True).start()
+            threading.Thread(target=self.heartbeat, args=(generation,), daemon=True).start()
         except Exception as e:
             log('controller failed', repr(e))
             self.send('controller', 'E')
@@ -415,9 +440,9 @@ class Environment:
         self.cdp('Page.setWebLifecycleState', {'state': 'active'})
         self.screencast(self.visible)
 
-    def heartbeat(self):
+    def heartbeat(self, generation):
         # The runtime reports a hung renderer every few seconds while it stays hung.
-        while not self.closed and self.browser:
+        while self.generation == generation and self.browser:
             if self.heartbeat_sent is None:
                 sent = time.time()
                 self.heartbeat_sent = sent

@@ -35,6 +35,7 @@ HRESULT TFakeWebView::AddScriptToExecuteOnDocumentCreated(
 HRESULT TFakeEnvironment::CreateCoreWebView2Controller(HWND parent,
                                                        ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
   ParentWindow = parent;
+  ++CreateCalls;
   if (FAILED(CreateResult)) return CreateResult;
   Pending = TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(handler);
   if (AutoComplete) {

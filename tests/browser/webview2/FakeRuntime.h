@@ -251,6 +251,7 @@ class TFakeEnvironment final : public TFakeCom<NotImpl_ICoreWebView2Environment,
   HRESULT CreateResult = S_OK;        // what CreateCoreWebView2Controller returns
   HRESULT CompletionResult = S_OK;    // what its completion reports
   HWND ParentWindow = nullptr;
+  int CreateCalls = 0;
   std::vector<TComPtr<TFakeController>> Controllers;  // one per completed creation
   TComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> Pending;
 

@@ -640,17 +640,26 @@ TEST_F(WebView2BackendTest, TheBackendOnlyReportsFailedAndHungPagesAndCountsNoth
   EXPECT_FALSE(Controller->Closed);
 }
 
-// The runtime's browser process gone: a new controller first, with what the window set,
+// The runtime's browser process gone, or a page the window found hung for good: a new
+// controller first (on a new environment only for a dead runtime), with what the window set,
 // then the window is told; without a window handler the backend reopens the page itself.
-TEST_F(WebView2BackendTest, ACrashedRuntimeIsReplacedBeforeTheWindowIsTold) {
-  for (const bool windowHandles : {true, false}) {
-    SCOPED_TRACE(windowHandles ? "window handles it" : "no window handler");
+TEST_F(WebView2BackendTest, AControllerIsReplacedBeforeTheWindowIsTold) {
+  const std::string hung = "The page's render process is unresponsive. (15 s)";
+  const struct {
+    const char* name;
+    bool runtimeExited;
+    bool windowHandles;
+  } cases[] = {{"runtime exited, window handles it", true, true},
+               {"runtime exited, no window handler", true, false},
+               {"page hung, window handles it", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     TearDown();
     Runtime = std::make_shared<TFakeRuntimeState>();
     std::vector<std::string> reasons;
     AfterCreated = 0;
     MakeBrowser();
-    if (windowHandles) Browser->OnProcessFailed = [&](const std::string& reason) { reasons.push_back(reason); };
+    if (c.windowHandles) Browser->OnProcessFailed = [&](const std::string& reason) { reasons.push_back(reason); };
     ASSERT_TRUE(Browser->CreateBrowser(Parent->Handle(), Loader->Environment()));
     Controller = Environment()->CompleteController();
     ASSERT_TRUE(Browser->AddWebResourceRequestedFilter(std::string(kOrigin) + "/*", 0));
@@ -660,14 +669,20 @@ TEST_F(WebView2BackendTest, ACrashedRuntimeIsReplacedBeforeTheWindowIsTold) {
     auto completed = MakeFake<TFakeNavigationCompletedArgs>();
     WebView().NavigationCompleted.Raise(static_cast<ICoreWebView2*>(&WebView()), completed.Get());
 
-    auto browserExit = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
-    WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), browserExit.Get());
-    PumpMessages();
+    if (c.runtimeExited) {
+      auto browserExit = MakeFake<TFakeProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+      WebView().ProcessFailed.Raise(static_cast<ICoreWebView2*>(&WebView()), browserExit.Get());
+      PumpMessages();
+    } else {
+      Browser->EndUnresponsivePage(hung);
+      Browser->EndUnresponsivePage(hung);  // a late report while the new one is on its way
+    }
     EXPECT_TRUE(Controller->Closed);
-    EXPECT_EQ(Runtime->Calls, 2) << "a new environment";
+    EXPECT_EQ(Runtime->Calls, c.runtimeExited ? 2 : 1) << "a new environment only for a dead runtime";
     EXPECT_TRUE(reasons.empty()) << "told before a browser is there again";
     auto replacement = Environment()->CompleteController();
     ASSERT_TRUE(replacement);
+    EXPECT_EQ(Environment()->CreateCalls, c.runtimeExited ? 1 : 2) << "one replacement";
     EXPECT_EQ(AfterCreated, 1) << "the window sees no second creation";
     TFakeWebView& fresh = *replacement->WebView.Get();
     EXPECT_TRUE(Browser->HasCoreWebView2());
@@ -675,8 +690,8 @@ TEST_F(WebView2BackendTest, ACrashedRuntimeIsReplacedBeforeTheWindowIsTold) {
     EXPECT_EQ(fresh.Settings->Get("AreDevToolsEnabled"), FALSE);
     EXPECT_EQ(fresh.Settings->Get("AreDefaultScriptDialogsEnabled"), FALSE);
     EXPECT_FALSE(fresh.NavigatedBeforeScriptsAdded);
-    if (windowHandles) {
-      EXPECT_EQ(reasons, std::vector<std::string>{"The runtime's browser process exited."});
+    if (c.windowHandles) {
+      EXPECT_EQ(reasons, std::vector<std::string>{c.runtimeExited ? "The runtime's browser process exited." : hung});
       EXPECT_TRUE(fresh.Navigations.empty());
     } else {
       EXPECT_EQ(fresh.Navigations, std::vector<std::string>{kEntry});

@@ -217,6 +217,19 @@ class WalkTest(unittest.TestCase):
     def tearDown(self):
         self.client.stop()
 
+    def see_connected_on_screen(self):
+        # The screen shows the page a frame or more behind it: the connection's dot turns green.
+        client = self.client
+        x, y, scale = client.ask({'origin': True})['value']
+        cx, cy = client.eval("(() => { const r = document.querySelector('#connection .dot').getBoundingClientRect();"
+                             " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+        at = (round(x + cx * scale), round(y + cy * scale))
+
+        def green():
+            r, g, _ = pixel(*at)
+            return g > 180 and r < 120
+        wait_until(green, 15, 'the screen to show the page connected')
+
     def see_overlay_until_first_message(self):
         # The page is up and painted, its messages held: the window still shows the overlay
         # (white) where the page has its dark sidebar.
@@ -339,7 +352,27 @@ class PageWalk(WalkTest):
             os.kill(pid, signal.SIGKILL)
         self.page.wait_for("!window.__beforeTheCrash &&"
                            " window.communicationService?._communicationModule?.value?.connection === 'connected'", 30)
+        self.see_connected_on_screen()
         screenshot('after-renderer-killed')
+
+    def test_page_stuck_in_a_loop_comes_back(self):
+        client = self.client
+        renderers = client.ask({'renderer': True})['value']
+        self.assertTrue(renderers, 'no renderer process found')
+        client.eval('window.__beforeTheHang = true; setTimeout(() => { for (;;) {} }, 0); true')
+        # Reported hung every few seconds, ended by the window once that has lasted 15 s.
+        self.page.wait_for("!window.__beforeTheHang &&"
+                           " window.communicationService?._communicationModule?.value?.connection === 'connected'", 120)
+
+        def alive(pid):
+            try:
+                with open('/proc/%d/stat' % pid) as f:
+                    return f.read().rsplit(')', 1)[1].split()[0] != 'Z'
+            except OSError:
+                return False
+        wait_until(lambda: not any(alive(pid) for pid in renderers), 10, 'the hung renderer to end')
+        self.see_connected_on_screen()
+        screenshot('after-hang')
 
     def test_wake_from_sleep_reaches_the_page_a_second_later(self):
         page = self.page
