@@ -90,6 +90,17 @@ SHIM = r'''
   Object.defineProperty(webview, '__standinDispatch', {
     value: (data) => target.dispatchEvent(new MessageEvent('message', {data})),
   });
+  // A headless page is always visible; the controller's IsVisible is what the page sees.
+  let hidden = false;
+  Object.defineProperty(Document.prototype, 'visibilityState', {get: () => (hidden ? 'hidden' : 'visible')});
+  Object.defineProperty(Document.prototype, 'hidden', {get: () => hidden});
+  Object.defineProperty(webview, '__standinVisibility', {
+    value: (nowHidden) => {
+      if (hidden === nowHidden) return;
+      hidden = nowHidden;
+      document.dispatchEvent(new Event('visibilitychange'));
+    },
+  });
   if (!globalThis.chrome) globalThis.chrome = {};
   Object.defineProperty(globalThis.chrome, 'webview', {value: webview, enumerable: true});
 })();
@@ -436,8 +447,9 @@ class Environment:
             self.cdp('Page.stopScreencast')
 
     def apply_visibility(self):
-        # A hidden controller stops rendering; the page is told so by the lifecycle state.
-        self.cdp('Page.setWebLifecycleState', {'state': 'active'})
+        # A hidden controller stops rendering, and the page sees itself hidden.
+        self.cdp('Runtime.evaluate', {'expression': 'window.chrome && chrome.webview && chrome.webview.__standinVisibility(%s)'
+                                                    % ('false' if self.visible else 'true')})
         self.screencast(self.visible)
 
     def heartbeat(self, generation):

@@ -395,12 +395,17 @@ class PageWalk(WalkTest):
         page.open('diagnostics')
         page.click('#token-identifier')
         page.wait_for("document.activeElement === document.querySelector('#token-identifier')")
+        page.client.eval("window.__visibility = []; document.addEventListener('visibilitychange',"
+                         " () => window.__visibility.push(document.visibilityState)); true")
         poke('minimize')
         wait_until(lambda: poke('visible') == '0', 10, 'the window to hide')
+        page.wait_for("document.visibilityState === 'hidden'", 10)
         screenshot('in-tray')
         # The tray icon sits at the right end of the Wine desktop's task bar.
         xdotool('mousemove', 1266, 1012, 'click', '--repeat', 2, '--delay', 80, 1)
         wait_until(lambda: poke('visible') == '1', 10, 'the window to come back')
+        page.wait_for("document.visibilityState === 'visible'", 10)
+        self.assertEqual(page.client.eval('window.__visibility'), ['hidden', 'visible'])
         # No click into the page: the window hands the keyboard on to the view itself.
         xdotool('type', '--delay', 40, 'kid-9')
         page.wait_for("document.querySelector('#token-identifier').value === 'kid-9'")
