@@ -532,6 +532,7 @@ void TWebKitBrowser::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerm
                      : reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "exceeded its memory limit"
                                                                           : "was terminated";
   browser->FEndedUnresponsive = false;
+  OutputDebugLine(std::string("[BROWSER] web process ") + text);
   if (browser->OnProcessFailed) browser->OnProcessFailed(std::string("web process ") + text);
 }
 

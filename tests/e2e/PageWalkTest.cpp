@@ -81,7 +81,12 @@ class PageWalk : public ::testing::Test {
                        "\nstart: " +
                        page->Eval("try { await import('./js/main.js?again'); return 'ok'; }"
                                   " catch (e) { return String(e) + ' ' + e.stack; }") +
-                       "\nwindow log:\n";
+                       "\n";
+    return text + WindowLog();
+  }
+
+  std::string WindowLog() const {
+    std::string text = "window log:\n";
     for (const auto& entry : client->Log()) text += "  " + entry.line + "\n";
     return text;
   }
@@ -104,7 +109,8 @@ class PageWalk : public ::testing::Test {
 
   void Open(const std::string& screen) {
     page->Click("#nav-" + screen);
-    ASSERT_TRUE(page->WaitFor("!document.querySelector('#screen-" + screen + "').hidden")) << screen;
+    ASSERT_TRUE(page->WaitFor("!document.querySelector('#screen-" + screen + "').hidden"))
+        << screen << " did not open; the page is at " << page->Eval("return location.href;") << "\n" << WindowLog();
   }
 
   test::TTempDir tmp;
