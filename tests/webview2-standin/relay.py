@@ -245,6 +245,7 @@ class Environment:
         self.metrics = (1280, 820, 1.0)
         self.visible = True
         self.screencasting = False
+        self.last_frame = 0.0
         self.closed = False
         # Each controller has a browser of its own; what an earlier one still says is dropped.
         self.generation = 0
@@ -422,6 +423,7 @@ class Environment:
             self.apply_visibility()
             self.send('controller', 'S')
             threading.Thread(target=self.heartbeat, args=(generation,), daemon=True).start()
+            threading.Thread(target=self.refresh, args=(generation,), daemon=True).start()
         except Exception as e:
             log('controller failed', repr(e))
             self.send('controller', 'E')
@@ -469,6 +471,26 @@ class Environment:
                 log('renderer unresponsive')
                 self.send('failed', 2)
             time.sleep(0.5)
+
+    def refresh(self, generation):
+        # Chromium's screencast now and then stops sending frames of a page that goes on
+        # changing (seen after a renderer was killed), and never sends the last picture of a
+        # page that then stands still. While no frame has come for a second, the view gets a
+        # captured picture of the page as it is, once a second.
+        while self.generation == generation and self.browser:
+            time.sleep(0.25)
+            if not (self.visible and self.screencasting and self.session) or time.time() - self.last_frame < 1:
+                continue
+            self.last_frame = time.time()
+            done = threading.Event()
+
+            def captured(result, error):
+                if not error and result and self.generation == generation and self.visible:
+                    self.send('frame', result['data'])
+                done.set()
+
+            self.cdp('Page.captureScreenshot', {'format': 'png'}, captured)
+            done.wait(10)
 
     def on_browser_exit(self):
         if not self.closed:
@@ -531,11 +553,14 @@ class Environment:
             if frame['id'] == self.target:
                 self.main_url = frame['url'] + frame.get('urlFragment', '')
         elif method == 'Page.loadEventFired':
+            log('load event')
             if self.navigation:
                 self.send('completed', self.navigation, 1, 0)
+
         elif method == 'Page.screencastFrame':
             self.cdp('Page.screencastFrameAck', {'sessionId': params['sessionId']})
             self.frames += 1
+            self.last_frame = time.time()
             if self.visible:
                 self.send('frame', params['data'])
         elif method == 'Page.javascriptDialogOpening':
@@ -543,6 +568,7 @@ class Environment:
             self.cdp('Page.handleJavaScriptDialog', {'accept': False})
         elif method == 'Inspector.targetCrashed':
             self.heartbeat_sent = None
+            log('renderer crashed')
             self.send('failed', 1)
         elif method == 'Page.downloadWillBegin':
             self.send('download', params.get('url', ''))

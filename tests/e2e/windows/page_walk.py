@@ -95,6 +95,11 @@ class Client:
         self.log.close()
 
 
+def read_text(path):
+    with open(path, encoding='utf-8', errors='replace') as f:
+        return f.read()
+
+
 def wait_until(condition, timeout, what):
     deadline = time.time() + timeout
     while time.time() < deadline:
@@ -228,7 +233,12 @@ class WalkTest(unittest.TestCase):
         def green():
             r, g, _ = pixel(*at)
             return g > 180 and r < 120
-        wait_until(green, 15, 'the screen to show the page connected')
+        try:
+            wait_until(green, 15, 'the screen to show the page connected')
+        except TimedOut:
+            screenshot('failed-not-connected-on-screen')
+            raise TimedOut('the screen never showed the page connected: %s at %s, %d frames'
+                           % (pixel(*at), at, client.ask({'frames': True})['value']))
 
     def see_overlay_until_first_message(self):
         # The page is up and painted, its messages held: the window still shows the overlay
@@ -462,7 +472,7 @@ class Doors(WalkTest):
                 self.assertEqual(client.eval('location.href'), 'https://app.vantreel.invalid/')
         # A new window (on a click, past the popup blocker) is refused before it loads anything.
         client.eval('window.open(%s + "/popup"); 0' % json.dumps(foreign), gesture=True)
-        wait_until(lambda: '< newwindow ' in open(relay_log, encoding='utf-8', errors='replace').read(), 10,
+        wait_until(lambda: '< newwindow ' in read_text(relay_log), 10,
                    'the new window to be refused')
         # A download saves nothing; print() is the page's own no-op.
         client.eval("(() => { const a = document.createElement('a'); a.download = 'x.txt';"
@@ -474,7 +484,7 @@ class Doors(WalkTest):
                     " const loaded = new Promise((resolve) => { f.onload = resolve; }); document.body.append(f);"
                     " await loaded; f.contentWindow.chrome.webview.postMessage("
                     "{type: 'alarm_photo_list', requestId: 'from-a-frame', deviceId: ''}); return 0; })()")
-        wait_until(lambda: 'message of a frame dropped' in open(relay_log, encoding='utf-8', errors='replace').read(), 10,
+        wait_until(lambda: 'message of a frame dropped' in read_text(relay_log), 10,
                    "the frame's message")
         page.wait_for('window.communicationService._communicationModule.value.bridge.pendingCount === 0')
         self.assertEqual(server.requests, [])
