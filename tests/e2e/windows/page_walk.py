@@ -538,5 +538,22 @@ class Languages(unittest.TestCase):
                     walk.tearDown()
 
 
+def ensure_desktop(size='1280x1024'):
+    # Clicks land at places on this desktop (the tray icon at its right end). A run of another
+    # test that was killed before it put the prefix's size back must not move them.
+    key = r'HKCU\Software\Wine\Explorer\Desktops'
+    # The server stays behind the last two commands: it must hold none of our pipes.
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+    if size in subprocess.run([WINE, 'reg', 'query', key, '/v', 'Default'], capture_output=True, text=True,
+                              stdin=subprocess.DEVNULL, timeout=120).stdout:
+        return
+    subprocess.run([WINE, 'reg', 'add', key, '/v', 'Default', '/t', 'REG_SZ', '/d', size, '/f'], **quiet)
+    # A new server and desktop to apply it, as tests/e2e/windows/wine-desktop.sh makes them.
+    for command in (['/usr/lib/wine/wineserver', '-k'], ['/usr/lib/wine/wineserver', '-w'],
+                    ['/usr/lib/wine/wineserver', '-p'], [WINE, 'wineboot']):
+        subprocess.run(command, **quiet)
+
+
 if __name__ == '__main__':
+    ensure_desktop()
     unittest.main(argv=[sys.argv[0]] + sys.argv[5:], verbosity=2)
