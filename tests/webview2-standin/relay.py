@@ -246,6 +246,7 @@ class Environment:
         self.visible = True
         self.screencasting = False
         self.last_frame = 0.0
+        self.painted = 0.0  # how recent the page was in the view's last picture
         self.closed = False
         # Each controller has a browser of its own; what an earlier one still says is dropped.
         self.generation = 0
@@ -481,12 +482,13 @@ class Environment:
             time.sleep(0.25)
             if not (self.visible and self.screencasting and self.session) or time.time() - self.last_frame < 1:
                 continue
-            self.last_frame = time.time()
+            self.last_frame = asked = time.time()
             done = threading.Event()
 
             def captured(result, error):
                 if not error and result and self.generation == generation and self.visible:
                     self.send('frame', result['data'])
+                    self.painted = asked
                 done.set()
 
             self.cdp('Page.captureScreenshot', {'format': 'png'}, captured)
@@ -563,6 +565,8 @@ class Environment:
             self.last_frame = time.time()
             if self.visible:
                 self.send('frame', params['data'])
+                # When the page looked so: a frame may reach us well after it was drawn.
+                self.painted = params.get('metadata', {}).get('timestamp', 0.0)
         elif method == 'Page.javascriptDialogOpening':
             # Script dialogs are off in the client: the runtime answers them without showing them.
             self.cdp('Page.handleJavaScriptDialog', {'accept': False})
@@ -669,6 +673,8 @@ class Relay:
             return {'value': [environment.origin[0], environment.origin[1], environment.metrics[2]]}
         if 'frames' in request:
             return {'value': environment.frames}
+        if 'painted' in request:
+            return {'value': environment.painted}
         if 'url' in request:
             return {'value': environment.main_url}
         return {'error': 'unknown command'}

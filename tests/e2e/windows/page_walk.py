@@ -170,7 +170,12 @@ def xdotool(*args):
     subprocess.run(['xdotool'] + [str(round(a)) if isinstance(a, float) else str(a) for a in args], check=True)
 
 
-def screenshot(name):
+def screenshot(name, client=None):
+    # With the client: once the view has been given a picture of the page as it is now (the
+    # screen otherwise may show the page a frame or a second behind what the checks read).
+    if client is not None:
+        asked = time.time()
+        wait_until(lambda: client.ask({'painted': True})['value'] > asked, 10, 'a picture of the page as it is')
     os.makedirs(OUTDIR, exist_ok=True)
     subprocess.run(['import', '-window', 'root', os.path.join(OUTDIR, 'windows-walk-%s.png' % name)], check=False)
 
@@ -251,7 +256,7 @@ class WalkTest(unittest.TestCase):
                           " return [r.left, r.bottom + 40]; })()")
         at = (round(x + box[0] * scale + 4), round(y + box[1] * scale))
         self.assertEqual(pixel(*at), (255, 255, 255), 'no overlay over the page before its first message')
-        screenshot('overlay')
+        screenshot('overlay', client)
         client.ask({'hold': False})
         wait_until(lambda: max(pixel(*at)) < 100, 10, 'the page to show once its first message went')
 
@@ -266,7 +271,7 @@ class OverlayThenPage(WalkTest):
         self.assertEqual(page.text('#seed-status'), 'Not checked')
         self.assertEqual(page.count_requests('auth_seed_request'), 0)
         self.assertEqual(page.count_requests('alarm_photo_list'), 1)
-        screenshot('overview')
+        screenshot('overview', self.client)
 
         page.click('#seed-check')
         page.wait_for("document.querySelector('#seed-status').dataset.state === 'available'")
@@ -288,7 +293,7 @@ class OverlayThenPage(WalkTest):
         page.click('#token-get')
         page.wait_for("!document.querySelector('#token-result').hidden")
         self.assertRegex(page.text('#token-value'), '^.{6}\u2026.{4}$')
-        screenshot('diagnostics')
+        screenshot('diagnostics', self.client)
 
 
 class PageWalk(WalkTest):
@@ -315,13 +320,13 @@ class PageWalk(WalkTest):
         page.wait_for("document.querySelectorAll('#gallery-grid .photo').length === 1")
         page.wait_for("[...document.querySelectorAll('#gallery-grid img')].every((img) => img.complete && img.naturalWidth > 0)")
         page.wait_for('window.communicationService._communicationModule.value.bridge.pendingCount === 0')
-        screenshot('photos')
+        screenshot('photos', self.client)
         card = '#gallery-grid .photo[data-file-name=%s]' % json.dumps(name)
         page.click(card + ' .view')
         page.wait_for("!document.querySelector('#viewer').hidden")
         page.wait_for("document.querySelector('#viewer-image').naturalWidth === 640")
         self.assertEqual(page.text('#viewer-file'), name)
-        screenshot('photo-viewer')
+        screenshot('photo-viewer', self.client)
 
         page.click('#viewer-delete')
         page.wait_for("!document.querySelector('#confirm').hidden")
@@ -351,7 +356,7 @@ class PageWalk(WalkTest):
         drawn = data_url_bytes(page.client.eval("document.querySelector('#save-canvas').toDataURL('image/png')"))
         with open(os.path.join(album, 'drawing.png'), 'rb') as f:
             self.assertEqual(f.read(), drawn)
-        screenshot('save-image')
+        screenshot('save-image', self.client)
 
     def test_renderer_killed_the_page_comes_back(self):
         client = self.client
@@ -363,7 +368,7 @@ class PageWalk(WalkTest):
         self.page.wait_for("!window.__beforeTheCrash &&"
                            " window.communicationService?._communicationModule?.value?.connection === 'connected'", 30)
         self.see_connected_on_screen()
-        screenshot('after-renderer-killed')
+        screenshot('after-renderer-killed', self.client)
 
     def test_page_stuck_in_a_loop_comes_back(self):
         client = self.client
@@ -382,7 +387,7 @@ class PageWalk(WalkTest):
                 return False
         wait_until(lambda: not any(alive(pid) for pid in renderers), 10, 'the hung renderer to end')
         self.see_connected_on_screen()
-        screenshot('after-hang')
+        screenshot('after-hang', self.client)
 
     def test_wake_from_sleep_reaches_the_page_a_second_later(self):
         page = self.page
@@ -398,7 +403,7 @@ class PageWalk(WalkTest):
                       ".filter((e) => e.kind === 'reply' && e.type === 'alarm_photo_list_response').length === %d"
                       % (lists + 1))
         self.assertEqual(page.count_requests('auth_seed_request'), 0)
-        screenshot('overview-after-wake')
+        screenshot('overview-after-wake', self.client)
 
     def test_minimised_into_the_tray_restored_by_a_double_click_then_typing_reaches_the_page(self):
         page = self.page
@@ -419,7 +424,7 @@ class PageWalk(WalkTest):
         # No click into the page: the window hands the keyboard on to the view itself.
         xdotool('type', '--delay', 40, 'kid-9')
         page.wait_for("document.querySelector('#token-identifier').value === 'kid-9'")
-        screenshot('typed-after-restore')
+        screenshot('typed-after-restore', self.client)
 
 
 class ForeignServer(http.server.ThreadingHTTPServer):
@@ -528,7 +533,7 @@ class Languages(unittest.TestCase):
                         wait_until(lambda: dark_sides() == expected, 15, 'the sidebar on the screen')
                     except TimedOut:
                         self.assertEqual(dark_sides(), expected)
-                    screenshot('language-%s-overview' % code)
+                    screenshot('language-%s-overview' % code, page.client)
                     page.open('diagnostics')
                     page.fill('#challenge-timestamp', '')
                     page.click('#challenge-answer')
