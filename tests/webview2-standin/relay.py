@@ -233,29 +233,32 @@ class Environment:
         self.relay = relay
         self.conn = conn
         self.send_lock = threading.Lock()
-        self.browser = None
-        self.session = None
-        self.target = None
         self.language = ''
         self.filters = []
-        self.contexts = {}  # execution context id -> frame id
-        self.main_url = ''
         self.navigation = 0
         self.navigations = itertools.count(1)
         self.metrics = (1280, 820, 1.0)
         self.visible = True
-        self.screencasting = False
         self.last_frame = 0.0
         self.painted = 0.0  # how recent the page was in the view's last picture
         self.closed = False
         # Each controller has a browser of its own; what an earlier one still says is dropped.
         self.generation = 0
-        self.heartbeat_sent = None
         self.last_unresponsive = 0.0
-        self.popups = {}
-        self.popup_sessions = set()
         self.origin = (0, 0)
         self.frames = 0
+        self.browser = None
+        self.forget_controller()
+
+    def forget_controller(self):
+        # What belongs to one controller and its browser.
+        self.session = self.target = None
+        self.contexts = {}  # execution context id -> frame id
+        self.main_url = ''
+        self.screencasting = False
+        self.heartbeat_sent = None
+        self.popups = {}
+        self.popup_sessions = set()
 
     # --- the DLL side
     def send(self, *fields):
@@ -288,13 +291,7 @@ class Environment:
         # make another controller.
         self.generation += 1
         browser, self.browser = self.browser, None
-        self.session = self.target = None
-        self.screencasting = False
-        self.heartbeat_sent = None
-        self.contexts = {}
-        self.popups = {}
-        self.popup_sessions = set()
-        self.main_url = ''
+        self.forget_controller()
         if browser:
             browser.close()
 
@@ -558,7 +555,6 @@ class Environment:
             log('load event')
             if self.navigation:
                 self.send('completed', self.navigation, 1, 0)
-
         elif method == 'Page.screencastFrame':
             self.cdp('Page.screencastFrameAck', {'sessionId': params['sessionId']})
             self.frames += 1

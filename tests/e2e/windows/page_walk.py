@@ -180,6 +180,12 @@ def screenshot(name, client=None):
     subprocess.run(['import', '-window', 'root', os.path.join(OUTDIR, 'windows-walk-%s.png' % name)], check=False)
 
 
+def to_screen(client, x, y):
+    """Where a point of the page (CSS pixels) is on the screen."""
+    left, top, scale = client.ask({'origin': True})['value']
+    return round(left + x * scale), round(top + y * scale)
+
+
 def poke(what):
     return subprocess.run([WINE, POKE, what], capture_output=True, text=True, env=dict(os.environ, WINEDEBUG='-all'),
                           timeout=60).stdout.strip()
@@ -230,10 +236,8 @@ class WalkTest(unittest.TestCase):
     def see_connected_on_screen(self):
         # The screen shows the page a frame or more behind it: the connection's dot turns green.
         client = self.client
-        x, y, scale = client.ask({'origin': True})['value']
-        cx, cy = client.eval("(() => { const r = document.querySelector('#connection .dot').getBoundingClientRect();"
-                             " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
-        at = (round(x + cx * scale), round(y + cy * scale))
+        at = to_screen(client, *client.eval("(() => { const r = document.querySelector('#connection .dot')"
+                                            ".getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()"))
 
         def green():
             r, g, _ = pixel(*at)
@@ -251,10 +255,10 @@ class WalkTest(unittest.TestCase):
         client = self.client
         wait_until(lambda: client.eval("document.readyState === 'complete' && !!document.querySelector('.sidebar, nav')")
                    and client.ask({'frames': True})['value'] > 0, 30, 'the page to load')
-        x, y, scale = client.ask({'origin': True})['value']
         box = client.eval("(() => { const r = document.querySelector('#nav-overview').getBoundingClientRect();"
                           " return [r.left, r.bottom + 40]; })()")
-        at = (round(x + box[0] * scale + 4), round(y + box[1] * scale))
+        left, top = to_screen(client, *box)
+        at = (left + 4, top)
         self.assertEqual(pixel(*at), (255, 255, 255), 'no overlay over the page before its first message')
         screenshot('overlay', client)
         client.ask({'hold': False})
@@ -524,10 +528,9 @@ class Languages(unittest.TestCase):
                     # the window around it does not mirror it a second time.
                     # The screen shows the page a frame or more behind it: wait for the picture.
                     def dark_sides():
-                        x, y, scale = page.client.ask({'origin': True})['value']
-                        width = page.client.eval('innerWidth') * scale
-                        return (max(pixel(round(x + width * 0.05), round(y + 600 * scale))) < 100,
-                                max(pixel(round(x + width * 0.95), round(y + 600 * scale))) < 100)
+                        width = page.client.eval('innerWidth')
+                        return (max(pixel(*to_screen(page.client, width * 0.05, 600))) < 100,
+                                max(pixel(*to_screen(page.client, width * 0.95, 600))) < 100)
                     expected = (direction == 'ltr', direction == 'rtl')
                     try:
                         wait_until(lambda: dark_sides() == expected, 15, 'the sidebar on the screen')
