@@ -16,6 +16,7 @@
 #include "browser/webkitgtk/InternalScheme.h"
 #include "browser/webkitgtk/PageChannel.h"
 #include "browser/webkitgtk/WebKitEnvironment.h"
+#include "browser/webkitgtk/WebKitRenderer.h"
 #include "browser/webkitgtk/WebResourceResponse.h"
 #include "platform/DebugOutput.h"
 
@@ -181,6 +182,8 @@ bool TWebKitBrowser::CreateBrowser(NativeHandle handle, std::shared_ptr<IWebView
   gtk_drag_dest_unset(GTK_WIDGET(FView));
   WebKitSettings* settings = webkit_web_view_get_settings(FView);
   webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
+  if (!DrawCanvasesOnCpu(settings))
+    OutputDebugLine("[BROWSER] this WebKit draws canvases with GL; on software GL its web process may crash");
 
   // Client-aligned: the view takes the whole host control, whatever kind of container it is.
   gtk_widget_set_hexpand(GTK_WIDGET(FView), TRUE);

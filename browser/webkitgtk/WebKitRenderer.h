@@ -1,4 +1,5 @@
-// The renderer WebKitGTK is told to use, chosen before GTK or WebKit start.
+// The renderer WebKitGTK is told to use, chosen before GTK or WebKit start, and how each
+// view draws its canvases.
 //
 // WebKit's older drawing path (WEBKIT_DISABLE_DMABUF_RENDERER) stops presenting new frames as
 // soon as a text field takes the focus under GTK's XIM input module, while the page goes on
@@ -11,7 +12,7 @@
 // Set unconditionally: a value from outside could bring the freeze back.
 #pragma once
 
-#include <glib.h>
+#include <webkit2/webkit2.h>
 
 namespace vantreel::webkitgtk {
 
@@ -19,6 +20,25 @@ inline void ChooseWebKitRenderer() {
   g_unsetenv("WEBKIT_DISABLE_DMABUF_RENDERER");
   g_setenv("WEBKIT_DMABUF_RENDERER_FORCE_SHM", "1", TRUE);
   g_setenv("WEBKIT_SKIA_ENABLE_CPU_RENDERING", "1", TRUE);
+}
+
+// WebKit draws a 2D canvas with GL on the web process's main thread, while its compositor
+// thread draws the page with GL as well. Mesa's software GL (llvmpipe), which a machine
+// without a GPU driver gets, is not safe for that: now and then the web process crashed in
+// the middle of the photo page, and the window had to start the page over. Our canvases are
+// small (the drawing pad, a 640x480 photo) and are read back as images, which a canvas in
+// memory does without a copy out of GL. False when this WebKit no longer knows the setting.
+inline bool DrawCanvasesOnCpu(WebKitSettings* settings) {
+  WebKitFeatureList* features = webkit_settings_get_all_features();
+  bool found = false;
+  for (gsize i = 0; i < webkit_feature_list_get_length(features) && !found; ++i) {
+    WebKitFeature* feature = webkit_feature_list_get(features, i);
+    if (g_strcmp0(webkit_feature_get_identifier(feature), "CanvasUsesAcceleratedDrawing") != 0) continue;
+    webkit_settings_set_feature_enabled(settings, feature, FALSE);
+    found = true;
+  }
+  webkit_feature_list_unref(features);
+  return found;
 }
 
 }  // namespace vantreel::webkitgtk

@@ -222,6 +222,22 @@ TEST_F(WebKitBrowserTest, CreationFollowsTheInterfaceRules) {
   EXPECT_FALSE(webkit_settings_get_enable_developer_extras(webkit_web_view_get_settings(View())));
 }
 
+// A GL canvas on the web process's main thread crashed that process now and then under
+// software GL, so the view keeps canvases in memory; a WebKit that renamed the setting shows here.
+TEST_F(WebKitBrowserTest, CanvasesAreDrawnInMemory) {
+  CreateServing();
+  WebKitFeatureList* features = webkit_settings_get_all_features();
+  WebKitFeature* canvasOnGl = nullptr;
+  for (gsize i = 0; i < webkit_feature_list_get_length(features); ++i) {
+    WebKitFeature* feature = webkit_feature_list_get(features, i);
+    if (g_strcmp0(webkit_feature_get_identifier(feature), "CanvasUsesAcceleratedDrawing") == 0) canvasOnGl = feature;
+  }
+  ASSERT_NE(canvasOnGl, nullptr) << "WebKit no longer names the setting";
+  EXPECT_TRUE(webkit_feature_get_default_value(canvasOnGl)) << "on by default, so the view must turn it off";
+  EXPECT_FALSE(webkit_settings_get_feature_enabled(webkit_web_view_get_settings(View()), canvasOnGl));
+  webkit_feature_list_unref(features);
+}
+
 TEST_F(WebKitBrowserTest, UninitialisedLoaderRefusesCreation) {
   auto pending = FFactory->CreateLoader();
   pending->SetUserDataFolder((FTemp.Path() / "other").string());  // never started
