@@ -22,6 +22,18 @@ inline void ChooseWebKitRenderer() {
   g_setenv("WEBKIT_SKIA_ENABLE_CPU_RENDERING", "1", TRUE);
 }
 
+// The setting by which WebKit draws 2D canvases with GL.
+inline constexpr char kCanvasOnGlFeature[] = "CanvasUsesAcceleratedDrawing";
+
+// The feature of that name in the list (owned by the list), or nullptr.
+inline WebKitFeature* FindWebKitFeature(WebKitFeatureList* features, const char* identifier) {
+  for (gsize i = 0; i < webkit_feature_list_get_length(features); ++i) {
+    WebKitFeature* feature = webkit_feature_list_get(features, i);
+    if (g_strcmp0(webkit_feature_get_identifier(feature), identifier) == 0) return feature;
+  }
+  return nullptr;
+}
+
 // WebKit draws a 2D canvas with GL on the web process's main thread, while its compositor
 // thread draws the page with GL as well. Mesa's software GL (llvmpipe), which a machine
 // without a GPU driver gets, is not safe for that: now and then the web process crashed in
@@ -30,15 +42,10 @@ inline void ChooseWebKitRenderer() {
 // memory does without a copy out of GL. False when this WebKit no longer knows the setting.
 inline bool DrawCanvasesOnCpu(WebKitSettings* settings) {
   WebKitFeatureList* features = webkit_settings_get_all_features();
-  bool found = false;
-  for (gsize i = 0; i < webkit_feature_list_get_length(features) && !found; ++i) {
-    WebKitFeature* feature = webkit_feature_list_get(features, i);
-    if (g_strcmp0(webkit_feature_get_identifier(feature), "CanvasUsesAcceleratedDrawing") != 0) continue;
-    webkit_settings_set_feature_enabled(settings, feature, FALSE);
-    found = true;
-  }
+  WebKitFeature* canvasOnGl = FindWebKitFeature(features, kCanvasOnGlFeature);
+  if (canvasOnGl != nullptr) webkit_settings_set_feature_enabled(settings, canvasOnGl, FALSE);
   webkit_feature_list_unref(features);
-  return found;
+  return canvasOnGl != nullptr;
 }
 
 }  // namespace vantreel::webkitgtk

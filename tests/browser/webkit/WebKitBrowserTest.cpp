@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "browser/WebViewHost.h"
 #include "browser/webkitgtk/WebKitBrowser.h"
 #include "browser/webkitgtk/WebKitBrowserFactory.h"
+#include "browser/webkitgtk/WebKitRenderer.h"
 #include "platform/DebugOutput.h"
 #include "tests/browser/webkit/WebKitTestSupport.h"
 
@@ -226,16 +228,12 @@ TEST_F(WebKitBrowserTest, CreationFollowsTheInterfaceRules) {
 // software GL, so the view keeps canvases in memory; a WebKit that renamed the setting shows here.
 TEST_F(WebKitBrowserTest, CanvasesAreDrawnInMemory) {
   CreateServing();
-  WebKitFeatureList* features = webkit_settings_get_all_features();
-  WebKitFeature* canvasOnGl = nullptr;
-  for (gsize i = 0; i < webkit_feature_list_get_length(features); ++i) {
-    WebKitFeature* feature = webkit_feature_list_get(features, i);
-    if (g_strcmp0(webkit_feature_get_identifier(feature), "CanvasUsesAcceleratedDrawing") == 0) canvasOnGl = feature;
-  }
+  std::unique_ptr<WebKitFeatureList, decltype(&webkit_feature_list_unref)> features(
+      webkit_settings_get_all_features(), &webkit_feature_list_unref);
+  WebKitFeature* canvasOnGl = webkitgtk::FindWebKitFeature(features.get(), webkitgtk::kCanvasOnGlFeature);
   ASSERT_NE(canvasOnGl, nullptr) << "WebKit no longer names the setting";
   EXPECT_TRUE(webkit_feature_get_default_value(canvasOnGl)) << "on by default, so the view must turn it off";
   EXPECT_FALSE(webkit_settings_get_feature_enabled(webkit_web_view_get_settings(View()), canvasOnGl));
-  webkit_feature_list_unref(features);
 }
 
 TEST_F(WebKitBrowserTest, UninitialisedLoaderRefusesCreation) {
